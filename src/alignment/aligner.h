@@ -1,0 +1,27 @@
+// Global alignment of two nucleotide strings under an affine gap cost, in
+// space linear in the second string (divide and conquer). Costs are kept in
+// tenths as integers: every cost of the model is a multiple of 0.1, so the
+// results equal the double-precision definition exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace bexora {
+
+constexpr double kReducedCost = 2.7;  // purine-purine or pyrimidine-pyrimidine
+constexpr double kReplaceCost = 3.0;
+constexpr double kGapOpen = 11.0;
+constexpr double kGapExtend = 1.0;
+
+// Aligns a with b. With a script, fills it with one character per column:
+// '!' identical, '|' replaced, 'x' residue of a against a gap, '-' residue of
+// b against a gap. Without a script (cost-only) only the cost is computed.
+// Prints "Sufficient memory is not available to process the data" and
+// returns false when memory runs out.
+bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost);
+
+// The cost of an alignment script, recomputed column by column.
+double scriptCost(std::string_view a, std::string_view b, std::string_view script);
+
+}  // namespace bexora

@@ -1,0 +1,16 @@
+// Recommending a reference chain for a target from a candidate list, by
+// sequence alignment cost alone: the candidate of least cost wins (strictly
+// smaller; the earliest of equal costs is kept).
+#pragma once
+
+#include <string>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+// Runs the "-R" mode on inputFolder + listFileName; returns the exit status
+// (0 on success, 1 when the run ended on a failure).
+int findBestReference(const std::string& listFileName, const std::string& inputFolder, const Diagnostics& diagnostics);
+
+}  // namespace bexora

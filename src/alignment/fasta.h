@@ -1,0 +1,23 @@
+// Chain sequences from a FASTA file in the layout of the PDB's sequence file
+// (headers like ">1ehz_A mol:na length:76  TRNA PHE"). A record's sequence
+// may span several lines; it ends at the next header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+// Fills the sequence side of the residue maps for reference (maps[0]) and
+// target (maps[1]); false when the file is missing or a side got no sequence.
+bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps);
+
+// Raw sequences of a list of (PDB id, chain); a candidate no header names
+// keeps the empty string. False when the file is missing or nothing matched.
+bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
+                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences);
+
+}  // namespace bexora

@@ -1,0 +1,27 @@
+// Residue index maps between a chain's FASTA sequence, its observed residues
+// and the other structure's chain, composed into the observed-to-observed
+// map that carries base pairs from reference to target.
+#pragma once
+
+#include <vector>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+int mappedSeqComp(const ResidueMapEntry& a, const ResidueMapEntry& b);
+
+// Aligns two chains by their letters and writes identical/mapIndex in both.
+bool chainAlign(ChainResidueMap& chainA, ChainResidueMap& chainB);
+
+// seqMap = the FASTA record; obsMap = one entry per observed residue of the
+// atoms, both aligned with each other.
+bool alignPDBWithRef(const std::vector<AtomInfo>& atoms, StructureResidueMap& seqMap, StructureResidueMap& obsMap,
+                     StructureResidueMap fastaRecord);
+
+bool alignFasta(ResidueMapPair& refSeqsMap);
+
+void alignPDBs(const ResidueMapPair& refSeqsMap, const ResidueMapPair& refMap, const ResidueMapPair& pdbTempMap,
+               ResidueMapPair& pdbMap, const double dpi[kSides]);
+
+}  // namespace bexora

@@ -1,0 +1,14 @@
+// Reader of ClaRNA comma-separated output: the W/H/S base pairs of one chain
+// with their weights; stackings are dropped.
+#pragma once
+
+#include <string>
+
+#include "annotation/annotation_output.h"
+
+namespace bexora {
+
+bool readClaRNAOutput(const std::string& inputPath, const std::string& pdbId, const std::string& chain,
+                      AnnotationOutput& out);
+
+}  // namespace bexora

@@ -1,0 +1,20 @@
+// Reader of MC-Annotate text output: base pairs of one chain, and the
+// residue-conformation and stacking lines of that chain for the writer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "annotation/annotation_output.h"
+
+namespace bexora {
+
+// Prints "%s File Not Found\n" and returns false when the file cannot be read.
+bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out);
+
+// Fills one record from a line of the base-pair section; false when the line
+// holds no pair id.
+bool parseBasePairLine(std::string_view line, BPInfo& pair);
+bool matchChainMCA(std::string_view line, const std::string& chain);
+
+}  // namespace bexora

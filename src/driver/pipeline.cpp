@@ -1,0 +1,7 @@
+#include "driver/pipeline.h"
+
+namespace bexora {
+
+int runProgram(int, char**) { return 0; }
+
+}  // namespace bexora

@@ -1,0 +1,30 @@
+// Writing the enhanced annotation of the target and its source-tag file:
+// every accepted pair in the tool's layout or the compact Bexora form, and
+// the same lines again with a tag saying where each pair came from. Both
+// files are written completely or not at all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+struct WriteSummary {
+  int pairs = 0;
+  int both = 0;
+  int bexora = 0;
+  int own = 0;
+};
+
+// Sorts `accepted` first when sortFirst is set. keptLines are the target
+// reader's non-pair lines. Prints "%s file could not be created\n" and
+// returns false when a file cannot be written; the folder of the source-tag
+// file is created when missing.
+bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
+                                 const std::string& targetPdbId, int method, bool sortFirst,
+                                 const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
+                                 bool origFormat, WriteSummary* summary = nullptr);
+
+}  // namespace bexora

@@ -1,0 +1,27 @@
+// The four one-line text forms of a base pair: the compact Bexora form, an
+// MC-Annotate-style line, an RNAView-style pair line and stacking line.
+// The format* functions return the line without its newline; the print*
+// functions write it, ending the line unless `noNewline` is set.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+std::string formatPairBexora(const BPInfo& pair);
+std::string formatPairMCAnnotate(const BPInfo& pair);
+std::string formatPairRNAView(const BPInfo& pair);
+std::string formatPairRNAViewStack(const BPInfo& pair);
+
+void printPairBexoraFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
+void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
+void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
+void printPairRNAViewStack(std::FILE* file, const BPInfo& pair);
+
+// W/W becomes +/+ on C-G and -/- on A-U (either order); all else unchanged.
+void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair);
+
+}  // namespace bexora

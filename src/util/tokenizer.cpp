@@ -1,0 +1,86 @@
+#include "util/tokenizer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bexora {
+
+bool isDefaultDelim(char c) { return c == '\0' || c == '\n' || c == '\r'; }
+
+bool isDelim(char c, std::string_view delimiters) {
+  return isDefaultDelim(c) || delimiters.find(c) != std::string_view::npos;
+}
+
+namespace {
+
+bool isCollapsible(char c, bool tabsToo) { return c == ' ' || (tabsToo && c == '\t'); }
+
+// Shared walk of both tokenizers; `keepEmpty` and `tabsCollapse` carry their
+// two differences.
+TokenizeResult tokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+                        std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength, bool keepEmpty,
+                        bool tabsCollapse) {
+  TokenizeResult result;
+  std::size_t tokenStart = 0;
+  std::size_t tokenLength = 0;
+  bool previousBlank = false;
+  auto close = [&]() {
+    if (!keepEmpty && tokenLength == 0) return;
+    if (result.count == capacity) {
+      result.tooManyTokens = true;
+      return;
+    }
+    std::size_t kept = std::min(tokenLength, maxTokenLength);
+    if (kept < tokenLength) result.tokenTruncated = true;
+    tokens[result.count++] = text.substr(tokenStart, kept);
+  };
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    char c = i < text.size() ? text[i] : '\0';
+    if (collapseBlanks) {
+      bool blank = isCollapsible(c, tabsCollapse);
+      if (blank && previousBlank) continue;
+      previousBlank = blank;
+    }
+    if (isDelim(c, delimiters)) {
+      close();
+      if (isDefaultDelim(c) || result.tooManyTokens) break;
+      tokenStart = i + 1;
+      tokenLength = 0;
+    } else {
+      // A collapsed run leaves a gap between token start and this character
+      // only at delimiters, so tokens stay contiguous slices of the text.
+      if (tokenLength == 0) tokenStart = i;
+      ++tokenLength;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+TokenizeResult myTokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+                          std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength) {
+  return tokenize(text, delimiters, tokens, capacity, collapseBlanks, maxTokenLength, true, false);
+}
+
+TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+                                 std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength) {
+  return tokenize(text, delimiters, tokens, capacity, collapseBlanks, maxTokenLength, false, true);
+}
+
+std::string getWhiteSpaceFreeString(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != ' ') out.push_back(c);
+  return out;
+}
+
+void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::size_t n) {
+  if (outSize == 0) return;
+  std::size_t count = std::min({n, source.size(), outSize - 1});
+  std::memcpy(out, source.data(), count);
+  out[count] = '\0';
+}
+
+}  // namespace bexora

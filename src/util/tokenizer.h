@@ -1,0 +1,46 @@
+// Splitting of text lines into tokens at caller-given delimiters, and small
+// string helpers the readers share. Tokens are views into the caller's text:
+// nothing is allocated, and the caller's table capacity and token width are
+// limits that are reported, never overrun.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace bexora {
+
+// Width of a row of the fixed token table: a token keeps at most 199 characters.
+constexpr std::size_t kTokenRowWidth = 200;
+
+struct TokenizeResult {
+  std::size_t count = 0;
+  bool tooManyTokens = false;   // tokens past the table's capacity were dropped
+  bool tokenTruncated = false;  // a token was cut to the width limit
+};
+
+// NUL, line feed and carriage return always delimit and end the text.
+bool isDefaultDelim(char c);
+bool isDelim(char c, std::string_view delimiters);
+
+// Every delimiter closes a token, empty ones included; the end of the text
+// closes the last. With collapseBlanks a run of blanks acts as one blank.
+// Tokens are slices of the text, so a run of blanks inside a token (where
+// blanks do not delimit) is kept as it stands.
+TokenizeResult myTokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+                          std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength = kTokenRowWidth - 1);
+
+// Like myTokenize, but empty tokens are never produced, and the collapsing
+// treats blanks and tabs alike.
+TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+                                 std::size_t capacity, bool collapseBlanks,
+                                 std::size_t maxTokenLength = kTokenRowWidth - 1);
+
+// The text without any blank (' '); other white space is kept.
+std::string getWhiteSpaceFreeString(std::string_view text);
+
+// Copies exactly n characters of source (NULs included) and terminates the
+// copy; at most outSize - 1 characters are copied.
+void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::size_t n);
+
+}  // namespace bexora

@@ -1,0 +1,47 @@
+// Helpers shared by the test suites: fixture paths, scratch folders and
+// running the built program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace bexora::test {
+
+std::string fixturePath(const std::string& name);       // tests/data/<name>
+std::string realDataPath(const std::string& relative);  // ../shared/realdata/<relative>
+bool haveRealData();
+
+#define BEXORA_REQUIRE_REALDATA() \
+  if (!::bexora::test::haveRealData()) GTEST_SKIP() << "../shared/realdata is absent; real-data test skipped"
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void writeFile(const std::string& path, const std::string& content);
+std::string readFile(const std::string& path);
+bool exists(const std::string& path);
+void makeDirs(const std::string& path);
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs build/bexora with the arguments in `workdir`, standard input closed.
+RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir);
+
+}  // namespace bexora::test
