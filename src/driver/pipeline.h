@@ -1,7 +1,64 @@
-// The main pipeline: phases, methods and passes, and the stages of one pass.
+// The main pipeline: phases, methods and passes, and the stages of one pass
+// (annotations, sequences, structures, alignment, mapping, output). The run
+// state is owned here and handed to each stage; parsed structures and
+// alignments are kept for the whole run, since every method and pass of a
+// run would otherwise read and align the same inputs again.
 #pragma once
 
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/benchmark.h"
+#include "driver/command_line.h"
+#include "driver/model.h"
+#include "mapping/mapping.h"
+#include "structure/pdb_reader.h"
+#include "util/motif.h"
+
 namespace bexora {
+
+struct LoadedStructure {
+  RefineInfo refine;
+  std::vector<AtomInfo> atoms;
+  StructureFileInfo file;
+};
+
+// Sequence maps of one reference/target pair after their alignments.
+struct PreparedAlignment {
+  ResidueMapPair refSeqsMap;
+  ResidueMapPair refMap;
+  ResidueMapPair pdbTempMap;
+};
+
+struct RunState {
+  explicit RunState(const RunSettings& runSettings);
+
+  RunSettings settings;
+  Diagnostics diagnostics;
+  PassPlan plan;
+  int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
+  int compareEdgeSetting = 1;
+  bool alignmentWarningShown = false;
+  bool outputFailed = false;  // an output could not be written; the run ends with status 1
+
+  std::array<std::array<RefineInfo, kPassSlots>, kSides> refine;
+  std::array<std::vector<AtomInfo>, kSides> atomMultiList;
+  std::array<std::vector<BPInfo>, kSides> basePairMap;
+  std::vector<std::string> keptLines;  // the target reader's non-pair lines
+  ResidueMapPair refSeqsMap, refMap, pdbTempMap, pdbMap;
+  MappingState mapping;
+  MappingLogs logs;
+  MotifState motifs;
+
+  std::map<std::string, LoadedStructure> structures;
+  std::map<std::string, PreparedAlignment> alignments;
+};
+
+// Runs one pass of method `method` at pass index `pass`; false ends the run.
+bool runPass(RunState& state, int method, int pass);
 
 // Runs the program on its command line and returns the exit status.
 int runProgram(int argc, char** argv);

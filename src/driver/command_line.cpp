@@ -1,0 +1,207 @@
+#include "driver/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "alignment/best_reference.h"
+#include "util/tokenizer.h"
+
+namespace bexora {
+
+namespace {
+
+constexpr const char* kVersion = "bexora 0.1.0";
+constexpr std::size_t kMaxMethodTokens = 10;
+constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
+
+std::string upperCased(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool isOneOf(const std::string& arg, std::initializer_list<const char*> names) {
+  std::string upper = upperCased(arg);
+  return std::any_of(names.begin(), names.end(), [&](const char* name) { return upper == name; });
+}
+
+std::string asFolder(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+ArgumentsOutcome reject(const char* message) {
+  std::printf("%s", message);
+  return {false, 1};
+}
+
+ArgumentsOutcome rejectNoArguments() {
+  return reject("Required valid arguments not found.\nPlease check the 'readme' file for details.\n");
+}
+
+// Takes "-I DIR" and "-O DIR" out of the arguments, keeping the folder names
+// as typed. False (after a message) when a folder option lacks its value.
+bool extractFolderOptions(std::vector<std::string>& args, RunSettings& settings) {
+  std::vector<std::string> rest;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    bool input = isOneOf(args[i], {"-I"});
+    bool output = isOneOf(args[i], {"-O"});
+    if (!input && !output) {
+      rest.push_back(args[i]);
+      continue;
+    }
+    if (i + 1 == args.size() || args[i + 1].empty()) {
+      std::printf("Option %s needs a folder name.\n", input ? "-I" : "-O");
+      return false;
+    }
+    (input ? settings.inputFolder : settings.outputFolder) = asFolder(args[++i]);
+  }
+  args = rest;
+  return true;
+}
+
+bool inputFolderExists(const RunSettings& settings) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(settings.inputFolder, ignored)) return true;
+  std::printf("Input folder %s was not found.\n", settings.inputFolder.c_str());
+  return false;
+}
+
+// Appends the methods one "-M" value names; each method once per list.
+void appendMethodList(const std::string& value, std::vector<int>& methods) {
+  if (value == "ALL") {
+    for (int m = 0; m < kMethodCount; ++m) {
+      if (methods.size() == kMaxMethodEntries) {
+        std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries,
+                    methodToken(m));
+        continue;
+      }
+      methods.push_back(m);
+    }
+    return;
+  }
+  std::string_view tokens[kMaxMethodTokens];
+  TokenizeResult split = myTokenize(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
+  if (split.tooManyTokens)
+    std::printf("Warning!!! Method list \"%s\" has more than %zu entries; the rest is ignored.\n", value.c_str(),
+                kMaxMethodTokens);
+  bool taken[kMethodCount] = {};
+  for (std::size_t t = 0; t < split.count; ++t) {
+    std::string token(tokens[t]);
+    if (token.size() >= kMethodTokenWidth) {
+      std::printf("Warning!!! Method name of %zu or more characters ignored.\n", kMethodTokenWidth);
+      continue;
+    }
+    int found = -1;
+    for (int m = 0; m < kMethodCount && found < 0; ++m)
+      if (!taken[m] && token.find(methodToken(m)) != std::string::npos) found = m;
+    if (found < 0) {
+      std::printf("Warning!!! Unknown method %s.\n", token.c_str());
+      continue;
+    }
+    taken[found] = true;
+    if (methods.size() == kMaxMethodEntries) {
+      std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries,
+                  token.c_str());
+      continue;
+    }
+    methods.push_back(found);
+  }
+}
+
+ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const std::string& listAsTyped,
+                                  RunSettings& settings) {
+  if (args.size() < 2) return rejectNoArguments();
+  bool verbose = args.size() == 3 && args[2] == "-V";
+  if (args[0] == "-R") {
+    settings.mode = RunMode::kBestReference;
+    settings.verbose = verbose;
+    settings.bestReferenceList = listAsTyped;
+    if (!inputFolderExists(settings)) return {false, 1};
+    Diagnostics diagnostics;
+    diagnostics.enabled = verbose;
+    diagnostics.record("run mode=bestref methods= reference=: target=: origFormat=0");
+    return {false, findBestReference(listAsTyped, settings.inputFolder, diagnostics)};
+  }
+  if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
+  settings.motifMode = args[1] == "BENCHMARK-MOTIF";
+  settings.mode = settings.motifMode ? RunMode::kBenchmarkMotif : RunMode::kBenchmark;
+  settings.testCodeFlag = settings.testCodeFlag2 = true;
+  settings.verbose = verbose;
+  if (!inputFolderExists(settings)) return {false, 1};
+  return {true, 0};
+}
+
+bool idIsValid(const std::string& id) { return id.size() == kPdbIdWidth && !gotNonAlphaNumeric(id); }
+
+ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSettings& settings) {
+  bool refBad = !idIsValid(args[0]);
+  bool targetBad = !idIsValid(args[2]);
+  if (refBad) std::printf("Reference PDB id doesn't seem correct.\n");
+  if (targetBad) std::printf("Target PDB id doesn't seem correct.\n");
+  if (refBad || targetBad) return {false, 1};
+
+  if (args[1].size() > 1 || args[3].size() > 1)
+    std::printf("Warning!!! Single character chain id expected, continuing  with first character anyway.\n");
+  settings.mode = RunMode::kSingle;
+  settings.pdbIds[kReference][0] = args[0];
+  settings.pdbIds[kTarget][0] = args[2];
+  settings.chainIds[kReference][0] = args[1].substr(0, 1);
+  settings.chainIds[kTarget][0] = args[3].substr(0, 1);
+
+  settings.methodList.clear();
+  for (std::size_t i = 4; i < args.size(); ++i) {
+    if (args[i] == "-V") settings.verbose = true;
+    if (i + 1 == args.size()) continue;
+    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
+    if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
+  }
+  if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
+  if (!inputFolderExists(settings)) return {false, 1};
+  return {true, 0};
+}
+
+}  // namespace
+
+bool gotNonAlphaNumeric(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+void printUsage() {
+  std::printf(
+      "Usage:\n"
+      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [-V] [-I DIR] [-O DIR]\n"
+      "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
+      "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
+      "      -F ORIG     write MC-Annotate and RNAView results in the tool's own layout\n"
+      "  bexora -R LIST_FILE [-V] [-I DIR]\n"
+      "      Recommend a reference for a target from a candidate list in the input folder.\n"
+      "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"
+      "  bexora -B BENCHMARK-MOTIF [-V] [-I DIR] [-O DIR]\n"
+      "      Run the built-in benchmark (and the motif reports) and write LaTeX tables.\n"
+      "Options:\n"
+      "  -I DIR      input folder (default ./io_data/Input/)\n"
+      "  -O DIR      output folder (default ./io_data/Output/), created when missing\n"
+      "  -V          diagnostic records on standard error\n"
+      "  -h, --help  this text;  --version  the version\n");
+}
+
+ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (std::any_of(args.begin(), args.end(), [](const std::string& a) { return isOneOf(a, {"-H", "--HELP"}); })) {
+    printUsage();
+    return {false, 0};
+  }
+  if (std::any_of(args.begin(), args.end(), [](const std::string& a) { return isOneOf(a, {"--VERSION"}); })) {
+    std::printf("%s\n", kVersion);
+    return {false, 0};
+  }
+  if (!extractFolderOptions(args, settings)) return {false, 1};
+  std::string listAsTyped = args.size() > 1 ? args[1] : std::string();
+  for (std::string& arg : args) arg = upperCased(arg);
+  if (args.size() <= 3) return processShortForm(args, listAsTyped, settings);
+  return processSingleRun(args, settings);
+}
+
+}  // namespace bexora

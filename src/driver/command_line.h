@@ -1,0 +1,49 @@
+// The command line: a single run (refId refChain targetId targetChain
+// [options]), the best-reference mode (-R list), the benchmark modes
+// (-B BENCHMARK, -B BENCHMARK-MOTIF), and the folder, verbose, help and
+// version options. Arguments are upper-cased except folder names and the
+// -R list name, which are kept as typed.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "driver/model.h"
+
+namespace bexora {
+
+enum class RunMode { kSingle, kBenchmark, kBenchmarkMotif, kBestReference };
+
+struct RunSettings {
+  RunMode mode = RunMode::kSingle;
+  // [side][pass slot]; a single run uses slot 0.
+  std::array<std::array<std::string, kPassSlots>, kSides> pdbIds;
+  std::array<std::array<std::string, kPassSlots>, kSides> chainIds;
+  std::vector<int> methodList;
+  bool origFormat = false;
+  bool motifMode = false;
+  bool testCodeFlag = false;   // log.txt and the precision tables
+  bool testCodeFlag2 = false;  // log2.txt and the inferability tables
+  bool verbose = false;
+  std::string inputFolder = kDefaultInputFolder;
+  std::string outputFolder = kDefaultOutputFolder;
+  std::string bestReferenceList;  // the -R value as typed
+};
+
+struct ArgumentsOutcome {
+  bool runPipeline = false;  // false: the program ends with exitStatus
+  int exitStatus = 0;
+};
+
+// Parses the command line into settings. Rejections print their message and
+// end with status 1; help and version end with status 0. The best-reference
+// mode runs here and ends the program with its own status.
+ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings);
+
+bool gotNonAlphaNumeric(const std::string& text);
+
+// Usage text of every mode and option.
+void printUsage();
+
+}  // namespace bexora

@@ -1,0 +1,143 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace bexora::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* kNoArguments = "Required valid arguments not found.\nPlease check the 'readme' file for details.\n";
+constexpr const char* kBadReference = "Reference PDB id doesn't seem correct.\n";
+constexpr const char* kBadTarget = "Target PDB id doesn't seem correct.\n";
+constexpr const char* kLongChain =
+    "Warning!!! Single character chain id expected, continuing  with first character anyway.\n";
+
+class CommandLine : public ::testing::Test {
+ protected:
+  void SetUp() override { makeDirs(dir.file("io_data/Input")); }
+  RunResult run(const std::vector<std::string>& args) { return runBexora(args, dir.path()); }
+  TempDir dir;
+};
+
+struct RejectionCase {
+  std::vector<std::string> args;
+  std::string output;
+};
+
+TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
+  const std::vector<RejectionCase> cases = {
+      {{}, kNoArguments},
+      {{"1abc"}, kNoArguments},
+      {{"1abc", "a", "2xyz"}, kNoArguments},
+      {{"-B", "OTHER"}, kNoArguments},
+      {{"-X", "BENCHMARK"}, kNoArguments},
+      {{"-B", "BENCHMARK", "a", "b"}, kBadReference},
+      {{"1ab", "a", "2xyz", "b"}, kBadReference},
+      {{"1abcd", "a", "2xyz", "b"}, kBadReference},
+      {{"1a-c", "a", "2xyz", "b"}, kBadReference},
+      {{"1abc", "a", "2xy", "b"}, kBadTarget},
+      {{"1ab", "a", "2x_z", "b"}, std::string(kBadReference) + kBadTarget},
+  };
+  for (const auto& c : cases) {
+    RunResult r = run(c.args);
+    EXPECT_EQ(r.out, c.output) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(r.status, 1) << ::testing::PrintToString(c.args);
+  }
+}
+
+struct SelectionCase {
+  std::vector<std::string> options;
+  std::string runRecord;  // the verbose run record's methods and format
+  std::string warnings;   // expected warning text on standard output, "" for none
+};
+
+TEST_F(CommandLine, MethodSelectionAndFormatSwitch) {
+  std::string longToken(200, 'Q');
+  const std::vector<SelectionCase> cases = {
+      {{}, "methods=MC reference=1ABC:A target=2XYZ:B origFormat=0", ""},
+      {{"-M", "DSSR,FR3D"}, "methods=DS,FR ", ""},
+      {{"-M", "rnaview"}, "methods=MC ", "Warning!!! Unknown method RNAVIEW.\n"},
+      {{"-M", "MC,MC"}, "methods=MC ", "Warning!!! Unknown method MC.\n"},
+      {{"-M", "MC, RV"}, "methods=MC,RV ", "Warning!!! Unknown method .\n"},
+      {{"-M", "MC", "-M", "MC"}, "methods=MC,MC ", ""},
+      {{"-M", "all"}, "methods=MC,RV,FR,DS,CLA ", ""},
+      {{"-M", "ALL", "-M", "ALL"}, "methods=MC,RV,FR,DS,CLA ",
+       "Warning!!! Method list limit of 5 reached; method MC is ignored.\n"},
+      {{"-M", "A,B,C,D,E,F,G,H,I,J,MC"}, "methods=MC ", "has more than 10 entries; the rest is ignored.\n"},
+      {{"-M", longToken}, "methods=MC ", "Warning!!! Method name of 199 or more characters ignored.\n"},
+      {{"-F", "original"}, "origFormat=1", ""},
+      {{"-F"}, "origFormat=0", ""},
+      {{"-M"}, "methods=MC ", ""},
+      {{"-F", "-M", "CLA"}, "methods=CLA origFormat=0", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"1abc", "a", "2xyz", "b"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back("-V");
+    RunResult r = run(args);
+    EXPECT_THAT(r.err, HasSubstr("bexora: run mode=single ")) << ::testing::PrintToString(c.options);
+    EXPECT_THAT(r.err, HasSubstr(c.runRecord)) << ::testing::PrintToString(c.options);
+    if (c.warnings.empty())
+      EXPECT_THAT(r.out, Not(HasSubstr("Warning!!! Unknown"))) << ::testing::PrintToString(c.options);
+    else
+      EXPECT_THAT(r.out, HasSubstr(c.warnings)) << ::testing::PrintToString(c.options);
+  }
+}
+
+TEST_F(CommandLine, SingleRunPrintsBannerInUpperCaseAndFailsOnMissingInput) {
+  RunResult r = run({"1abc", "a", "2xyz", "b"});
+  EXPECT_EQ(r.out.rfind("Reference: 1ABC A\nTarget: 2XYZ B\n", 0), 0u) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("1ABC.mca.out File Not Found"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CommandLine, LongChainWarnsOnceAndIsCutToFirstCharacter) {
+  RunResult r = run({"1abc", "ab", "2xyz", "cd", "-V"});
+  EXPECT_EQ(r.out.find(kLongChain), 0u) << r.out;
+  EXPECT_EQ(r.out.find(kLongChain, 1), std::string::npos);
+  EXPECT_THAT(r.out, HasSubstr("Reference: 1ABC A\nTarget: 2XYZ C\n"));
+  EXPECT_THAT(r.err, HasSubstr("reference=1ABC:A target=2XYZ:C"));
+}
+
+TEST_F(CommandLine, BenchmarkFormsAreRecognised) {
+  for (const auto& form : std::vector<std::vector<std::string>>{
+           {"-b", "benchmark"}, {"-B", "BENCHMARK", "extra"}, {"-B", "BENCHMARK-MOTIF", "-V"}}) {
+    RunResult r = run(form);
+    EXPECT_THAT(r.out, Not(HasSubstr("Required valid arguments"))) << ::testing::PrintToString(form);
+    EXPECT_THAT(r.out, Not(HasSubstr("Reference: "))) << ::testing::PrintToString(form);
+    EXPECT_TRUE(exists(dir.file("io_data/Output/log.txt"))) << ::testing::PrintToString(form);
+    EXPECT_EQ(r.status, 1) << "the empty input folder makes the benchmark fail";
+  }
+  EXPECT_THAT(run({"-B", "BENCHMARK-MOTIF", "-V"}).err, HasSubstr("bexora: run mode=benchmark-motif "));
+}
+
+TEST_F(CommandLine, HelpAndVersionEndWithStatusZero) {
+  for (const char* flag : {"-h", "--help", "--HELP"}) {
+    RunResult r = run({flag});
+    EXPECT_THAT(r.out, HasSubstr("Usage:"));
+    EXPECT_EQ(r.status, 0);
+  }
+  RunResult version = run({"1abc", "a", "--version"});
+  EXPECT_EQ(version.out, "bexora 0.1.0\n");
+  EXPECT_EQ(version.status, 0);
+}
+
+TEST_F(CommandLine, FolderOptionsKeepTheirCaseAndAreChecked) {
+  makeDirs(dir.file("MyIn"));
+  RunResult r = run({"1abc", "a", "-I", "MyIn", "2xyz", "b", "-O", "Out/Sub"});
+  EXPECT_THAT(r.out, HasSubstr("MyIn/1ABC.mca.out File Not Found"));
+  RunResult missing = run({"1abc", "a", "2xyz", "b", "-I", "NoSuch"});
+  EXPECT_THAT(missing.out, HasSubstr("Input folder NoSuch/ was not found."));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(run({"1abc", "a", "2xyz", "b", "-I"}).out, HasSubstr("Option -I needs a folder name."));
+}
+
+}  // namespace
+}  // namespace bexora::test
