@@ -1,0 +1,190 @@
+#include "alignment/best_reference.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace bexora {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome runBestReference(const std::string& list, const std::string& folder, bool verbose = false) {
+  Diagnostics diagnostics;
+  diagnostics.enabled = verbose;
+  Outcome run;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  run.status = findBestReference(list, folder, diagnostics);
+  run.err = testing::internal::GetCapturedStderr();
+  run.out = testing::internal::GetCapturedStdout();
+  return run;
+}
+
+const std::string& fixtureFolder() {
+  static const std::string folder = test::fixturePath("bestref/");
+  return folder;
+}
+
+// `{in}` in an expected text stands for the input folder.
+std::string inFolder(std::string text) {
+  for (std::size_t at = text.find("{in}"); at != std::string::npos; at = text.find("{in}"))
+    text.replace(at, 4, fixtureFolder());
+  return text;
+}
+
+std::string listing(const std::vector<std::string>& candidates) {
+  std::string text = "Candidate Reference List:\n";
+  for (std::size_t k = 0; k < candidates.size(); ++k)
+    text += "Candidate " + std::to_string(k % 20 + 1) + " = " + candidates[k] + "\n";
+  return text;
+}
+
+std::string verdict(const std::string& recommended, const std::string& target = "9TGT A") {
+  return "\nTarget = " + target + "\nRecommended reference: " + recommended + "\n";
+}
+
+struct ListCase {
+  const char* list;
+  int status;
+  std::string out;
+};
+
+TEST(FindBestReference, ListFiles) {
+  const std::string missingSequence = "Warning!!! Candidate %s has no sequence in {in}pdb_seqres.na.fa; it is not "
+                                      "recommended.\n";
+  auto missing = [&](const std::string& name) {
+    std::string text = missingSequence;
+    return text.replace(text.find("%s"), 2, name);
+  };
+  const std::vector<ListCase> cases = {
+      {"known_costs.txt", 0, listing({"1CCC A", "1DDD A", "1BBB A", "1EEE A"}) + verdict("1BBB A")},
+      {"equal_costs.txt", 0, listing({"1EEE A", "1BBB A"}) + verdict("1EEE A")},
+      {"duplicates.txt", 0,
+       listing({"1CCC A", "1CCC A", "1DDD A"}) +
+           "Warning!!! Candidate 1CCC A is repeated within its batch of 20; the repeat is not recommended.\n" +
+           verdict("1CCC A")},
+      {"missing_candidate.txt", 0, listing({"1ZZZ A", "1DDD A"}) + missing("1ZZZ A") + verdict("1DDD A")},
+      {"lower_case_candidate.txt", 0, listing({"1bbb a", "1CCC A"}) + missing("1bbb a") + verdict("1CCC A")},
+      {"only_missing.txt", 0, listing({"1ZZZ A"}) + missing("1ZZZ A") + verdict("9TGT A")},
+      {"no_candidates.txt", 0, listing({}) + verdict("9TGT A")},
+      {"prefix_chains.txt", 0, listing({"2PPP A", "2PPP AB", "1BBB A"}) + verdict("2PPP AB")},
+      {"long_ids.txt", 0,
+       listing({"1AAAAA A", "1AAA ABCD", "1DDD A"}) +
+           "Warning!!! Candidate 1AAAAA A exceeds the 5-character id or 3-character chain field; it is not "
+           "recommended.\n"
+           "Warning!!! Candidate 1AAA ABCD exceeds the 5-character id or 3-character chain field; it is not "
+           "recommended.\n" +
+           verdict("1DDD A")},
+      {"odd_token.txt", 0,
+       "Warning!!! The last token 1DDD of {in}odd_token.txt has no chain id; it is ignored.\n" +
+           listing({"1CCC A"}) + verdict("1CCC A")},
+      {"missing_target.txt", 1,
+       "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or "
+       "update the file from PDB server.\n"},
+      {"lower_case_target.txt", 1,
+       "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or "
+       "update the file from PDB server.\n"},
+      {"long_target.txt", 1,
+       "Warning!!! Target 9TGTTGTTGTTGTTGT A in {in}long_target.txt exceeds the 15-character id or chain "
+       "field.\n"},
+      {"empty.txt", 1, "The target PDB id and chain were not found in {in}empty.txt.\n"},
+      {"absent.txt", 1, "{in}absent.txt File Not Found\n"},
+  };
+  for (const ListCase& c : cases) {
+    Outcome run = runBestReference(c.list, fixtureFolder());
+    EXPECT_EQ(run.status, c.status) << c.list;
+    EXPECT_EQ(run.out, inFolder(c.out)) << c.list;
+  }
+}
+
+TEST(FindBestReference, VerboseRecordForEveryCandidate) {
+  Outcome run = runBestReference("duplicates.txt", fixtureFolder(), true);
+  EXPECT_EQ(run.err,
+            "bexora: candidate id=1CCC chain=A length=12 cost=3\n"
+            "bexora: candidate id=1CCC chain=A length=0 cost=23\n"
+            "bexora: candidate id=1DDD chain=A length=11 cost=12\n");
+  run = runBestReference("known_costs.txt", fixtureFolder(), true);
+  EXPECT_NE(run.err.find("id=1BBB chain=A length=12 cost=2.7\n"), std::string::npos) << run.err;
+}
+
+TEST(FindBestReference, MissingFastaFileFails) {
+  test::TempDir folder;
+  test::writeFile(folder.file("list.txt"), "9TGT A 1AAA A\n");
+  Outcome run = runBestReference("list.txt", folder.path() + "/");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "File \"" + folder.path() + "/pdb_seqres.na.fa\" was not found.\n");
+}
+
+// Candidate k of the generated list carries costs[k] transversions, far
+// apart, so its cost is 3 * costs[k]; a negative entry names a chain the
+// FASTA file lacks.
+struct GeneratedList {
+  test::TempDir folder;
+  std::vector<std::string> names;
+
+  explicit GeneratedList(const std::vector<int>& costs) {
+    const std::string target = "ACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGU";
+    std::string fasta = ">9tgt_A mol:na length:52  TARGET\n" + target + "\n";
+    std::string list = "9TGT A\n";
+    for (std::size_t k = 0; k < costs.size(); ++k) {
+      std::string id = "3X" + std::to_string(10 + k);
+      names.push_back(id + " A");
+      list += id + " A\n";
+      if (costs[k] < 0) continue;
+      std::string sequence = target;
+      for (int s = 0; s < costs[k]; ++s) sequence[1 + 8 * s] = 'G';  // C to G
+      fasta += ">" + id + "_A mol:na length:52  GENERATED\n" + sequence + "\n";
+    }
+    test::writeFile(folder.file("pdb_seqres.na.fa"), fasta);
+    test::writeFile(folder.file("list.txt"), list);
+  }
+
+  Outcome run(bool verbose = false) { return runBestReference("list.txt", folder.path() + "/", verbose); }
+};
+
+TEST(FindBestReference, TwentyFiveCandidatesRunInTwoBatches) {
+  std::vector<int> costs(25, 5);
+  costs[6] = 1;   // best of the first batch, and of all
+  costs[22] = 2;  // the second batch cannot beat it
+  costs[3] = -1;
+  GeneratedList generated(costs);
+  Outcome run = generated.run(true);
+  EXPECT_EQ(run.status, 0);
+  std::string expected = listing(std::vector<std::string>(generated.names.begin(), generated.names.begin() + 20));
+  expected += "Warning!!! Candidate 3X13 A has no sequence in " + generated.folder.path() +
+              "/pdb_seqres.na.fa; it is not recommended.\n";
+  for (std::size_t k = 20; k < 25; ++k) expected += "Candidate " + std::to_string(k - 19) + " = " + generated.names[k] + "\n";
+  EXPECT_EQ(run.out, expected + verdict("3X16 A"));
+  std::size_t records = 0;
+  for (std::size_t at = run.err.find("bexora: candidate "); at != std::string::npos;
+       at = run.err.find("bexora: candidate ", at + 1))
+    ++records;
+  EXPECT_EQ(records, 25u);
+  EXPECT_NE(run.err.find("id=3X32 chain=A length=52 cost=6\n"), std::string::npos) << run.err;
+}
+
+TEST(FindBestReference, SecondBatchCanWinAndRepeatsCountPerBatch) {
+  std::vector<int> costs(25, 4);
+  costs[21] = 0;
+  GeneratedList generated(costs);
+  // A candidate of the first batch listed again in the second is scored again,
+  // not treated as a repeat.
+  test::writeFile(generated.folder.file("list.txt"), test::readFile(generated.folder.file("list.txt")) + "3X10 A\n");
+  Outcome run = generated.run(true);
+  EXPECT_EQ(run.out.find("repeated"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Candidate 6 = 3X10 A\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(verdict("3X31 A")), std::string::npos) << run.out;
+  EXPECT_EQ(run.err.rfind("bexora: candidate id=3X10 chain=A length=52 cost=12\n"),
+            run.err.size() - std::string("bexora: candidate id=3X10 chain=A length=52 cost=12\n").size());
+}
+
+}  // namespace
+}  // namespace bexora

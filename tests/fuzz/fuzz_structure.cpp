@@ -1,0 +1,11 @@
+// Built twice: FUZZ_EXTENSION "pdb" and "cif" select the reader.
+#include "fuzz_support.h"
+#include "structure/pdb_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  bexora::fuzz::writeInput(data, size, std::string("FUZZ.") + FUZZ_EXTENSION);
+  std::vector<bexora::AtomInfo> atoms;
+  bexora::RefineInfo refine;
+  bexora::readPDBFile(bexora::fuzz::scratchFolder(), "FUZZ", refine, "A", atoms);
+  return 0;
+}
