@@ -1,0 +1,143 @@
+#include "alignment/aligner.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "alignment/fasta.h"
+#include "full_matrix_aligner.h"
+#include "test_support.h"
+
+namespace bexora {
+namespace {
+
+long tenths(double cost) { return std::lround(cost * 10); }
+
+struct ScriptCase {
+  const char* a;
+  const char* b;
+  const char* script;
+  double cost;
+};
+
+// These pin the tie rules: one residue goes to the last of equal-cost
+// columns, a split goes to the last of equal-cost positions, and
+// delete-and-insert loses to a replacement of equal cost.
+const ScriptCase kScriptCases[] = {
+    {"ACGUACGU", "ACGUACGU", "!!!!!!!!", 0.0},
+    {"A", "", "x", 12.0},
+    {"", "ACG", "---", 14.0},
+    {"", "", "", 0.0},
+    {"G", "A", "|", 2.7},
+    {"C", "U", "|", 2.7},
+    {"G", "C", "|", 3.0},
+    {"A", "U", "|", 3.0},
+    {"A", "AAA", "--!", 13.0},
+    {"C", "UAU", "--|", 15.7},
+    {"GA", "A", "x!", 12.0},
+    {"AAA", "A", "!xx", 13.0},
+    {"a", "A", "|", 3.0},
+    {"g", "a", "|", 3.0},
+    {"acgu", "acgu", "!!!!", 0.0},
+    {"T", "U", "|", 3.0},
+    {"N", "N", "!", 0.0},
+    {"N", "A", "|", 3.0},
+    {"\xC3", "\xC3", "!", 0.0},
+    {"\xC3", "\xC4", "|", 3.0},
+    {"\xFF", "A", "|", 3.0},
+};
+
+TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
+  for (const ScriptCase& c : kScriptCases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    std::string script = "stale";
+    double cost = -1, costOnly = -1;
+    ASSERT_TRUE(MMAlign(c.a, c.b, &script, &cost));
+    ASSERT_TRUE(MMAlign(c.a, c.b, nullptr, &costOnly));
+    EXPECT_EQ(script, c.script);
+    EXPECT_DOUBLE_EQ(cost, c.cost);
+    EXPECT_DOUBLE_EQ(costOnly, c.cost);
+  }
+}
+
+TEST(MMAlign, TooLongInputsFailWithTheMemoryMessage) {
+  std::string huge(50'000'001, 'A'), script = "old";
+  double cost = 7;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(MMAlign(huge, "", &script, &cost));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sufficient memory is not available to process the data\n");
+  EXPECT_TRUE(script.empty());
+  EXPECT_EQ(cost, 7);
+}
+
+TEST(ScriptCost, GapRunsOpenOnceAndMisfitScriptsAreRejected) {
+  EXPECT_DOUBLE_EQ(scriptCost("AAAC", "C", "xxx!"), 14.0);
+  EXPECT_DOUBLE_EQ(scriptCost("AC", "GC", "x-!"), 24.0);
+  EXPECT_DOUBLE_EQ(scriptCost("GAU", "AC", "x!|"), 14.7);
+  for (const char* bad : {"!", "!!!", "|!", "x-", "!?"}) EXPECT_EQ(scriptCost("AC", "AC", bad), -1.0) << bad;
+}
+
+// The aligner's cost equals the full-matrix optimum, both scripts recompute
+// to it and the cost-only pass gives it too.
+void expectOptimal(const std::string& a, const std::string& b) {
+  SCOPED_TRACE("a=" + a.substr(0, 80) + " b=" + b.substr(0, 80));
+  std::string script;
+  double cost = -1, costOnly = -1;
+  ASSERT_TRUE(MMAlign(a, b, &script, &cost));
+  ASSERT_TRUE(MMAlign(a, b, nullptr, &costOnly));
+  test::FullMatrixResult reference = test::fullMatrixAlign(a, b);
+  EXPECT_EQ(tenths(cost), reference.costTenths);
+  EXPECT_EQ(tenths(scriptCost(a, b, script)), reference.costTenths);
+  EXPECT_EQ(tenths(scriptCost(a, b, reference.script)), reference.costTenths);
+  EXPECT_EQ(costOnly, cost);
+}
+
+std::string randomSequence(std::mt19937& random, std::size_t length, std::string_view alphabet) {
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) text.push_back(alphabet[random() % alphabet.size()]);
+  return text;
+}
+
+// A relative of the text: point changes, insertions and deletions.
+std::string mutated(std::mt19937& random, const std::string& text, std::string_view alphabet) {
+  std::string out;
+  for (char c : text) {
+    unsigned roll = random() % 10;
+    if (roll > 0) out.push_back(roll == 1 ? alphabet[random() % alphabet.size()] : c);
+    if (roll == 2) out += randomSequence(random, random() % 4, alphabet);
+  }
+  return out;
+}
+
+TEST(MMAlign, EqualsTheFullMatrixAlignerOnRandomPairs) {
+  std::mt19937 random(20240611);
+  const std::string_view alphabets[] = {"ACGU", "AG", "ACGUNacT\xC3"};
+  for (int round = 0; round < 1500 && !HasFailure(); ++round) {
+    std::string_view alphabet = alphabets[round % 3];
+    std::string a = randomSequence(random, random() % 61, alphabet);
+    expectOptimal(a, round % 2 ? mutated(random, a, alphabet) : randomSequence(random, random() % 61, alphabet));
+  }
+  for (int round = 0; round < 6; ++round) {
+    std::string a = randomSequence(random, 300 + random() % 400, "ACGU");
+    expectOptimal(a, mutated(random, a, "ACGU"));
+  }
+}
+
+TEST(MMAlign, EqualsTheFullMatrixAlignerOnRealSequences) {
+  BEXORA_REQUIRE_REALDATA();
+  const std::vector<std::string> ids = {"1BYJ", "1EHZ", "1FJG", "1FJG", "1X8W", "1Y26", "3E5F", "3J7A",
+                                        "3J7A", "4GV9", "4QLN", "6TNA", "14C2", "14J2", "1A4D", "1A4D"};
+  const std::vector<std::string> chains = {"A", "A", "A", "X", "B", "X", "A", "A",
+                                           "7", "F", "A", "A", "U", "A", "A", "B"};
+  std::vector<std::string> sequences;
+  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences));
+  for (std::size_t i = 0; i < sequences.size(); ++i) {
+    ASSERT_FALSE(sequences[i].empty()) << ids[i];
+    for (std::size_t j = i; j < sequences.size(); ++j) expectOptimal(sequences[i], sequences[j]);
+  }
+}
+
+}  // namespace
+}  // namespace bexora

@@ -1,0 +1,134 @@
+#include "mapping/structure_alignment.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+
+namespace bexora {
+namespace {
+
+// Every entry starts mapped to itself and identical, so that tests see what
+// the file rewrote and what it left alone.
+StructureResidueMap observed(const char* pdbId, const char* chain, const std::vector<std::pair<int32_t, char>>& ids) {
+  StructureResidueMap map;
+  setField(map.pdbId, pdbId);
+  map.chainCount = 1;
+  setField(map.chain.chainId, chain);
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    map.chain.entries.push_back({'G', 1, ids[i].first, ids[i].second, static_cast<int32_t>(i)});
+  return map;
+}
+
+std::vector<int32_t> mapIndexes(const StructureResidueMap& map) {
+  std::vector<int32_t> indexes;
+  for (const ResidueMapEntry& e : map.chain.entries) indexes.push_back(e.mapIndex);
+  return indexes;
+}
+
+struct Update {
+  bool ok = false;
+  ResidueMapPair map;
+  std::string out;
+};
+
+// Standard input comes from /dev/null, so a pause never waits even when the
+// tests run in a terminal.
+Update runFile(const std::string& folder, ResidueMapPair map) {
+  Update update{false, std::move(map), ""};
+  int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
+  dup2(null, STDIN_FILENO);
+  testing::internal::CaptureStdout();
+  update.ok = updatePDBAlign_Vantor(update.map, folder, "1ABC", "A", "2XYZ", "B");
+  update.out = testing::internal::GetCapturedStdout();
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+  close(null);
+  return update;
+}
+
+Update runText(const std::string& text) {
+  test::TempDir dir;
+  test::writeFile(dir.file("1ABC_A_2XYZ_B.aln"), text);
+  return runFile(dir.path() + "/", {observed("1ABC", "A", {{-2, ' '}, {3, ' '}, {10, ' '}, {10, 'A'}}),
+                                    observed("2XYZ", "B", {{-1, ' '}, {3, ' '}, {12, ' '}, {12, 'A'}})});
+}
+
+struct TokenCase {
+  const char* text;
+  std::vector<int32_t> reference;
+  std::vector<int32_t> target;
+  bool warns;
+};
+
+TEST(UpdatePDBAlignVantor, PairTokens) {
+  const std::vector<int32_t> none = {-1, -1, -1, -1};
+  const TokenCase cases[] = {
+      {"A:10A<->B:12", {-1, -1, -1, 2}, {-1, -1, 3, -1}, false},
+      {"A:-2<->B:-1", {0, -1, -1, -1}, {0, -1, -1, -1}, false},
+      {"A:+3<->B:3", {-1, 1, -1, -1}, {-1, 1, -1, -1}, false},
+      {"A:10<->B:12A", {-1, -1, 3, -1}, {-1, -1, -1, 2}, false},
+      {"A:10<->B:13", none, none, false},
+      {"title A:3 <- B:3 score:1.0 ::: <-", none, none, false},
+      {"A10<->B:12", none, none, true},
+      {"A:1x0<->B:12", none, none, true},
+      {"A:+-3<->B:3", none, none, true},
+      {"A:99999999999999999999<->B:3", none, none, true},
+      {"A:3<->B:3\nA:-2<->B:-1", {-1, 1, -1, -1}, {-1, 1, -1, -1}, false},
+      {"A:3<->B:4\nA:10<->B:12", {-1, -1, 2, -1}, {-1, -1, 2, -1}, false},
+      {"A:-2<->B:-1\r\n\r\nA:10A<->B:12A\r\n", {0, -1, -1, 3}, {0, -1, -1, 3}, false},
+  };
+  for (const TokenCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    Update update = runText(c.text);
+    EXPECT_TRUE(update.ok);
+    EXPECT_EQ(mapIndexes(update.map[kReference]), c.reference);
+    EXPECT_EQ(mapIndexes(update.map[kTarget]), c.target);
+    EXPECT_EQ(update.out.rfind("Warning!!! Unreadable residue pair", 0) == 0, c.warns) << update.out;
+  }
+}
+
+TEST(UpdatePDBAlignVantor, FileWithTitlesScoresAndAPartialList) {
+  Update update =
+      runFile(test::fixturePath("alignment/"),
+              {observed("1ABC", "A", {{-2, ' '}, {1, ' '}, {2, ' '}, {5, ' '}, {10, 'A'}, {11, ' '}, {12, ' '}}),
+               observed("2XYZ", "B", {{-1, ' '}, {1, ' '}, {2, ' '}, {3, ' '}, {12, ' '}, {12, 'A'}, {50, ' '}})});
+  EXPECT_TRUE(update.ok);
+  EXPECT_EQ(mapIndexes(update.map[kReference]), (std::vector<int32_t>{0, 1, 3, -1, 4, 5, -1}));
+  EXPECT_EQ(mapIndexes(update.map[kTarget]), (std::vector<int32_t>{0, 1, -1, 2, 4, 5, -1}));
+  for (const StructureResidueMap& side : update.map)
+    for (const ResidueMapEntry& e : side.chain.entries) EXPECT_EQ(e.identical, 1);
+  EXPECT_EQ(update.out, "Warning!!! Unreadable residue pair \"score<->0.81\" at line 8 of " +
+                            test::fixturePath("alignment/1ABC_A_2XYZ_B.aln") + " is ignored.\n");
+}
+
+// A missing file and a chain mismatch both leave the sequence-based map; a
+// mismatch after pairs that were already read does not half-apply the file.
+TEST(UpdatePDBAlignVantor, MissingFileAndChainMismatchChangeNothing) {
+  const std::vector<int32_t> unchanged = {0, 1, 2, 3};
+  std::string longChain(300, 'Q');
+  const std::pair<std::string, std::string> cases[] = {
+      {"A:-2<->B:-1\nA:3<->C:3\nA:10<->B:12\n", "Chain mismatch A-A, B-C\n"},
+      {longChain + ":3<->B:3", "Chain mismatch A-" + longChain + ", B-B\n"},
+  };
+  for (const auto& [text, out] : cases) {
+    Update update = runText(text);
+    EXPECT_FALSE(update.ok);
+    EXPECT_EQ(update.out, out);
+    EXPECT_EQ(mapIndexes(update.map[kReference]), unchanged);
+    EXPECT_EQ(mapIndexes(update.map[kTarget]), unchanged);
+  }
+  test::TempDir dir;
+  Update missing = runFile(dir.path() + "/", {observed("1ABC", "A", {{1, ' '}}), observed("2XYZ", "B", {{1, ' '}})});
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(mapIndexes(missing.map[kReference]), std::vector<int32_t>{0});
+}
+
+}  // namespace
+}  // namespace bexora
