@@ -1,0 +1,571 @@
+#include "structure/pdb_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "util/line_reader.h"
+
+namespace bexora {
+namespace {
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Columns are 1-based and inclusive; what lies past the line end reads as blank.
+std::string_view columns(std::string_view line, std::size_t first, std::size_t last) {
+  if (line.size() < first) return {};
+  return line.substr(first - 1, last - first + 1);
+}
+
+char column(std::string_view line, std::size_t at) { return line.size() >= at ? line[at - 1] : ' '; }
+
+constexpr std::array<double, 19> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                                 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+
+// Rare long or exponent forms go through the C library.
+bool parseDecimalSlow(std::string_view text, double& value) {
+  char buffer[64];
+  if (text.size() >= sizeof buffer) return false;
+  std::memcpy(buffer, text.data(), text.size());
+  buffer[text.size()] = '\0';
+  char* end = nullptr;
+  double parsed = std::strtod(buffer, &end);
+  if (end == buffer) return false;
+  value = parsed;
+  return true;
+}
+
+// A decimal number after optional blanks; the first character that cannot
+// continue it ends it. Plain forms are exact: an integer mantissa divided by
+// an exact power of ten rounds once.
+bool parseDecimal(std::string_view text, double& value) {
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  text.remove_prefix(i);
+  i = 0;
+  bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      if (point) ++fraction;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  bool exponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+  if (digits > 18 || exponent) return parseDecimalSlow(text, value);
+  double magnitude = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(fraction)];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+bool parseInteger(std::string_view text, int32_t& value) {
+  text = trimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  int32_t parsed = 0;
+  auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (result.ec != std::errc() || result.ptr == text.data()) return false;
+  value = parsed;
+  return true;
+}
+
+// Shared by both formats: where atoms go and which of them are wanted.
+struct AtomSink {
+  std::vector<AtomInfo>& atoms;
+  const std::string& chainId;
+  const std::string& path;
+  bool full = false;
+
+  bool wants(std::string_view chain) const { return chain == chainId; }
+
+  // The slot for the next atom, or nullptr once the table is full.
+  AtomInfo* next() {
+    if (atoms.size() >= kMaxAtoms) {
+      if (!full) warnLimit("Atom table", kMaxAtoms, path);
+      full = true;
+      return nullptr;
+    }
+    atoms.emplace_back();
+    return &atoms.back();
+  }
+};
+
+void warnLine(const char* problem, const std::string& path, long line) {
+  std::printf("Warning!!! Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
+}
+
+// ---- PDB format ----
+
+constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
+
+bool isStandardResidue(std::string_view line) { return column(line, 19) == ' ' && isRNAInfo(column(line, 20)); }
+
+void fillPdbAtom(std::string_view line, AtomInfo& atom) {
+  std::string_view name = trimBlanks(columns(line, 13, 16));
+  name = name.substr(0, std::min(name.find(' '), name.size()));
+  setField(atom.atomName, name);
+  atom.residueName = column(line, 20);
+  char chain[2] = {column(line, 22), '\0'};
+  setField(atom.chainId, chain);
+  atom.resSeqNo = 0;
+  parseInteger(columns(line, 23, 26), atom.resSeqNo);
+  atom.iCode = column(line, 27);
+  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
+  parseDecimal(columns(line, 31, 38), atom.x);
+  parseDecimal(columns(line, 39, 46), atom.y);
+  parseDecimal(columns(line, 47, 54), atom.z);
+  parseDecimal(columns(line, 55, 60), atom.occupancy);
+  parseDecimal(columns(line, 61, 66), atom.tempFactor);
+}
+
+void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
+  if (line.size() < kAtomLineMinimum) {
+    warnLine("is too short for an ATOM record", sink.path, lineNumber);
+    return;
+  }
+  if (!isStandardResidue(line) || !sink.wants(std::string_view(&line[21], 1))) return;
+  if (AtomInfo* atom = sink.next()) fillPdbAtom(line, *atom);
+}
+
+void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
+  bool headerDone = false;
+  bool firstModelDone = false;
+  std::string_view line;
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (line.empty()) continue;
+    if (!headerDone) parseRefineInfo_PDBFormat(line, refine);
+    if (startsWith(line, "ATOM")) {
+      headerDone = true;
+      ++refine.noOfAtoms;
+      if (!firstModelDone) readAtomLine(line, reader.lineNumber(), sink);
+    } else if (startsWith(line, "HETA")) {
+      ++refine.noOfAtoms;
+    } else if (startsWith(line, "ENDMDL")) {
+      firstModelDone = true;
+    }
+  }
+}
+
+// ---- mmCIF format ----
+
+enum CifItem : int {
+  kCompId,
+  kLabelAsym,
+  kAuthAsym,
+  kAtomId,
+  kLabelSeq,
+  kAuthSeq,
+  kInsCode,
+  kCartnX,
+  kCartnY,
+  kCartnZ,
+  kOccupancy,
+  kBFactor,
+  kModelNum,
+  kCifItemCount
+};
+
+constexpr std::array<const char*, kCifItemCount> kCifItemNames = {
+    "label_comp_id", "label_asym_id", "auth_asym_id", "label_atom_id", "label_seq_id",     "auth_seq_id",
+    "pdbx_PDB_ins_code", "Cartn_x", "Cartn_y",      "Cartn_z",       "occupancy",    "B_iso_or_equiv",
+    "pdbx_PDB_model_num"};
+
+// State of the loop being read; positions are header columns, -1 when absent.
+struct CifLoop {
+  bool inLoop = false;
+  bool rowsStarted = false;
+  bool usable = true;
+  int columnCount = 0;
+  std::array<int, kCifItemCount> position{};
+  bool modelKnown = false;
+  std::string firstModel;
+
+  void start() {
+    inLoop = true;
+    rowsStarted = false;
+    usable = true;
+    columnCount = 0;
+    position.fill(-1);
+  }
+  void end() { inLoop = false; }
+  bool has(CifItem item) const { return position[item] >= 0; }
+};
+
+bool isNewBlock(std::string_view line) { return startsWith(line, "#") || startsWith(line, "_"); }
+
+void addHeaderItem(std::string_view name, CifLoop& loop) {
+  name = trimBlanks(name);
+  for (int item = 0; item < kCifItemCount; ++item)
+    if (name == kCifItemNames[static_cast<std::size_t>(item)]) loop.position[static_cast<std::size_t>(item)] = loop.columnCount;
+  ++loop.columnCount;
+}
+
+// The item the loop cannot do without, or nullptr when all are listed.
+const char* missingRequiredItem(const CifLoop& loop) {
+  if (!loop.has(kAuthAsym) && !loop.has(kLabelAsym)) return "auth_asym_id or label_asym_id";
+  if (!loop.has(kAuthSeq) && !loop.has(kLabelSeq)) return "auth_seq_id or label_seq_id";
+  for (CifItem item : {kCompId, kAtomId, kCartnX, kCartnY, kCartnZ})
+    if (!loop.has(item)) return kCifItemNames[item];
+  return nullptr;
+}
+
+// Splits a row at blanks; a value in single or double quotes may hold blanks
+// and ends at its closing quote followed by a blank or the line end.
+std::size_t splitCifRow(std::string_view row, std::vector<std::string_view>& fields) {
+  fields.clear();
+  std::size_t i = 0;
+  while (i < row.size()) {
+    while (i < row.size() && isBlank(row[i])) ++i;
+    if (i >= row.size()) break;
+    char quote = row[i];
+    std::size_t start = i;
+    if (quote == '\'' || quote == '"') {
+      std::size_t close = start + 1;
+      while (close < row.size() && !(row[close] == quote && (close + 1 == row.size() || isBlank(row[close + 1]))))
+        ++close;
+      if (close < row.size()) {
+        fields.push_back(row.substr(start + 1, close - start - 1));
+        i = close + 1;
+        continue;
+      }
+    }
+    while (i < row.size() && !isBlank(row[i])) ++i;
+    fields.push_back(row.substr(start, i - start));
+  }
+  return fields.size();
+}
+
+std::string_view field(const std::vector<std::string_view>& fields, const CifLoop& loop, CifItem item) {
+  return loop.has(item) ? fields[static_cast<std::size_t>(loop.position[item])] : std::string_view();
+}
+
+bool isAlnum(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+
+std::string_view cifChain(const std::vector<std::string_view>& fields, const CifLoop& loop) {
+  std::string_view author = field(fields, loop, kAuthAsym);
+  if (!author.empty() && isAlnum(author.front())) return author;
+  return field(fields, loop, kLabelAsym);
+}
+
+bool isFirstModel(const std::vector<std::string_view>& fields, CifLoop& loop) {
+  if (!loop.has(kModelNum)) return true;
+  std::string_view model = field(fields, loop, kModelNum);
+  if (!loop.modelKnown) {
+    loop.firstModel.assign(model);
+    loop.modelKnown = true;
+  }
+  return model == loop.firstModel;
+}
+
+void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loop, std::string_view chain,
+                 AtomInfo& atom) {
+  std::string_view name = field(fields, loop, kAtomId);
+  while (!name.empty() && name.front() == '"') name.remove_prefix(1);
+  while (!name.empty() && name.back() == '"') name.remove_suffix(1);
+  setField(atom.atomName, name);
+  atom.residueName = field(fields, loop, kCompId).front();
+  setField(atom.chainId, chain);
+  atom.resSeqNo = 0;
+  parseInteger(field(fields, loop, loop.has(kAuthSeq) ? kAuthSeq : kLabelSeq), atom.resSeqNo);
+  std::string_view insertion = field(fields, loop, kInsCode);
+  atom.iCode = !insertion.empty() && isAlnum(insertion.front()) ? insertion.front() : ' ';
+  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
+  parseDecimal(field(fields, loop, kCartnX), atom.x);
+  parseDecimal(field(fields, loop, kCartnY), atom.y);
+  parseDecimal(field(fields, loop, kCartnZ), atom.z);
+  parseDecimal(field(fields, loop, kOccupancy), atom.occupancy);
+  parseDecimal(field(fields, loop, kBFactor), atom.tempFactor);
+}
+
+// Only the four standard nucleotides, as in PDB-format files.
+bool isStandardComp(std::string_view comp) { return comp.size() == 1 && isRNAInfo(comp.front()); }
+
+void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
+                AtomSink& sink) {
+  if (!loop.rowsStarted) {
+    loop.rowsStarted = true;
+    if (const char* missing = missingRequiredItem(loop)) {
+      std::printf("Warning!!! The _atom_site loop of %s does not list %s; its atoms are ignored.\n",
+                  sink.path.c_str(), missing);
+      loop.usable = false;
+    }
+  }
+  if (!loop.usable) return;
+  if (splitCifRow(row, fields) < static_cast<std::size_t>(loop.columnCount)) {
+    warnLine("has fewer fields than the _atom_site header", sink.path, lineNumber);
+    return;
+  }
+  if (!isFirstModel(fields, loop) || !isStandardComp(field(fields, loop, kCompId))) return;
+  std::string_view chain = cifChain(fields, loop);
+  if (!sink.wants(chain)) return;
+  if (AtomInfo* atom = sink.next()) fillCifAtom(fields, loop, chain, *atom);
+}
+
+void readCifLine(std::string_view line, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
+                 RefineInfo& refine, AtomSink& sink) {
+  if (loop.inLoop && (startsWith(line, "#") || (loop.rowsStarted && isNewBlock(line)))) loop.end();
+  if (startsWith(line, "loop_")) {
+    loop.start();
+  } else if (!loop.inLoop) {
+    return;
+  } else if (!loop.rowsStarted && startsWith(line, "_atom_site.")) {
+    addHeaderItem(line.substr(std::strlen("_atom_site.")), loop);
+  } else if (loop.columnCount > 0 && startsWith(line, "ATOM")) {
+    ++refine.noOfAtoms;
+    readCifRow(line, lineNumber, fields, loop, sink);
+  } else if (loop.columnCount > 0 && startsWith(line, "HETA")) {
+    ++refine.noOfAtoms;
+  }
+}
+
+void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
+  CifLoop loop;
+  std::vector<std::string_view> fields;
+  fields.reserve(64);
+  std::string_view line;
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (line.empty()) continue;
+    if (line.front() == '_') parseRefineInfo_mmCIFFormat(line, refine);
+    readCifLine(line, reader.lineNumber(), fields, loop, refine, sink);
+  }
+}
+
+// ---- quality items ----
+
+// The text that begins two characters after the first ':', unless "NULL".
+bool valueAfterColon(std::string_view line, std::string_view& value) {
+  std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos || colon + 2 > line.size()) return false;
+  value = line.substr(colon + 2);
+  return !startsWith(value, "NULL");
+}
+
+void readPdbResolution(std::string_view line, RefineInfo& refine) {
+  if (!startsWith(line, "REMARK   2") || columns(line, 12, 22) != "RESOLUTION.") return;
+  std::string_view value = line.size() >= 24 ? line.substr(23) : std::string_view();
+  if (!startsWith(value, "NULL")) parseDecimal(value, refine.resolution);
+}
+
+void readPdbFreeR(std::string_view line, RefineInfo& refine) {
+  if (!startsWith(line, "REMARK   3")) return;
+  char compact[256];
+  std::size_t n = 0;
+  for (char c : line)
+    if (c != ' ' && n < sizeof compact) compact[n++] = c;
+  std::string_view text(compact, n);
+  constexpr std::string_view kKey = "FREERVALUE:";
+  if (text.size() < 7 + kKey.size() || text.substr(7, kKey.size()) != kKey) return;
+  std::string_view value = text.substr(7 + kKey.size());
+  if (!startsWith(value, "NULL")) parseDecimal(value, refine.freeRValue);
+}
+
+void readPdbCompleteness(std::string_view line, RefineInfo& refine) {
+  std::string_view value;
+  if (line.find("COMPLETENESS") == std::string_view::npos || !valueAfterColon(line, value)) return;
+  double percent = 0;
+  if (parseDecimal(value, percent) && percent / 100 > refine.completeness) refine.completeness = percent / 100;
+}
+
+void readPdbReflections(std::string_view line, RefineInfo& refine) {
+  std::string_view value;
+  if (line.find("NUMBER OF REFLECTIONS") == std::string_view::npos || !valueAfterColon(line, value)) return;
+  parseInteger(value, refine.noOfReflections);
+}
+
+enum class Keep { kSmallest, kLargest };
+
+void keepValue(double candidate, Keep rule, double& current) {
+  bool unset = current < 1e-10;
+  if (unset || (rule == Keep::kSmallest ? candidate < current : candidate > current)) current = candidate;
+}
+
+// "item value": the first word must be the item, the second begin with a digit.
+bool cifItemValue(std::string_view line, std::string_view item, double& value) {
+  if (!startsWith(line, item)) return false;
+  std::string_view rest = line.substr(item.size());
+  if (rest.empty() || !isBlank(rest.front())) return false;
+  rest = trimBlanks(rest);
+  if (rest.empty() || !std::isdigit(static_cast<unsigned char>(rest.front()))) return false;
+  return parseDecimal(rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size())), value);
+}
+
+void readCifQuality(std::string_view line, std::array<const char*, 2> items, double scale, Keep rule,
+                    double& current) {
+  for (const char* item : items) {
+    double value = 0;
+    if (cifItemValue(line, item, value)) keepValue(value * scale, rule, current);
+  }
+}
+
+void readCifReflections(std::string_view line, RefineInfo& refine) {
+  for (const char* item : {"_reflns.number_obs", "_refine.ls_number_reflns_obs"}) {
+    double value = 0;
+    if (cifItemValue(line, item, value) && value > refine.noOfReflections && value < 2147483647.0)
+      refine.noOfReflections = static_cast<int32_t>(value);
+  }
+}
+
+int compareText(const char* a, const char* b) { return std::strcmp(a, b); }
+
+// Stored names are zero-padded (slots start value-initialised and setField
+// writes one terminator), so their bytes read as one big-endian number order
+// them as text comparison does.
+uint64_t nameKey(const AtomInfo& a) {
+  uint64_t key = 0;
+  for (char c : a.atomName) key = key << 8 | static_cast<unsigned char>(c);
+  return key;
+}
+
+// Every stored atom belongs to the requested chain, so the residue key decides.
+bool residueBefore(const AtomInfo& a, const AtomInfo& b) {
+  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo;
+  return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode);
+}
+
+bool nameBefore(const AtomInfo& a, const AtomInfo& b) { return nameKey(a) < nameKey(b); }
+
+bool sameAtom(const AtomInfo& a, const AtomInfo& b) {
+  return a.resSeqNo == b.resSeqNo && a.iCode == b.iCode && nameKey(a) == nameKey(b);
+}
+
+// Stable: of equal names the one read first stays first. Small residues sort
+// their keys and move each atom once.
+void sortResidueByName(std::vector<AtomInfo>::iterator first, std::vector<AtomInfo>::iterator last) {
+  constexpr std::size_t kSmall = 64;
+  std::size_t n = static_cast<std::size_t>(last - first);
+  if (n > kSmall) {
+    std::stable_sort(first, last, nameBefore);
+    return;
+  }
+  std::array<std::pair<uint64_t, std::size_t>, kSmall> keys;
+  for (std::size_t i = 0; i < n; ++i) keys[i] = {nameKey(first[static_cast<std::ptrdiff_t>(i)]), i};
+  bool moved = false;
+  for (std::size_t i = 1; i < n; ++i)
+    for (std::size_t j = i; j > 0 && keys[j].first < keys[j - 1].first; --j, moved = true) std::swap(keys[j], keys[j - 1]);
+  if (!moved) return;
+  std::array<AtomInfo, kSmall> copy;
+  std::copy(first, last, copy.begin());
+  for (std::size_t i = 0; i < n; ++i) first[static_cast<std::ptrdiff_t>(i)] = copy[keys[i].second];
+}
+
+// Sorted by compareAtoms for binary search; of atoms met twice (alternate
+// locations) the first one read stays. Files list residues in order, so
+// usually only the atoms inside each residue need sorting.
+void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
+  if (!std::is_sorted(atoms.begin(), atoms.end(), residueBefore))
+    std::stable_sort(atoms.begin(), atoms.end(), residueBefore);
+  for (auto first = atoms.begin(); first != atoms.end();) {
+    auto last = std::find_if(first, atoms.end(), [&](const AtomInfo& a) { return residueBefore(*first, a); });
+    sortResidueByName(first, last);
+    first = last;
+  }
+  atoms.erase(std::unique(atoms.begin(), atoms.end(), sameAtom), atoms.end());
+}
+
+bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found) {
+  static const std::array<std::pair<const char*, const char*>, 4> kCandidates = {
+      {{".pdb", "pdb"}, {".cif", "cif"}, {".pdb.gz", "pdb"}, {".cif.gz", "cif"}}};
+  for (const auto& [suffix, format] : kCandidates) {
+    std::string path = folder + pdbId + suffix;
+    if (fileExists(path)) {
+      found.path = path;
+      found.format = format;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool isRNAInfo(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
+
+void calculateDPI(RefineInfo& refine) {
+  constexpr double kUnset = 1e-10;
+  if (refine.completeness <= kUnset || refine.resolution <= kUnset || refine.freeRValue <= kUnset ||
+      refine.noOfAtoms < 1 || refine.noOfReflections < 1) {
+    refine.dpi = 0;
+    return;
+  }
+  double ratio = static_cast<double>(refine.noOfAtoms) / static_cast<double>(refine.noOfReflections);
+  refine.dpi = std::sqrt(ratio) * refine.freeRValue * refine.resolution * std::pow(refine.completeness, -1.0 / 3.0);
+}
+
+int compareAtoms(const AtomInfo& a, const AtomInfo& b) {
+  if (int chain = compareText(a.chainId, b.chainId)) return chain;
+  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo ? -1 : 1;
+  if (a.iCode != b.iCode)
+    return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode) ? -1 : 1;
+  return compareText(a.atomName, b.atomName);
+}
+
+void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine) {
+  if (!startsWith(line, "REMARK")) return;
+  readPdbResolution(line, refine);
+  readPdbFreeR(line, refine);
+  readPdbCompleteness(line, refine);
+  readPdbReflections(line, refine);
+}
+
+void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine) {
+  readCifQuality(line, {"_refine.ls_d_res_high", "_refine_hist.d_res_high"}, 1, Keep::kSmallest, refine.resolution);
+  readCifQuality(line, {"_refine.ls_R_factor_R_free", "_refine_ls_shell.R_factor_R_free"}, 1, Keep::kSmallest,
+                 refine.freeRValue);
+  readCifQuality(line, {"_reflns.percent_possible_obs", "_refine.ls_percent_reflns_obs"}, 0.01, Keep::kLargest,
+                 refine.completeness);
+  readCifReflections(line, refine);
+}
+
+bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
+                 std::vector<AtomInfo>& atoms, StructureFileInfo* info) {
+  atoms.clear();
+  refine = RefineInfo{};
+  StructureFileInfo found;
+  if (!findStructureFile(folder, pdbId, found)) {
+    std::printf("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
+    return false;
+  }
+  LineReader reader;
+  if (!reader.open(found.path)) {
+    std::printf("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
+    return false;
+  }
+  AtomSink sink{atoms, chainId, found.path};
+  if (found.format == "pdb")
+    readPdbFormat(reader, refine, sink);
+  else
+    readCifFormat(reader, refine, sink);
+  calculateDPI(refine);
+  sortAndKeepFirst(atoms);
+  if (info) *info = found;
+  return true;
+}
+
+}  // namespace bexora
