@@ -65,8 +65,8 @@ TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   TokenizeResult exact = myTokenize("a,b,c", ",", tokens, 3, false);
   EXPECT_FALSE(exact.tooManyTokens);
 
-  std::string wide(250, 'x');
-  TokenizeResult cut = myTokenize(wide + ",y", ",", tokens, 3, false);
+  const std::string wide = std::string(250, 'x') + ",y";
+  TokenizeResult cut = myTokenize(wide, ",", tokens, 3, false);
   ASSERT_EQ(cut.count, 2u);
   EXPECT_EQ(tokens[0].size(), kTokenRowWidth - 1);
   EXPECT_TRUE(cut.tokenTruncated);

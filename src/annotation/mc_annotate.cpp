@@ -1,0 +1,268 @@
+#include "annotation/mc_annotate.h"
+
+#include <cstdio>
+
+#include "util/basepair.h"
+#include "util/line_reader.h"
+
+namespace bexora {
+namespace {
+
+enum McaSection { kConformations = 0, kAdjacentStackings = 1, kNonAdjacentStackings = 2, kBasePairs = 3, kOther = 4 };
+
+constexpr std::size_t kMaxChainChars = 4;
+
+bool isTitle(std::string_view line) {
+  return line.size() >= 3 && line.substr(line.size() - 3) == "---";
+}
+
+int sectionOfTitle(std::string_view line) {
+  static const char* const kTitles[] = {"Residue conformations", "Adjacent stackings", "Non-Adjacent stackings",
+                                        "Base-pairs"};
+  for (int i = 0; i < 4; ++i) {
+    if (line.rfind(kTitles[i], 0) == 0) return i;
+  }
+  return kOther;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Reads the digits at `pos` as a residue number; false when there are none.
+bool readNumber(std::string_view text, std::size_t& pos, int32_t& number) {
+  if (pos >= text.size() || !isDigit(text[pos])) return false;
+  long value = 0;
+  while (pos < text.size() && isDigit(text[pos])) {
+    if (value < 1000000000L) value = value * 10 + (text[pos] - '0');
+    ++pos;
+  }
+  number = static_cast<int32_t>(value);
+  return true;
+}
+
+// One residue of a pair id, starting at `pos`: chain then number, the chain
+// either quoted in apostrophes or the run of non-digit characters.
+bool readResidue(std::string_view token, std::size_t pos, bool quoted, char (&chain)[kChainIdWidth + 1],
+                 int32_t& number) {
+  std::string_view chainText;
+  if (quoted) {
+    if (pos >= token.size() || token[pos] != '\'') return false;
+    const std::size_t close = token.find('\'', pos + 1);
+    if (close == std::string_view::npos) return false;
+    chainText = token.substr(pos + 1, close - pos - 1);
+    pos = close + 1;
+  } else {
+    const std::size_t start = pos;
+    while (pos < token.size() && !isDigit(token[pos])) ++pos;
+    chainText = token.substr(start, pos - start);
+    if (chainText.empty()) return false;
+  }
+  setField(chain, chainText);
+  return readNumber(token, pos, number);
+}
+
+char insertionCodeAfterPoint(std::string_view text) {
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos || point + 1 >= text.size()) return ' ';
+  return text[point + 1];
+}
+
+std::size_t countApostrophes(std::string_view token) {
+  std::size_t count = 0;
+  for (char c : token) count += c == '\'' ? 1 : 0;
+  return count;
+}
+
+bool parsePairId(std::string_view token, BPInfo& pair) {
+  const bool quoted = countApostrophes(token) == 4;
+  const std::size_t dash = token.find('-', quoted ? token.find('\'', 1) : 0);
+  if (dash == std::string_view::npos) return false;
+  if (!readResidue(token, 0, quoted, pair.chainId[0], pair.resSeqNo[0])) return false;
+  if (!readResidue(token, dash + 1, quoted, pair.chainId[1], pair.resSeqNo[1])) return false;
+  pair.iCode[0] = insertionCodeAfterPoint(token.substr(0, dash));
+  pair.iCode[1] = insertionCodeAfterPoint(token.substr(dash + 1));
+  return true;
+}
+
+bool isStackWord(std::string_view token) {
+  return token == "inward" || token == "outward" || token == "upward" || token == "downward";
+}
+
+enum class PairStep { kIds, kBases, kEdges, kAfterEdges, kAfterPairing, kRemarks };
+
+struct PairLineParser {
+  BPInfo& pair;
+  PairStep step = PairStep::kIds;
+  bool hasId = false;
+  std::string description;
+
+  void take(std::string_view token) {
+    switch (step) {
+      case PairStep::kIds: return takeId(token);
+      case PairStep::kBases: return takeBases(token);
+      case PairStep::kEdges: return takeEdge(token);
+      case PairStep::kAfterEdges: return takeAfterEdges(token);
+      case PairStep::kAfterPairing: return takeAfterPairing(token);
+      case PairStep::kRemarks: return takeRemark(token);
+    }
+  }
+
+  void takeId(std::string_view token) {
+    const std::size_t apostrophes = countApostrophes(token);
+    if (apostrophes != 0 && apostrophes != 4) return;
+    hasId = parsePairId(token, pair);
+    step = PairStep::kBases;
+  }
+
+  void takeBases(std::string_view token) {
+    if (token.size() < 3 || token[1] != '-') return;
+    pair.nucleotide[0] = token[0];
+    pair.nucleotide[1] = token[2];
+    step = PairStep::kEdges;
+  }
+
+  void takeEdge(std::string_view token) {
+    const std::size_t slash = token.find('/');
+    if (slash == std::string_view::npos) {
+      step = PairStep::kAfterEdges;
+      return takeAfterEdges(token);
+    }
+    if (pair.edgeCount >= kMaxEdges) return;
+    setField(pair.edge[pair.edgeCount][0], token.substr(0, slash));
+    setField(pair.edge[pair.edgeCount][1], token.substr(slash + 1));
+    ++pair.edgeCount;
+  }
+
+  void takeAfterEdges(std::string_view token) {
+    if (token == "pairing") {
+      step = PairStep::kAfterPairing;
+    } else if (isStackWord(token)) {
+      setField(pair.stackInfo, token);
+    } else if (token.find("adjacent") == std::string_view::npos) {
+      std::printf("\n!!!!!---ERROR AFTER EDGE DESCRIPTION---!!!!!\n");
+    }
+  }
+
+  void takeAfterPairing(std::string_view token) {
+    if (token == "parallel") {
+      pair.parallel = 1;
+    } else if (token == "antiparallel") {
+      pair.parallel = 0;
+    } else if (token == "cis" || token == "trans") {
+      pair.orientation = token[0];
+      step = PairStep::kRemarks;
+    } else {
+      std::printf("\n!!!!!---ERROR AFTER PAIRING---!!!!!\n\n");
+    }
+  }
+
+  void takeRemark(std::string_view token) {
+    if (!description.empty()) description += ' ';
+    description.append(token.data(), token.size());
+  }
+};
+
+// Tokens end at blanks; other white space inside a token is dropped, and
+// the empty tokens of repeated or trailing blanks carry no information.
+template <typename Visitor>
+void forEachToken(std::string_view line, Visitor&& visit) {
+  std::string token;
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    const char c = i < line.size() ? line[i] : ' ';
+    if (c == ' ') {
+      if (!token.empty()) visit(std::string_view(token));
+      token.clear();
+    } else if (c != '\t' && c != '\r' && c != '\n' && c != '\f' && c != '\v') {
+      token += c;
+    }
+  }
+}
+
+std::string_view chainOfResidueId(std::string_view piece) {
+  piece = skipLeadingSpace(piece);
+  if (!piece.empty() && piece[0] == '\'') {
+    const std::size_t close = piece.find('\'', 1);
+    const std::size_t length = (close == std::string_view::npos ? piece.size() : close) - 1;
+    return piece.substr(1, length < kMaxChainChars ? length : kMaxChainChars);
+  }
+  std::size_t length = 0;
+  while (length < piece.size() && length < kMaxChainChars && isLetter(piece[length])) ++length;
+  return piece.substr(0, length);
+}
+
+struct McaReadState {
+  const std::string& path;
+  const std::string& chain;
+  AnnotationOutput& out;
+  int section = kConformations;
+  bool limitWarned = false;
+};
+
+void keepPair(McaReadState& state, const BPInfo& pair) {
+  if (state.out.pairs.size() < kMaxBasePairs) {
+    state.out.pairs.push_back(pair);
+  } else if (!state.limitWarned) {
+    warnLimit("Base-pair list", kMaxBasePairs, state.path);
+    state.limitWarned = true;
+  }
+}
+
+void handleLine(McaReadState& state, std::string_view line) {
+  if (isTitle(line)) {
+    state.section = sectionOfTitle(line);
+    if (state.section <= kNonAdjacentStackings) state.out.keptLines.emplace_back(line);
+    return;
+  }
+  if (state.section <= kNonAdjacentStackings) {
+    if (matchChainMCA(line, state.chain)) state.out.keptLines.emplace_back(line);
+  } else if (state.section == kBasePairs) {
+    BPInfo pair = makeEmptyBPInfo();
+    if (!parseBasePairLine(line, pair)) {
+      ++state.out.skippedLines;
+    } else if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) {
+      keepPair(state, pair);
+    }
+  }
+}
+
+}  // namespace
+
+bool parseBasePairLine(std::string_view line, BPInfo& pair) {
+  PairLineParser parser{pair, PairStep::kIds, false, {}};
+  forEachToken(line, [&parser](std::string_view token) { parser.take(token); });
+  // A description cut at the field width must not end in the blank before a dropped word.
+  std::string_view description(parser.description);
+  description = description.substr(0, kDescriptionWidth);
+  while (!description.empty() && description.back() == ' ') description.remove_suffix(1);
+  setField(pair.description, description);
+  return parser.hasId;
+}
+
+bool matchChainMCA(std::string_view line, const std::string& chain) {
+  const std::string_view ids = line.substr(0, line.find(':'));
+  const std::size_t dash = ids.find('-');
+  if (chainOfResidueId(ids.substr(0, dash)) != chain) return false;
+  if (dash == std::string_view::npos) return true;
+  const std::string_view rest = ids.substr(dash + 1);
+  return chainOfResidueId(rest.substr(0, rest.find('-'))) == chain;
+}
+
+bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
+  out = AnnotationOutput{};
+  LineReader reader;
+  if (!reader.open(inputPath)) {
+    std::printf("%s File Not Found\n", inputPath.c_str());
+    return false;
+  }
+  out.pairs.reserve(kMaxBasePairs);
+  McaReadState state{inputPath, chain, out};
+  std::string_view line;
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (!line.empty()) handleLine(state, line);
+  }
+  sortByPairId(out.pairs);
+  return true;
+}
+
+}  // namespace bexora

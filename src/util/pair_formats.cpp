@@ -1,0 +1,154 @@
+#include "util/pair_formats.h"
+
+#include <cctype>
+#include <cstdarg>
+
+namespace bexora {
+namespace {
+
+// Appends printf-formatted text; the pieces are short, so one stack buffer
+// covers the common case and a second pass handles anything longer.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void appendf(std::string& out, const char* format, ...) {
+  char small[128];
+  std::va_list args;
+  va_start(args, format);
+  std::va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (length < 0) {
+    va_end(copy);
+    return;
+  }
+  if (static_cast<std::size_t>(length) < sizeof small) {
+    out.append(small, static_cast<std::size_t>(length));
+  } else {
+    std::string large(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(&large[0], large.size(), format, copy);
+    out.append(large.data(), static_cast<std::size_t>(length));
+  }
+  va_end(copy);
+}
+
+bool startsWithLetter(const char* chain) {
+  return std::isalpha(static_cast<unsigned char>(chain[0])) != 0;
+}
+
+void appendInsertionCode(std::string& out, char iCode) {
+  if (iCode != ' ') appendf(out, ".%c", iCode);
+}
+
+// Chains not starting with a letter are quoted so the id stays readable.
+void appendResidueIds(std::string& out, const BPInfo& pair) {
+  const bool plain = startsWithLetter(pair.chainId[0]);
+  appendf(out, plain ? "%s%d" : "'%s'%d", pair.chainId[0], pair.resSeqNo[0]);
+  appendInsertionCode(out, pair.iCode[0]);
+  appendf(out, plain ? "-%s%d" : "-'%s'%d", pair.chainId[1], pair.resSeqNo[1]);
+  appendInsertionCode(out, pair.iCode[1]);
+}
+
+void appendBasesAndEdges(std::string& out, const BPInfo& pair) {
+  appendf(out, " : %c-%c", pair.nucleotide[0], pair.nucleotide[1]);
+  const int count = pair.edgeCount < 0 ? 0 : (pair.edgeCount > kMaxEdges ? kMaxEdges : pair.edgeCount);
+  for (int i = 0; i < count; ++i) appendf(out, " %s/%s", pair.edge[i][0], pair.edge[i][1]);
+}
+
+void appendOrientationWord(std::string& out, char orientation) {
+  if (orientation == 'c') out += " cis";
+  else if (orientation == 't') out += " trans";
+}
+
+// Pieces shared by the RNAView pair and stacking lines.
+void appendRNAViewIds(std::string& out, const BPInfo& pair) {
+  char numbers[32];
+  std::snprintf(numbers, sizeof numbers, "%d_%d", pair.resSeqNo[0], pair.resSeqNo[1]);
+  appendf(out, "%9s, ", numbers);
+  appendf(out, "%s: %5d", pair.chainId[0], pair.resSeqNo[0]);
+  appendInsertionCode(out, pair.iCode[0]);
+  appendf(out, " %c-%c", pair.nucleotide[0], pair.nucleotide[1]);
+  appendf(out, " %5d", pair.resSeqNo[1]);
+  appendInsertionCode(out, pair.iCode[1]);
+  appendf(out, " %s:", pair.chainId[0]);
+}
+
+bool isPairOf(const BPInfo& pair, char a, char b) {
+  return (pair.nucleotide[0] == a && pair.nucleotide[1] == b) ||
+         (pair.nucleotide[0] == b && pair.nucleotide[1] == a);
+}
+
+void writeLine(std::FILE* file, bool noNewline, const std::string& line) {
+  std::fputs(line.c_str(), file);
+  if (!noNewline) std::fputc('\n', file);
+}
+
+}  // namespace
+
+std::string formatPairBexora(const BPInfo& pair) {
+  std::string out;
+  appendResidueIds(out, pair);
+  appendBasesAndEdges(out, pair);
+  appendOrientationWord(out, pair.orientation);
+  return out;
+}
+
+std::string formatPairMCAnnotate(const BPInfo& pair) {
+  std::string out;
+  appendResidueIds(out, pair);
+  appendBasesAndEdges(out, pair);
+  if (pair.stackInfo[0] != '\0') appendf(out, " %s", pair.stackInfo);
+  out += " pairing";
+  if (pair.parallel == 1) out += " parallel";
+  else if (pair.parallel == 0) out += " antiparallel";
+  appendOrientationWord(out, pair.orientation);
+  if (pair.description[0] != '\0') appendf(out, " %s", pair.description);
+  return out;
+}
+
+std::string formatPairRNAView(const BPInfo& pair) {
+  std::string out;
+  appendRNAViewIds(out, pair);
+  char edge1 = pair.edge[0][0][0];
+  char edge2 = pair.edge[0][1][0];
+  convertToRNAViewEdgeFormat(edge1, edge2, pair);
+  appendf(out, " %c/%c", edge1, edge2);
+  if (pair.orientation == 'c') appendf(out, " %-11s", "cis");
+  else if (pair.orientation == 't') appendf(out, " %-11s", "tran");
+  appendf(out, " %s", pair.description);
+  return out;
+}
+
+std::string formatPairRNAViewStack(const BPInfo& pair) {
+  std::string out;
+  appendRNAViewIds(out, pair);
+  out += " stacked";
+  return out;
+}
+
+void printPairBexoraFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
+  writeLine(file, noNewline, formatPairBexora(pair));
+}
+
+void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
+  writeLine(file, noNewline, formatPairMCAnnotate(pair));
+}
+
+void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
+  writeLine(file, noNewline, formatPairRNAView(pair));
+}
+
+void printPairRNAViewStack(std::FILE* file, const BPInfo& pair) {
+  writeLine(file, false, formatPairRNAViewStack(pair));
+}
+
+void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair) {
+  if (edgeLetter1 != 'W' || edgeLetter2 != 'W') return;
+  if (isPairOf(pair, 'C', 'G')) {
+    edgeLetter1 = edgeLetter2 = '+';
+  } else if (isPairOf(pair, 'A', 'U')) {
+    edgeLetter1 = edgeLetter2 = '-';
+  }
+}
+
+}  // namespace bexora
