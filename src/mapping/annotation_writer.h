@@ -18,6 +18,10 @@ struct WriteSummary {
   int own = 0;
 };
 
+// Appends the tag of a line of the source-tag file, with its line end:
+// "  Both", "  Bexora", or the tool's name for the target's own lines.
+void printBpSrc(std::string& out, int method, int source);
+
 // Sorts `accepted` first when sortFirst is set. keptLines are the target
 // reader's non-pair lines. Prints "%s file could not be created\n" and
 // returns false when a file cannot be written; the folder of the source-tag

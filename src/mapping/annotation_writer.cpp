@@ -1,0 +1,159 @@
+#include "mapping/annotation_writer.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "util/basepair.h"
+#include "util/line_reader.h"
+#include "util/pair_formats.h"
+
+namespace bexora {
+
+namespace {
+
+// The two files' text, built in memory so that each is written in one go.
+struct AnnotationText {
+  std::string annotation;
+  std::string sourceTags;
+
+  void frame(std::string_view line) {
+    annotation += line;
+    sourceTags += line;
+  }
+  void tagged(std::string_view line, int method, int source) {
+    annotation += line;
+    annotation += '\n';
+    sourceTags += line;
+    printBpSrc(sourceTags, method, source);
+  }
+};
+
+void copyKeptLines(AnnotationText& text, const std::vector<std::string>& keptLines, int method) {
+  for (const std::string& line : keptLines) {
+    std::string_view kept = skipLeadingSpace(line);
+    if (!kept.empty()) text.tagged(kept, method, kSourceTool);
+  }
+}
+
+AnnotationText buildText(const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
+                         const std::vector<BPInfo>& accepted, bool origFormat) {
+  AnnotationText text;
+  if (origFormat && method == kMcAnnotate) {
+    copyKeptLines(text, keptLines, method);
+    text.frame("Base-pairs ------------------------------------------------------\n");
+    for (const BPInfo& pair : accepted) text.tagged(formatPairMCAnnotate(pair), method, pair.source);
+  } else if (origFormat && method == kRnaView) {
+    text.frame("PDB data file name: " + targetPdbId + ".pdb\n");
+    text.frame("BEGIN_base-pair\n");
+    copyKeptLines(text, keptLines, method);
+    for (const BPInfo& pair : accepted) text.tagged(formatPairRNAView(pair), method, pair.source);
+    text.frame("END_base-pair\n");
+  } else {
+    for (const BPInfo& pair : accepted) text.tagged(formatPairBexora(pair), method, pair.source);
+  }
+  return text;
+}
+
+// A file written under a temporary name beside its final one, so that the
+// final name only ever holds a complete file.
+class StagedFile {
+ public:
+  explicit StagedFile(const std::string& path) : path_(path) {}
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+  ~StagedFile() {
+    if (!staged_.empty()) std::remove(staged_.c_str());
+  }
+
+  bool write(const std::string& content) {
+    std::string name = path_ + ".XXXXXX";
+    int fd = mkstemp(name.data());
+    if (fd < 0) return false;
+    staged_ = name;
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    std::FILE* file = fdopen(fd, "w");
+    if (!file) {
+      close(fd);
+      return false;
+    }
+    bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    ok = std::fflush(file) == 0 && ok;
+    return std::fclose(file) == 0 && ok;
+  }
+
+  bool commit() {
+    if (std::rename(staged_.c_str(), path_.c_str()) != 0) return false;
+    staged_.clear();
+    return true;
+  }
+
+ private:
+  std::string path_;
+  std::string staged_;
+};
+
+bool reportFailure(const std::string& path) {
+  std::printf("%s file could not be created\n", path.c_str());
+  return false;
+}
+
+void ensureFolderOf(const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ignored;
+  if (!folder.empty()) std::filesystem::create_directory(folder, ignored);
+}
+
+WriteSummary summarize(const std::vector<BPInfo>& accepted) {
+  WriteSummary summary;
+  summary.pairs = static_cast<int>(accepted.size());
+  for (const BPInfo& pair : accepted) {
+    if (pair.source == kSourceBoth)
+      ++summary.both;
+    else if (pair.source == kSourceBexora)
+      ++summary.bexora;
+    else
+      ++summary.own;
+  }
+  return summary;
+}
+
+}  // namespace
+
+void printBpSrc(std::string& out, int method, int source) {
+  if (source == kSourceBoth) {
+    out += "  Both\n";
+  } else if (source == kSourceBexora) {
+    out += "  Bexora\n";
+  } else {
+    const char* name = methodName(method);
+    out += "  ";
+    out += name ? name : "Undefined Method";
+    out += '\n';
+  }
+}
+
+bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
+                                 const std::string& targetPdbId, int method, bool sortFirst,
+                                 const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
+                                 bool origFormat, WriteSummary* summary) {
+  if (sortFirst) sortByPairId(accepted);
+  AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
+  ensureFolderOf(sourceTagPath);
+  StagedFile annotation(outputPath);
+  StagedFile sourceTags(sourceTagPath);
+  if (!annotation.write(text.annotation)) return reportFailure(outputPath);
+  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath);
+  if (!annotation.commit()) return reportFailure(outputPath);
+  if (!sourceTags.commit()) return reportFailure(sourceTagPath);
+  if (summary) *summary = summarize(accepted);
+  return true;
+}
+
+}  // namespace bexora

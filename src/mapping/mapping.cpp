@@ -1,0 +1,383 @@
+#include "mapping/mapping.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace bexora {
+
+namespace {
+
+constexpr double kUnmeasuredDifference = 500000000.0;  // half the not-measured mark
+
+// W, + and - are one Watson-Crick class; folding them into W keeps the
+// order a strict weak one, as sorting needs.
+char edgeClass(char letter) { return letter == '+' || letter == '-' ? 'W' : letter; }
+
+int compEdgeClasses(const BPInfo& a, const BPInfo& b) {
+  for (int end = 0; end < 2; ++end) {
+    int d = edgeClass(a.edge[0][end][0]) - edgeClass(b.edge[0][end][0]);
+    if (d != 0) return d;
+  }
+  return a.orientation - b.orientation;
+}
+
+void sortForSetDifference(std::vector<BPInfo>& pairs, int compareEdge) {
+  std::stable_sort(pairs.begin(), pairs.end(), [compareEdge](const BPInfo& a, const BPInfo& b) {
+    return compBPIndicesAndResidue(a, b, compareEdge) < 0;
+  });
+}
+
+const ResidueMapEntry* findEntry(const ChainResidueMap& chain, int32_t resSeqNo, char iCode) {
+  auto before = [](const ResidueMapEntry& entry, const ResidueMapEntry& key) {
+    if (entry.resSeqNo != key.resSeqNo) return entry.resSeqNo < key.resSeqNo;
+    return entry.iCode < key.iCode;
+  };
+  ResidueMapEntry key{};
+  key.resSeqNo = resSeqNo;
+  key.iCode = iCode;
+  auto hit = std::lower_bound(chain.entries.begin(), chain.entries.end(), key, before);
+  if (hit == chain.entries.end() || hit->resSeqNo != resSeqNo || hit->iCode != iCode) return nullptr;
+  return &*hit;
+}
+
+bool carryEnd(const ResidueMapPair& pdbMap, int side, int end, BPInfo& out) {
+  const StructureResidueMap& from = pdbMap[side];
+  const StructureResidueMap& to = pdbMap[1 - side];
+  if (from.chainCount < 1 || std::strcmp(from.chain.chainId, out.chainId[end]) != 0) return false;
+  const ResidueMapEntry* entry = findEntry(from.chain, out.resSeqNo[end], out.iCode[end]);
+  if (!entry || entry->mapIndex < 0) return false;
+  if (to.chainCount < 1 || std::strcmp(to.chain.chainId, from.chain.pairChainId) != 0) return false;
+  if (entry->mapIndex >= to.chain.length()) return false;
+  const ResidueMapEntry& partner = to.chain.entries[entry->mapIndex];
+  setField(out.chainId[end], from.chain.pairChainId);
+  out.resSeqNo[end] = partner.resSeqNo;
+  out.iCode[end] = partner.iCode;
+  out.nucleotide[end] = partner.nucleotide;
+  return true;
+}
+
+// Where limit warnings of one mapping call point to.
+std::string mappingName(const ResidueMapPair& pdbMap) {
+  return std::string("mapping ") + pdbMap[kReference].pdbId + " onto " + pdbMap[kTarget].pdbId;
+}
+
+bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where) {
+  if (size < kMaxBasePairs) return true;
+  if (dropped++ == 0) warnLimit(what, kMaxBasePairs, where);
+  return false;
+}
+
+// One output list of the split with what its limit warning names.
+struct SplitList {
+  BPMatchList& list;
+  const char* what;
+  ClassCounts* global;  // commonCounts or diffCounts, or none
+};
+
+void appendCouple(SplitList target, const BPInfo& referencePair, const BPInfo& targetPair, const BPInfo& counted,
+                  const std::string& where) {
+  if (!hasRoom(target.list.count(), target.list.dropped, target.what, where)) return;
+  target.list.referencePairs.push_back(referencePair);
+  target.list.targetPairs.push_back(targetPair);
+  target.list.classes.add(counted);
+  if (target.global) target.global->add(counted);
+}
+
+void resetList(BPMatchList& list, std::size_t expected) {
+  list.referencePairs.clear();
+  list.targetPairs.clear();
+  list.referencePairs.reserve(std::min(expected, kMaxBasePairs));
+  list.targetPairs.reserve(std::min(expected, kMaxBasePairs));
+  list.classes = ClassCounts{};
+  list.dropped = 0;
+}
+
+// The five lists of the split and the carrying of one pair into each.
+class SetDifference {
+ public:
+  SetDifference(const ResidueMapPair& pdbMap, MappingState& state)
+      : pdbMap_(pdbMap),
+        where_(mappingName(pdbMap)),
+        common_{state.basePairCommon[kReference], "common base-pair list", &state.commonCounts},
+        refInferable_{state.basePairSetDiff[kReference], "reference-inferable list", &state.diffCounts},
+        refNonInferable_{state.basePairNoAlign[kReference], "reference non-inferable list", nullptr},
+        targetInferable_{state.basePairSetDiff[kTarget], "target-inferable list", nullptr},
+        targetNonInferable_{state.basePairNoAlign[kTarget], "target non-inferable list", nullptr},
+        unlisted_(state.unlistedTargetPairs) {}
+
+  bool carryReference(const BPInfo& pair, BPInfo& carried) const {
+    return getCompatibleBasePair(pdbMap_, kReference, carried, pair);
+  }
+  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, where_); }
+  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, where_); }
+  void addInferableReference(const BPInfo& pair, const BPInfo& carried) {
+    appendCouple(refInferable_, pair, carried, carried, where_);
+  }
+  void addReference(const BPInfo& pair) {
+    BPInfo carried;
+    if (carryReference(pair, carried))
+      addInferableReference(pair, carried);
+    else
+      addNonInferableReference(pair);
+  }
+  void addTarget(const BPInfo& pair) {
+    BPInfo carried;
+    if (getCompatibleBasePair(pdbMap_, kTarget, carried, pair))
+      appendCouple(targetInferable_, carried, pair, carried, where_);
+    else
+      appendCouple(targetNonInferable_, pair, pair, pair, where_);
+  }
+  void addUnlisted(const BPInfo& pair) {
+    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", where_)) unlisted_.push_back(pair);
+  }
+
+ private:
+  const ResidueMapPair& pdbMap_;
+  std::string where_;
+  SplitList common_, refInferable_, refNonInferable_, targetInferable_, targetNonInferable_;
+  std::vector<BPInfo>& unlisted_;
+  int unlistedDropped_ = 0;
+};
+
+void resetSplit(MappingState& state, std::size_t referenceCount, std::size_t targetCount) {
+  resetList(state.basePairCommon[kReference], std::min(referenceCount, targetCount));
+  resetList(state.basePairSetDiff[kReference], referenceCount);
+  resetList(state.basePairNoAlign[kReference], referenceCount);
+  resetList(state.basePairSetDiff[kTarget], targetCount);
+  resetList(state.basePairNoAlign[kTarget], targetCount);
+  state.commonCounts = ClassCounts{};
+  state.diffCounts = ClassCounts{};
+  state.unlistedTargetPairs.clear();
+  state.unlistedTargetPairs.reserve(std::min(targetCount, kMaxBasePairs));
+}
+
+// Mode-dependent comparison of one distance difference with the tolerance.
+bool passesTolerance(double difference, double tolerance, bool agree) {
+  double magnitude = std::fabs(difference);
+  return agree ? magnitude <= tolerance : magnitude >= tolerance;
+}
+
+bool contactsPass(double tolerance, int n, const AtomInteraction* contacts,
+                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode) {
+  std::array<AtomInteraction, kMaxCandidateContacts> measured;
+  n = std::min(n, kMaxCandidateContacts);
+  getCorrespondingDistance(referenceAtoms, orientation, n, contacts, measured.data());
+  for (int j = 0; j < n; ++j) {
+    double d = std::fabs(measured[j].distance - contacts[j].distance);
+    if (d > kUnmeasuredDifference) continue;
+    if (mode == 1 ? d > tolerance : d < tolerance) return false;
+  }
+  return true;
+}
+
+std::array<EdgeAtomSet, 2> edgeSetsOf(const BPInfo& pair) {
+  return {getEdgeAtomName(pair.edge[0][0][0], pair.nucleotide[0]),
+          getEdgeAtomName(pair.edge[0][1][0], pair.nucleotide[1])};
+}
+
+double c1Distance(const std::array<ResidueAtoms, 2>& ends) { return distance3D(*ends[0].c1, *ends[1].c1); }
+
+bool hasExtraAtoms(const std::array<ResidueAtoms, 2>& ends) {
+  return ends[0].c2 && ends[1].c2 && ends[0].c5 && ends[1].c5;
+}
+
+bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPInfo& referencePair,
+                const BPInfo& targetPair, AssessMode mode, double tolerance) {
+  // The atom sets are built in every mode: an unknown base is reported for each pair.
+  std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
+  std::array<EdgeAtomSet, 2> referenceSets = edgeSetsOf(referencePair);
+  if (mode == ASSESS_ACCEPT_ALL) return true;
+  bool allEdgeAtomsFound = true;
+  std::array<ResidueAtoms, 2> target;
+  std::array<ResidueAtoms, 2> reference;
+  findAtoms(atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
+  findAtoms(atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
+  if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return false;
+  bool agree = mode == ASSESS_AGREE;
+  if (!passesTolerance(c1Distance(target) - c1Distance(reference), tolerance, agree)) return false;
+  if (hasExtraAtoms(target) && hasExtraAtoms(reference)) {
+    double c2 = distance3D(*reference[0].c2, *reference[1].c2) - distance3D(*target[0].c2, *target[1].c2);
+    double c5 = distance3D(*reference[0].c5, *reference[1].c5) - distance3D(*target[0].c5, *target[1].c5);
+    if (!passesTolerance(c2, tolerance, agree) || !passesTolerance(c5, tolerance, agree)) return false;
+  }
+  if (!allEdgeAtomsFound) return false;
+  std::array<AtomInteraction, 2> contacts;
+  int n = static_cast<int>(contacts.size());
+  closestNInteractions({target[0].edge, target[1].edge}, n, contacts.data());
+  return isSymmetricBP(tolerance, n, contacts.data(), {reference[0].edge, reference[1].edge}, agree ? 1 : 0,
+                       referencePair, targetPair);
+}
+
+void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
+  if (!hasRoom(target.pairs.size(), target.dropped, "accepted base-pair list", target.where)) return;
+  target.pairs.push_back(pair);
+  target.pairs.back().source = target.source;
+  group.classes.add(pair);
+  ++group.total;
+}
+
+double percentage(int common, int inferable) {
+  return 100.0 * static_cast<double>(common) / static_cast<double>(common + inferable);
+}
+
+void printInferabilitySide(std::FILE* log, const char* first, const char* second, const BPMatchList& common,
+                           const BPMatchList& inferable, const BPMatchList& nonInferable) {
+  std::fprintf(log, "%s vs %s : BP Canonical Common = %d BP Canonical Inferable = %d Canonical Non-inferable = %d\n",
+               first, second, common.classes.canonical, inferable.classes.canonical, nonInferable.classes.canonical);
+  std::fprintf(log,
+               "%s vs %s : BP Non-Canonical Common = %d BP Non-Canonical Inferable = %d Non-Canonical "
+               "Non-inferable = %d\n",
+               first, second, common.classes.nonCanonical, inferable.classes.nonCanonical,
+               nonInferable.classes.nonCanonical);
+  std::fprintf(log, "%s vs %s : BP Other Common = %d BP Other Inferable = %d Other Non-inferable = %d\n", first, second,
+               common.classes.other, inferable.classes.other, nonInferable.classes.other);
+}
+
+struct AssessGroupPlan {
+  const char* header;
+  int source;
+  const BPMatchList* list;
+  AssessMode mode;
+};
+
+void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
+  AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where};
+  GroupAcceptance kept;
+  for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
+  state.keptTargetPairs = kept.total;
+}
+
+}  // namespace
+
+int compBPIndices(const BPInfo& a, const BPInfo& b) { return compBasePairId(a, b); }
+
+int compBPResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
+  if (a.nucleotide[0] != b.nucleotide[0]) return a.nucleotide[0] - b.nucleotide[0];
+  if (!compareEdge || a.nucleotide[1] != b.nucleotide[1]) return a.nucleotide[1] - b.nucleotide[1];
+  return compEdgeClasses(a, b);
+}
+
+int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
+  if (int d = compBPIndices(a, b)) return d;
+  return compBPResidue(a, b, compareEdge);
+}
+
+bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair) {
+  out = pair;
+  bool first = carryEnd(pdbMap, side, 0, out);
+  bool second = carryEnd(pdbMap, side, 1, out);
+  return first && second;
+}
+
+void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
+                           const std::vector<BPInfo>& target, MappingState& state) {
+  resetSplit(state, reference.size(), target.size());
+  SetDifference split(pdbMap, state);
+  // The merge always compares edges, whatever order the lists were sorted in.
+  constexpr int kMergeCompareEdge = 1;
+  std::size_t i = 0;
+  std::size_t j = 0;
+  BPInfo carried;
+  while (i < reference.size() && j < target.size()) {
+    const BPInfo& pair = reference[i];
+    if (!split.carryReference(pair, carried)) {
+      split.addNonInferableReference(pair);
+      ++i;
+    } else if (compBPIndicesAndResidue(carried, target[j], kMergeCompareEdge) == 0) {
+      split.addCommon(pair, carried);
+      ++i;
+      ++j;
+    } else if (int order = compBPIndices(carried, target[j]); order <= 0) {
+      split.addInferableReference(pair, carried);
+      ++i;
+      if (order == 0) split.addUnlisted(target[j++]);
+    } else {
+      split.addTarget(target[j++]);
+    }
+  }
+  for (; i < reference.size(); ++i) split.addReference(reference[i]);
+  for (; j < target.size(); ++j) split.addTarget(target[j]);
+}
+
+bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
+                   const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, const BPInfo& referencePair,
+                   const BPInfo& targetPair) {
+  bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
+                  referencePair.nucleotide[1] == targetPair.nucleotide[1];
+  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode)) return true;
+  bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
+                 referencePair.nucleotide[1] == targetPair.nucleotide[0];
+  return swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode);
+}
+
+GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
+                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2) {
+  GroupAcceptance group;
+  for (std::size_t i = 0; i < list.count(); ++i) {
+    if (isAccepted(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance))
+      acceptPair(target, list.targetPairs[i], group);
+  }
+  if (log2) {
+    std::fprintf(log2, "Total = %d\n", group.total);
+    std::fprintf(log2, "Canonical = %d, Non-Canonical = %d, Others = %d\n", group.classes.canonical,
+                 group.classes.nonCanonical, group.classes.other);
+  }
+  return group;
+}
+
+void printCorrectnessStatistics(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state) {
+  if (!log) return;
+  const ClassCounts& common = state.commonCounts;
+  const ClassCounts& diff = state.diffCounts;
+  std::fprintf(log, "%s (%s)\n", pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
+  std::fprintf(log, "Canonical:%d/%d %0.2lf\n", common.canonical, diff.canonical,
+               percentage(common.canonical, diff.canonical));
+  std::fprintf(log, "Non-Canonical:%d/%d %0.2lf\n", common.nonCanonical, diff.nonCanonical,
+               percentage(common.nonCanonical, diff.nonCanonical));
+}
+
+void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state) {
+  if (!log) return;
+  const BPMatchList& common = state.basePairCommon[kReference];
+  printInferabilitySide(log, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId, common, state.basePairSetDiff[kReference],
+                        state.basePairNoAlign[kReference]);
+  printInferabilitySide(log, pdbMap[kTarget].pdbId, pdbMap[kReference].pdbId, common, state.basePairSetDiff[kTarget],
+                        state.basePairNoAlign[kTarget]);
+}
+
+bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
+                  MappingState& state) {
+  state.basePairAccepted.clear();
+  state.basePairAccepted.reserve(kMaxBasePairs);
+  state.accepted = {};
+  state.keptTargetPairs = 0;
+  state.droppedAccepted = 0;
+  state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
+  sortForSetDifference(basePairMap[kReference], state.compareEdge);
+  sortForSetDifference(basePairMap[kTarget], state.compareEdge);
+  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state);
+  printCorrectnessStatistics(logs.log, pdbMap, state);
+  printInferabilityInFile(logs.log2, pdbMap, state);
+
+  const AssessGroupPlan plans[] = {
+      {"Common BP Accept Count\n", kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL},
+      {"Reference Inferable BP Accept Count\n", kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE},
+      {"Target Inferable BP Accept Count\n", kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER},
+      {"Target Non-inferable BP Accept Count\n", kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
+  };
+  std::string where = mappingName(pdbMap);
+  for (std::size_t g = 0; g < state.accepted.size(); ++g) {
+    const AssessGroupPlan& plan = plans[g];
+    if (logs.log2) std::fputs(plan.header, logs.log2);
+    if (!assess) continue;
+    AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where};
+    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
+  }
+  if (logs.log2) std::fputc('\n', logs.log2);
+  if (assess) keepUnlistedTargetPairs(state, where);
+  return true;
+}
+
+}  // namespace bexora
