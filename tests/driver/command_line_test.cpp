@@ -37,7 +37,7 @@ TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
       {{"1abc", "a", "2xyz"}, kNoArguments},
       {{"-B", "OTHER"}, kNoArguments},
       {{"-X", "BENCHMARK"}, kNoArguments},
-      {{"-B", "BENCHMARK", "a", "b"}, kBadReference},
+      {{"-B", "BENCHMARK", "a", "b"}, std::string(kBadReference) + kBadTarget},
       {{"1ab", "a", "2xyz", "b"}, kBadReference},
       {{"1abcd", "a", "2xyz", "b"}, kBadReference},
       {{"1a-c", "a", "2xyz", "b"}, kBadReference},
@@ -74,12 +74,12 @@ TEST_F(CommandLine, MethodSelectionAndFormatSwitch) {
       {{"-F", "original"}, "origFormat=1", ""},
       {{"-F"}, "origFormat=0", ""},
       {{"-M"}, "methods=MC ", ""},
-      {{"-F", "-M", "CLA"}, "methods=CLA origFormat=0", ""},
+      {{"-F", "-M", "CLA"}, "methods=CLA ", ""},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = {"1abc", "a", "2xyz", "b"};
+    // "-V" goes first: a trailing option would serve as the value of the one before it.
+    std::vector<std::string> args = {"1abc", "a", "2xyz", "b", "-V"};
     args.insert(args.end(), c.options.begin(), c.options.end());
-    args.push_back("-V");
     RunResult r = run(args);
     EXPECT_THAT(r.err, HasSubstr("bexora: run mode=single ")) << ::testing::PrintToString(c.options);
     EXPECT_THAT(r.err, HasSubstr(c.runRecord)) << ::testing::PrintToString(c.options);
