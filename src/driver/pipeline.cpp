@@ -107,19 +107,6 @@ bool readSequences(RunState& state, int pass) {
   return true;
 }
 
-const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
-  std::string key = pdbId(state, side, pass) + ":" + chainId(state, side, pass);
-  auto found = state.structures.find(key);
-  if (found != state.structures.end()) return &found->second;
-  LoadedStructure loaded;
-  loaded.atoms.reserve(kMaxAtoms);
-  if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
-                   loaded.atoms, &loaded.file))
-    return nullptr;
-  loaded.atoms.shrink_to_fit();
-  return &state.structures.emplace(key, std::move(loaded)).first->second;
-}
-
 int countResidues(const std::vector<AtomInfo>& atoms) {
   int residues = 0;
   for (std::size_t i = 0; i < atoms.size(); ++i) {
@@ -139,6 +126,20 @@ void recordStructure(const RunState& state, int side, int pass, const LoadedStru
       s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi);
 }
 
+const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
+  std::string key = pdbId(state, side, pass) + ":" + chainId(state, side, pass);
+  auto found = state.structures.find(key);
+  if (found != state.structures.end()) return &found->second;
+  LoadedStructure loaded;
+  loaded.atoms.reserve(kMaxAtoms);
+  if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
+                   loaded.atoms, &loaded.file))
+    return nullptr;
+  loaded.atoms.shrink_to_fit();
+  recordStructure(state, side, pass, loaded);
+  return &state.structures.emplace(key, std::move(loaded)).first->second;
+}
+
 // Step 3: atoms and quality records of both sides.
 bool readStructures(RunState& state, int pass) {
   for (int side = 0; side < kSides; ++side) {
@@ -146,7 +147,6 @@ bool readStructures(RunState& state, int pass) {
     if (!loaded) return false;
     state.refine[side][pass] = loaded->refine;
     copyAtoms(state.atomMultiList[side], loaded->atoms);
-    recordStructure(state, side, pass, *loaded);
   }
   return true;
 }
@@ -303,7 +303,7 @@ bool runPhases(RunState& state) {
       for (int pass = state.plan.passStart; pass <= state.plan.passEnd; pass += state.plan.passStep)
         if (!runPass(state, method, pass)) return false;
     }
-    printSuccess(state);
+    if (!state.outputFailed) printSuccess(state);
   }
   return true;
 }
@@ -316,8 +316,6 @@ std::FILE* openLog(const RunState& state, const char* name) {
 }
 
 bool openLogs(RunState& state) {
-  std::error_code ignored;
-  std::filesystem::create_directories(state.settings.outputFolder, ignored);
   state.logs.log = openLog(state, "log.txt");
   if (!state.logs.log) return false;
   state.logs.log2 = openLog(state, "log2.txt");
@@ -391,6 +389,9 @@ int runProgram(int argc, char** argv) {
   if (!outcome.runPipeline) return outcome.exitStatus;
   auto state = std::make_unique<RunState>(settings);
   recordRun(*state);
+  // A folder that cannot be made shows up as the first output that cannot be written.
+  std::error_code ignored;
+  std::filesystem::create_directories(settings.outputFolder, ignored);
   if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder);
   if (!isBenchmark(*state))
     std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),

@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for a bounded time (default 60 s each, or $1), with
+# Runs fuzz targets for a bounded time (default 60 s each, or $1; the names
+# after it pick targets, all of them by default), with
 # the seed corpus as starting point; new inputs go to a scratch corpus so
 # the committed seeds stay small. Crashes are written to ./fuzz-findings/.
 set -euo pipefail
 seconds=${1:-60}
+shift || true
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build-fuzz"
+build="${FUZZ_BUILD:-$root/build-fuzz}"
 command -v clang++ >/dev/null || { echo "clang++ is needed (apt-get install clang libclang-rt-dev)"; exit 1; }
 CXX=clang++ cmake -S "$root" -B "$build" -DBEXORA_FUZZ=ON -DBEXORA_TESTS=OFF -DBEXORA_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 >/dev/null
 mkdir -p "$root/fuzz-findings"
 status=0
-for seeds in "$root"/tests/fuzz/corpus/*/; do
-  name=$(basename "$seeds")
+names=("$@")
+[ ${#names[@]} -gt 0 ] || names=($(ls "$root/tests/fuzz/corpus"))
+for name in "${names[@]}"; do
+  seeds="$root/tests/fuzz/corpus/$name/"
   work=$(mktemp -d)
   cp "$seeds"* "$work"/
   echo "== fuzz_$name for ${seconds}s"
