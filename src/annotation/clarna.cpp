@@ -35,7 +35,6 @@ enum NativeField : std::size_t {
 };
 constexpr std::size_t kFieldRoom = 12;
 
-enum class RowOutcome { kUsed, kDropped, kMalformed, kListFull };
 
 // One row in either layout, reduced to what the record takes.
 struct ClaRNARow {
@@ -156,35 +155,13 @@ bool isRow(std::string_view line, Layout& layout, bool firstLine) {
 
 bool readClaRNAOutput(const std::string& inputPath, const std::string& /*pdbId*/, const std::string& chain,
                       AnnotationOutput& out) {
-  out = AnnotationOutput{};
-  LineReader reader;
-  if (!reader.open(inputPath)) {
-    std::printf("%s File Not Found\n", inputPath.c_str());
-    return false;
-  }
-  out.pairs.reserve(kMaxBasePairs);
   Layout layout = Layout::kUnknown;
   bool firstLine = true;
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
     bool row = isRow(line, layout, firstLine);
     firstLine = false;
-    if (!row) continue;
-    RowOutcome outcome = parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out);
-    if (outcome == RowOutcome::kMalformed) ++out.skippedLines;
-    if (outcome == RowOutcome::kListFull) {
-      warnLimit("Base-pair list", kMaxBasePairs, inputPath);
-      break;
-    }
-  }
-  if (reader.failed()) {
-    std::printf("%s could not be read to its end\n", inputPath.c_str());
-    return false;
-  }
-  sortByPairId(out.pairs);
-  return true;
+    return !row || tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), inputPath, out);
+  });
 }
 
 }  // namespace bexora

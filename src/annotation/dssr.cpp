@@ -68,57 +68,34 @@ bool insertDSSREdgeInfo(BPInfo& record, std::string_view leontisWesthof) {
   return true;
 }
 
-enum class LineOutcome { kUsed, kDropped, kMalformed, kListFull };
 
-LineOutcome parseAndProcessDSSRTokens(std::string_view line, const std::string& chain, AnnotationOutput& out) {
+RowOutcome parseAndProcessDSSRTokens(std::string_view line, const std::string& chain, AnnotationOutput& out) {
   std::string_view fields[kFieldRoom];
   TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
-  if (split.count < kMinPairFields) return LineOutcome::kMalformed;
+  if (split.count < kMinPairFields) return RowOutcome::kMalformed;
   BPInfo record = makeEmptyBPInfo();
   for (auto& id : record.chainId) setField(id, chain);
   Residue residues = insertDSSRInteractionInfo(record, fields, chain);
-  if (residues == Residue::kMalformed) return LineOutcome::kMalformed;
+  if (residues == Residue::kMalformed) return RowOutcome::kMalformed;
   if (residues == Residue::kOtherChain || !insertDSSREdgeInfo(record, fields[kLeontisWesthof]))
-    return LineOutcome::kDropped;
-  if (out.pairs.size() == kMaxBasePairs) return LineOutcome::kListFull;
+    return RowOutcome::kDropped;
+  if (out.pairs.size() == kMaxBasePairs) return RowOutcome::kListFull;
   out.pairs.push_back(record);
-  return LineOutcome::kUsed;
+  return RowOutcome::kUsed;
 }
 
 }  // namespace
 
 bool readDSSROutput(const std::string& inputPath, const std::string& /*pdbId*/, const std::string& chain,
                     AnnotationOutput& out) {
-  out = AnnotationOutput{};
-  LineReader reader;
-  if (!reader.open(inputPath)) {
-    std::printf("%s File Not Found\n", inputPath.c_str());
-    return false;
-  }
-  out.pairs.reserve(kMaxBasePairs);
   bool inPairList = false;
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
     if (!inPairList) {
       inPairList = line == kPairListHeader;
-      continue;
+      return true;
     }
-    if (line[0] == '*') break;
-    LineOutcome outcome = parseAndProcessDSSRTokens(line, chain, out);
-    if (outcome == LineOutcome::kMalformed) ++out.skippedLines;
-    if (outcome == LineOutcome::kListFull) {
-      warnLimit("Base-pair list", kMaxBasePairs, inputPath);
-      break;
-    }
-  }
-  if (reader.failed()) {
-    std::printf("%s could not be read to its end\n", inputPath.c_str());
-    return false;
-  }
-  sortByPairId(out.pairs);
-  return true;
+    return line[0] != '*' && tallyRow(parseAndProcessDSSRTokens(line, chain, out), inputPath, out);
+  });
 }
 
 }  // namespace bexora

@@ -139,8 +139,6 @@ bool insertEdgeInfo(BPInfo& record, std::string_view family) {
   return true;
 }
 
-enum class RowOutcome { kUsed, kDropped, kMalformed, kListFull };
-
 // Residue ids of a pair, both ends.
 using PairKey = std::tuple<int32_t, char, int32_t, char>;
 
@@ -187,37 +185,16 @@ RowOutcome parseAndProcessTokens(std::string_view row, Fr3dRead& read) {
 
 bool readFR3DOutput(const std::string& inputPath, const std::string& pdbId, const std::string& chain,
                     AnnotationOutput& out) {
-  out = AnnotationOutput{};
-  LineReader reader;
-  if (!reader.open(inputPath)) {
-    std::printf("%s File Not Found\n", inputPath.c_str());
-    return false;
-  }
-  out.pairs.reserve(kMaxBasePairs);
   StructureMapping mapping = createSelfMapping(pdbId, chain);
   Fr3dRead read{mapping, out, {}, {}};
   bool headerRead = false;
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
     if (!headerRead) {
       headerRead = true;
-      continue;
+      return true;
     }
-    RowOutcome outcome = parseAndProcessTokens(line, read);
-    if (outcome == RowOutcome::kMalformed) ++out.skippedLines;
-    if (outcome == RowOutcome::kListFull) {
-      warnLimit("Base-pair list", kMaxBasePairs, inputPath);
-      break;
-    }
-  }
-  if (reader.failed()) {
-    std::printf("%s could not be read to its end\n", inputPath.c_str());
-    return false;
-  }
-  sortByPairId(out.pairs);
-  return true;
+    return tallyRow(parseAndProcessTokens(line, read), inputPath, out);
+  });
 }
 
 }  // namespace bexora

@@ -198,15 +198,6 @@ struct McaReadState {
   bool limitWarned = false;
 };
 
-void keepPair(McaReadState& state, const BPInfo& pair) {
-  if (state.out.pairs.size() < kMaxBasePairs) {
-    state.out.pairs.push_back(pair);
-  } else if (!state.limitWarned) {
-    warnLimit("Base-pair list", kMaxBasePairs, state.path);
-    state.limitWarned = true;
-  }
-}
-
 void handleLine(McaReadState& state, std::string_view line) {
   if (isTitle(line)) {
     state.section = sectionOfTitle(line);
@@ -220,7 +211,7 @@ void handleLine(McaReadState& state, std::string_view line) {
     if (!parseBasePairLine(line, pair)) {
       ++state.out.skippedLines;
     } else if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) {
-      keepPair(state, pair);
+      appendPairWithinLimit(state.out, pair, state.path, state.limitWarned);
     }
   }
 }
@@ -248,21 +239,11 @@ bool matchChainMCA(std::string_view line, const std::string& chain) {
 }
 
 bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
-  out = AnnotationOutput{};
-  LineReader reader;
-  if (!reader.open(inputPath)) {
-    std::printf("%s File Not Found\n", inputPath.c_str());
-    return false;
-  }
-  out.pairs.reserve(kMaxBasePairs);
   McaReadState state{inputPath, chain, out};
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (!line.empty()) handleLine(state, line);
-  }
-  sortByPairId(out.pairs);
-  return true;
+  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+    handleLine(state, line);
+    return true;
+  });
 }
 
 }  // namespace bexora

@@ -135,20 +135,11 @@ struct RnaViewReadState {
   bool limitWarned = false;
 };
 
-void keepPair(RnaViewReadState& state, const BPInfo& pair) {
-  if (state.out.pairs.size() < kMaxBasePairs) {
-    state.out.pairs.push_back(pair);
-  } else if (!state.limitWarned) {
-    warnLimit("Base-pair list", kMaxBasePairs, state.path);
-    state.limitWarned = true;
-  }
-}
-
 void handleSectionLine(RnaViewReadState& state, std::string_view line) {
   BPInfo pair = makeEmptyBPInfo();
   switch (parsePairLineRNAView(line, pair)) {
     case RnaViewLine::kPair:
-      if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) keepPair(state, pair);
+      if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) appendPairWithinLimit(state.out, pair, state.path, state.limitWarned);
       break;
     case RnaViewLine::kNonPair:
       if (matchChainRV(line, state.chain)) state.out.keptLines.emplace_back(line);
@@ -194,21 +185,11 @@ bool matchChainRV(std::string_view line, const std::string& chain) {
 }
 
 bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
-  out = AnnotationOutput{};
-  LineReader reader;
-  if (!reader.open(inputPath)) {
-    std::printf("%s File Not Found\n", inputPath.c_str());
-    return false;
-  }
-  out.pairs.reserve(kMaxBasePairs);
   RnaViewReadState state{inputPath, chain, out};
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (!line.empty()) handleLine(state, line);
-  }
-  sortByPairId(out.pairs);
-  return true;
+  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+    handleLine(state, line);
+    return true;
+  });
 }
 
 }  // namespace bexora
