@@ -1,0 +1,161 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace bexora::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using Lines = std::vector<std::string>;
+
+Lines linesOf(const std::string& text) {
+  Lines lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The bundled example, generated once; each test runs in a copy of it.
+class SingleRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    example = new TempDir;
+    std::string command = std::string("python3 '") + BEXORA_SOURCE_DIR + "/examples/make_example.py' example '" +
+                          example->file("io_data/Input") + "' >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  static void TearDownTestSuite() { delete example; }
+  void SetUp() override { fs::copy(example->file("io_data"), dir.file("io_data"), fs::copy_options::recursive); }
+
+  RunResult run(const std::vector<std::string>& args) { return runBexora(args, dir.path()); }
+  std::string output(const std::string& name) { return readFile(dir.file("io_data/Output/" + name)); }
+  std::string sourceTags(const std::string& name) { return output("BP_Src/" + name + ".bpsrc"); }
+
+  static TempDir* example;
+  TempDir dir;
+};
+
+TempDir* SingleRun::example = nullptr;
+
+struct ToolOutput {
+  const char* file;
+  const char* ownTag;
+};
+
+const ToolOutput kToolOutputs[] = {{"2EXT_A.mca.bexora", "MC-Annotate"},
+                                   {"2EXT_A.rv.bexora", "RNAView"},
+                                   {"2EXT_A.fr3d.bexora", "FR3D"},
+                                   {"2EXT_A.dssr.bexora", "DSSR"},
+                                   {"2EXT_A.clarna.bexora", "ClaRNA"}};
+
+// Each line of the source-tag file is the annotation line, two blanks and a tag.
+void expectTagsFollowLines(const std::string& annotation, const std::string& tags, const std::string& ownTag) {
+  Lines plain = linesOf(annotation), tagged = linesOf(tags);
+  ASSERT_EQ(plain.size(), tagged.size());
+  int both = 0, bexora = 0, own = 0;
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    const std::string tag = tagged[i].substr(std::min(tagged[i].size(), plain[i].size() + 2));
+    EXPECT_EQ(tagged[i], plain[i] + "  " + tag);
+    both += tag == "Both";
+    bexora += tag == "Bexora";
+    own += tag == ownTag;
+  }
+  EXPECT_EQ(both + bexora + own, static_cast<int>(plain.size()));
+  EXPECT_GT(both, 0);
+  EXPECT_GT(bexora, 0);
+  EXPECT_GT(own, 0);
+}
+
+TEST_F(SingleRun, AllToolsGiveCommonCarriedAndOwnPairs) {
+  RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "ALL"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("\nSuccessfully enhanced the basepair annotation for PDB 2EXT, chain A.\n"
+                               "The result for method MC-Annotate, RNAView, FR3D, DSSR and ClaRNA is placed in "
+                               "folder: ./io_data/Output/\n"));
+  for (const ToolOutput& tool : kToolOutputs) {
+    SCOPED_TRACE(tool.file);
+    expectTagsFollowLines(output(tool.file), sourceTags(tool.file), tool.ownTag);
+  }
+  EXPECT_FALSE(exists(dir.file("tempStack.txt")));
+}
+
+TEST_F(SingleRun, IdenticalInputsGiveIdenticalOutputs) {
+  ASSERT_EQ(run({"1EXR", "A", "2EXT", "A", "-M", "ALL"}).status, 0);
+  std::vector<std::string> first;
+  for (const ToolOutput& tool : kToolOutputs) first.push_back(output(tool.file) + sourceTags(tool.file));
+  fs::remove_all(dir.file("io_data/Output"));
+  ASSERT_EQ(run({"1EXR", "A", "2EXT", "A", "-M", "ALL"}).status, 0);
+  for (std::size_t i = 0; i < first.size(); ++i)
+    EXPECT_EQ(output(kToolOutputs[i].file) + sourceTags(kToolOutputs[i].file), first[i]);
+}
+
+TEST_F(SingleRun, OriginalFormatKeepsTheToolLayouts) {
+  RunResult r = run({"1exr", "a", "2ext", "a", "-M", "MC,RV,FR", "-F", "ORIG"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  std::string mca = output("2EXT_A.mca.orig.bexora");
+  EXPECT_THAT(mca, HasSubstr("\nBase-pairs ------------------------------------------------------\n"));
+  EXPECT_THAT(mca, HasSubstr("Adjacent stackings"));
+  std::string rv = output("2EXT_A.rv.orig.bexora");
+  EXPECT_EQ(rv.rfind("PDB data file name: 2EXT.pdb\nBEGIN_base-pair\n", 0), 0u) << rv;
+  EXPECT_EQ(rv.substr(rv.size() - 14), "END_base-pair\n");
+  EXPECT_TRUE(exists(dir.file("io_data/Output/2EXT_A.fr3d.bexora")));
+  EXPECT_TRUE(exists(dir.file("io_data/Output/BP_Src/2EXT_A.rv.orig.bexora.bpsrc")));
+}
+
+TEST_F(SingleRun, AStructureMappedOntoItselfHasOnlyCommonPairs) {
+  RunResult r = run({"1EXR", "A", "1EXR", "A", "-M", "FR3D"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("Warning!!! Structure alignment file \"1EXR_A_1EXR_A.aln\" was not found, "));
+  Lines tags = linesOf(sourceTags("1EXR_A.fr3d.bexora"));
+  ASSERT_FALSE(tags.empty());
+  for (const std::string& line : tags) EXPECT_THAT(line, ::testing::EndsWith("  Both"));
+}
+
+TEST_F(SingleRun, AMissingAnnotationOfTheSecondToolEndsTheRunWithStatusOne) {
+  fs::remove(dir.file("io_data/Input/2EXT.rv.out"));
+  RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "MC,RV"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("./io_data/Input/2EXT.rv.out File Not Found\n"));
+  EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Successfully")));
+  EXPECT_TRUE(exists(dir.file("io_data/Output/2EXT_A.mca.bexora")));
+}
+
+TEST_F(SingleRun, VerboseRecordsCountTheOutput) {
+  RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "DS", "-V"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  Lines tags = linesOf(sourceTags("2EXT_A.dssr.bexora"));
+  EXPECT_THAT(r.err, HasSubstr("bexora: output file=./io_data/Output/2EXT_A.dssr.bexora pairs=" +
+                               std::to_string(tags.size()) + " both="));
+  EXPECT_THAT(r.err, HasSubstr("bexora: alignment cost="));
+  EXPECT_THAT(r.err, HasSubstr(" source=structure-file\n"));
+  EXPECT_THAT(r.err, HasSubstr("bexora: mapping method=DS tolerance="));
+}
+
+// Real structures and their MC-Annotate outputs, linked (not copied) into an
+// input folder of the layout the program expects.
+TEST(SingleRunOnRealData, PuzzleSolutionCarriesPairsOntoTheBoundForm) {
+  BEXORA_REQUIRE_REALDATA();
+  TempDir dir;
+  makeDirs(dir.file("io_data/Input"));
+  for (const char* name : {"PZ14/14S0.pdb", "PZ14/14S0.mca.out", "PZ14/14B4.pdb", "PZ14/14B4.mca.out",
+                           "pdb_seqres.na.fa"})
+    fs::create_symlink(realDataPath(name), dir.file("io_data/Input/" + fs::path(name).filename().string()));
+  RunResult r = runBexora({"14S0", "A", "14B4", "A", "-V"}, dir.path());
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.err, HasSubstr("bexora: annotation method=MC side=1 id=14B4 chain=A file=./io_data/Input/14B4.mca.out "
+                               "pairs=31 "));
+  Lines tags = linesOf(readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc")));
+  int both = 0;
+  for (const std::string& line : tags) both += line.size() > 6 && line.substr(line.size() - 6) == "  Both";
+  EXPECT_GE(both, 20) << readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc"));
+}
+
+}  // namespace
+}  // namespace bexora::test
