@@ -76,10 +76,13 @@ struct SequenceReader {
   static std::string residuesOf(std::string_view line, std::size_t position, std::size_t room, bool& cut) {
     std::string residues;
     bool problem = false;
+    std::size_t blankReportedAt = std::string::npos;
     for (char raw : line) {
       std::size_t at = position + residues.size();
       if (isWhitespace(static_cast<unsigned char>(raw))) {
-        std::printf("No valid nucleotide in seq-1 at position-%zu\n", at);
+        // A run of blanks stands at one position: one message, not one per byte.
+        if (at != blankReportedAt) std::printf("No valid nucleotide in seq-1 at position-%zu\n", at);
+        blankReportedAt = at;
         problem = true;
         continue;
       }
@@ -174,6 +177,10 @@ bool readRecords(const std::string& fileName, Reader& records) {
       records.header(line, reader.lineNumber());
     else
       records.sequenceLine(line);
+  }
+  if (reader.failed()) {
+    std::printf("File \"%s\" could not be read to its end.\n", fileName.c_str());
+    return false;
   }
   return true;
 }

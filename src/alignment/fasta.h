@@ -11,12 +11,14 @@
 namespace bexora {
 
 // Fills the sequence side of the residue maps for reference (maps[0]) and
-// target (maps[1]); false when the file is missing or a side got no sequence.
+// target (maps[1]); false when the file is missing or breaks off, or a side
+// got no sequence.
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps);
 
 // Raw sequences of a list of (PDB id, chain); a candidate no header names
-// keeps the empty string. False when the file is missing or nothing matched.
+// keeps the empty string. False when the file is missing or breaks off, or
+// nothing matched.
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
                       const std::vector<std::string>& chainIds, std::vector<std::string>& sequences);
 

@@ -32,7 +32,7 @@ BPInfo makeEmptyBPInfo() {
 void copyField(char* field, std::size_t size, std::string_view text) {
   if (size == 0) return;
   std::size_t n = std::min(text.size(), size - 1);
-  std::memcpy(field, text.data(), n);
+  if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may carry no data pointer
   field[n] = '\0';
 }
 

@@ -85,6 +85,8 @@ class AlignmentFileReader {
     return true;
   }
 
+  bool readAnyPair() const { return pairsRead_ > 0; }
+
   void commit(ResidueMapPair& pdbMap) const {
     std::vector<ResidueMapEntry>& reference = pdbMap[kReference].chain.entries;
     std::vector<ResidueMapEntry>& target = pdbMap[kTarget].chain.entries;
@@ -107,6 +109,7 @@ class AlignmentFileReader {
       pauseForKey();
       return false;
     }
+    ++pairsRead_;
     bool referenceFound = reference_.advanceTo(reference.residue);
     bool targetFound = target_.advanceTo(target.residue);
     if (referenceFound && targetFound) {
@@ -121,6 +124,7 @@ class AlignmentFileReader {
   ChainWalk reference_;
   ChainWalk target_;
   const std::string& path_;
+  long pairsRead_ = 0;
 };
 
 }  // namespace
@@ -139,6 +143,10 @@ bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolde
     std::printf("Warning!!! %s could not be read to its end; its alignment is not used.\n", path.c_str());
     return false;
   }
+  // The file still stands for the alignment, but one without a single pair
+  // unmaps every residue, which should not pass unnoticed.
+  if (!file.readAnyPair())
+    std::printf("Warning!!! %s lists no residue pair; no residue is aligned through it.\n", path.c_str());
   file.commit(pdbMap);
   return true;
 }

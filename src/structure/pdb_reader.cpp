@@ -1,5 +1,7 @@
 #include "structure/pdb_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -489,6 +491,14 @@ void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
   atoms.erase(std::unique(atoms.begin(), atoms.end(), sameAtom), atoms.end());
 }
 
+// A name that is there but cannot be read (a folder, no permission) would
+// otherwise pass for a missing file.
+void warnIfPresent(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0)
+    std::printf("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
+}
+
 bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found) {
   static const std::array<std::pair<const char*, const char*>, 4> kCandidates = {
       {{".pdb", "pdb"}, {".cif", "cif"}, {".pdb.gz", "pdb"}, {".cif.gz", "cif"}}};
@@ -499,6 +509,7 @@ bool findStructureFile(const std::string& folder, const std::string& pdbId, Stru
       found.format = format;
       return true;
     }
+    warnIfPresent(path);
   }
   return false;
 }
@@ -562,6 +573,12 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
     readPdbFormat(reader, refine, sink);
   else
     readCifFormat(reader, refine, sink);
+  if (reader.failed()) {
+    std::printf("%s could not be read to its end\n", found.path.c_str());
+    return false;
+  }
+  if (atoms.empty())
+    std::printf("Warning!!! No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
   calculateDPI(refine);
   sortAndKeepFirst(atoms);
   if (info) *info = found;

@@ -20,7 +20,8 @@ struct StructureFileInfo {
 // Looks for folder + pdbId + ".pdb", ".cif", ".pdb.gz", ".cif.gz" in that
 // order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
 // and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
-// returns false when no file exists.
+// returns false when no file exists, and returns false after a message when
+// the file breaks off (a damaged gzip stream). A chain without atoms is warned.
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
                  std::vector<AtomInfo>& atoms, StructureFileInfo* info = nullptr);
 

@@ -50,6 +50,10 @@ bool LineReader::fill() {
     return false;
   }
   if (got == 0) {
+    // A compressed stream cut short ends like a file, but zlib keeps the error.
+    int error = Z_OK;
+    gzerror(asGz(file_), &error);
+    failed_ = error != Z_OK;
     eof_ = true;
     return false;
   }

@@ -1,25 +1,32 @@
-// Edge cases of the structure readers on small files: quality lines, line
-// faults, models, alternate sites, quoted mmCIF values, file lookup and gzip.
+// The structure readers on small files (quality lines, line faults, models,
+// alternate sites, quoted mmCIF values, file lookup, gzip) and on the real
+// structures of the shared corpus.
+#include "structure/pdb_reader.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdio>
+#include <set>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "structure/pdb_reader.h"
 #include "test_support.h"
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
 
-std::string atomLine(const char* name, char alt, const char* residue, char chain, int number, char code,
-                     double x) {
+std::string atomLine(const char* name, char alt, const char* residue, char chain, int number, char code, double x) {
   char line[96];
   std::snprintf(line, sizeof line, "ATOM  %5d %-4s%c%3s %c%4d%c   %8.3f%8.3f%8.3f%6.2f%6.2f           P  \n", 1, name,
                 alt, residue, chain, number, code, x, 2.0, 3.0, 1.0, 20.0);
   return line;
 }
+
+std::string gAtom(int number, double x = 1) { return atomLine("P", ' ', "  G", 'A', number, ' ', x); }
 
 struct Read {
   bool ok = false;
@@ -31,46 +38,51 @@ struct Read {
 
 Read readFrom(const std::string& folder, const std::string& id, const std::string& chain = "A") {
   Read r;
-  testing::internal::CaptureStdout();
-  r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, &r.info);
-  r.out = testing::internal::GetCapturedStdout();
+  r.out = test::stdoutOf([&] { r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, &r.info); });
   return r;
 }
 
-Read readText(const std::string& text, const char* name = "T1.pdb", const std::string& chain = "A") {
+Read readText(const std::string& text, const std::string& name = "T1.pdb", const std::string& chain = "A") {
   test::TempDir dir;
   test::writeFile(dir.file(name), text);
-  std::string id(name);
-  return readFrom(dir.path() + "/", id.substr(0, id.find('.')), chain);
+  return readFrom(dir.path() + "/", name.substr(0, name.find('.')), chain);
+}
+
+// A real structure; its .cif is read through a folder of its own, as the .pdb sits next to it.
+Read readReal(const std::string& id, const std::string& chain, const std::string& format = "pdb") {
+  if (format == "pdb") return readFrom(test::realDataPath(id) + "/", id, chain);
+  return readText(test::readFile(test::realDataPath(id + "/" + id + ".cif")), id + ".cif", chain);
 }
 
 struct RefineLineCase {
-  const char* line;
+  const char* lines;  // parsed one after the other
   double resolution, freeR, completeness;
   int reflections;
 };
 
-const RefineLineCase kRefineLines[] = {
-    {"REMARK   2 RESOLUTION.    2.10 ANGSTROMS.", 2.10, 0, 0, 0},
-    {"REMARK   2 RESOLUTION. NOT APPLICABLE.", 0, 0, 0, 0},
-    {"REMARK   2 RESOLUTION. NULL", 0, 0, 0, 0},
-    {"REMARK   3   FREE R VALUE                     : 0.297", 0, 0.297, 0, 0},
-    {"REMARK   3   FREE R VALUE                     : NULL", 0, 0, 0, 0},
-    {"REMARK   3   FREE R VALUE TEST SET SIZE   (%) : 5.0", 0, 0, 0, 0},
-    {"REMARK   3   BIN FREE R VALUE                    : 0.5040", 0, 0, 0, 0},
-    {"REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", 0, 0, 0.999, 0},
-    {"REMARK   3   BIN COMPLETENESS (WORKING+TEST) (%) : NULL", 0, 0, 0, 0},
-    {"REMARK   3   COMPLETENESS FOR RANGE (%)", 0, 0, 0, 0},
-    {"REMARK   3   NUMBER OF REFLECTIONS             : 11230", 0, 0, 0, 11230},
-    {"REMARK   3   NUMBER OF REFLECTIONS             : NULL", 0, 0, 0, 0},
-    {"REMARK   3   NUMBER OF REFLECTIONS :", 0, 0, 0, 0},
-};
-
-TEST(PdbQualityLines, EachTestOnItsOwn) {
-  for (const RefineLineCase& c : kRefineLines) {
-    SCOPED_TRACE(c.line);
+TEST(PdbQualityLines, EachTestOnItsOwnAndLargestCompletenessWins) {
+  const RefineLineCase cases[] = {
+      {"REMARK   2 RESOLUTION.    2.10 ANGSTROMS.", 2.10, 0, 0, 0},
+      {"REMARK   2 RESOLUTION. NOT APPLICABLE.", 0, 0, 0, 0},
+      {"REMARK   2 RESOLUTION. NULL", 0, 0, 0, 0},
+      {"REMARK   3   FREE R VALUE                     : 0.297", 0, 0.297, 0, 0},
+      {"REMARK   3   FREE R VALUE                     : NULL", 0, 0, 0, 0},
+      {"REMARK   3   FREE R VALUE TEST SET SIZE   (%) : 5.0", 0, 0, 0, 0},
+      {"REMARK   3   BIN FREE R VALUE                    : 0.5040", 0, 0, 0, 0},
+      {"REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", 0, 0, 0.999, 0},
+      {"REMARK   3   BIN COMPLETENESS (WORKING+TEST) (%) : NULL", 0, 0, 0, 0},
+      {"REMARK   3   COMPLETENESS FOR RANGE (%)", 0, 0, 0, 0},
+      {"REMARK   3   NUMBER OF REFLECTIONS             : 11230", 0, 0, 0, 11230},
+      {"REMARK   3   NUMBER OF REFLECTIONS             : NULL", 0, 0, 0, 0},
+      {"REMARK   3   NUMBER OF REFLECTIONS :", 0, 0, 0, 0},
+      {"REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9\nREMARK   3   COMPLETENESS FOR RANGE        (%) : 98.0", 0, 0,
+       0.999, 0},
+  };
+  for (const RefineLineCase& c : cases) {
+    SCOPED_TRACE(c.lines);
     RefineInfo refine;
-    parseRefineInfo_PDBFormat(c.line, refine);
+    std::istringstream lines(c.lines);
+    for (std::string line; std::getline(lines, line);) parseRefineInfo_PDBFormat(line, refine);
     EXPECT_DOUBLE_EQ(refine.resolution, c.resolution);
     EXPECT_DOUBLE_EQ(refine.freeRValue, c.freeR);
     EXPECT_DOUBLE_EQ(refine.completeness, c.completeness);
@@ -78,64 +90,43 @@ TEST(PdbQualityLines, EachTestOnItsOwn) {
   }
 }
 
-TEST(PdbQualityLines, LargestCompletenessWins) {
-  RefineInfo refine;
-  parseRefineInfo_PDBFormat("REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", refine);
-  parseRefineInfo_PDBFormat("REMARK   3   COMPLETENESS FOR RANGE        (%) : 98.0", refine);
-  EXPECT_DOUBLE_EQ(refine.completeness, 0.999);
-}
-
 TEST(CifQualityLines, SmallestResolutionFirstDigitRule) {
   RefineInfo refine;
-  for (const char* line : {"_refine.ls_d_res_high 2.50", "_refine_hist.d_res_high 2.45", "_refine.ls_d_res_high ?",
-                           "_refine.ls_d_res_high -1.0", "_refine.ls_d_res_high_x 1.0"})
+  for (const char* line :
+       {"_refine.ls_d_res_high 2.50", "_refine_hist.d_res_high 2.45", "_refine.ls_d_res_high ?",
+        "_refine.ls_d_res_high -1.0", "_refine.ls_d_res_high_x 1.0", "_reflns.percent_possible_obs 99.5"})
     parseRefineInfo_mmCIFFormat(line, refine);
   EXPECT_DOUBLE_EQ(refine.resolution, 2.45);
-  parseRefineInfo_mmCIFFormat("_reflns.percent_possible_obs 99.5", refine);
   EXPECT_DOUBLE_EQ(refine.completeness, 0.995);
 }
 
-struct DpiCase {
-  double completeness, resolution, freeR;
-  int atoms, reflections;
-  double dpi;
-};
-
 TEST(Dpi, ZeroWhenAnyTermIsMissing) {
   // 400 atoms, 1600 reflections: sqrt(0.25) * 0.2 * 2.0 / 1.0 = 0.2; 0.8^(-1/3) = 1.077217
-  const DpiCase cases[] = {{1.0, 2.0, 0.2, 400, 1600, 0.2},    {0.8, 2.0, 0.2, 400, 1600, 0.2154435},
-                           {0, 2.0, 0.2, 400, 1600, 0},        {1.0, 1e-11, 0.2, 400, 1600, 0},
-                           {1.0, 2.0, 0, 400, 1600, 0},        {1.0, 2.0, 0.2, 0, 1600, 0},
-                           {1.0, 2.0, 0.2, 400, 0, 0}};
-  for (const DpiCase& c : cases) {
-    RefineInfo refine;
-    refine.completeness = c.completeness;
-    refine.resolution = c.resolution;
-    refine.freeRValue = c.freeR;
-    refine.noOfAtoms = c.atoms;
-    refine.noOfReflections = c.reflections;
+  const std::tuple<double, double, double, int, int, double> cases[] = {
+      {1.0, 2.0, 0.2, 400, 1600, 0.2}, {0.8, 2.0, 0.2, 400, 1600, 0.2154435}, {0, 2.0, 0.2, 400, 1600, 0},
+      {1.0, 1e-11, 0.2, 400, 1600, 0}, {1.0, 2.0, 0, 400, 1600, 0},           {1.0, 2.0, 0.2, 0, 1600, 0},
+      {1.0, 2.0, 0.2, 400, 0, 0}};
+  for (const auto& [completeness, resolution, freeR, atoms, reflections, dpi] : cases) {
+    RefineInfo refine{completeness, resolution, freeR, atoms, reflections, 0};
     calculateDPI(refine);
-    EXPECT_NEAR(refine.dpi, c.dpi, 1e-6);
+    EXPECT_NEAR(refine.dpi, dpi, 1e-6);
   }
 }
 
 TEST(PdbReader, SortsByChainNumberCodeName) {
-  Read r = readText(atomLine("P", ' ', "  G", 'A', 6, ' ', 1) + atomLine("C1'", ' ', "  G", 'A', 5, 'A', 2) +
+  Read r = readText(gAtom(6, 1) + atomLine("C1'", ' ', "  G", 'A', 5, 'A', 2) +
                     atomLine("P", ' ', "  G", 'A', 5, 'A', 3) + atomLine("P", ' ', "  C", 'A', 5, ' ', 4));
   ASSERT_EQ(r.atoms.size(), 4u);
-  EXPECT_DOUBLE_EQ(r.atoms[0].x, 4);  // 5
-  EXPECT_DOUBLE_EQ(r.atoms[1].x, 2);  // 5A C1'
-  EXPECT_DOUBLE_EQ(r.atoms[2].x, 3);  // 5A P
-  EXPECT_DOUBLE_EQ(r.atoms[3].x, 1);  // 6
+  // 5, 5A C1', 5A P, 6
+  for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(r.atoms[i].x, (std::vector<double>{4, 2, 3, 1})[i]);
   EXPECT_EQ(r.atoms[1].iCode, 'A');
 }
 
 TEST(PdbReader, ResidueAndChainFilterCountsEveryLine) {
-  std::string text = "REMARK   2 RESOLUTION.    2.00 ANGSTROMS.\n" + atomLine("P", ' ', "  A", 'A', 1, ' ', 1) +
-                     atomLine("P", ' ', "PSU", 'A', 2, ' ', 1) + atomLine("P", ' ', " DA", 'A', 3, ' ', 1) +
-                     atomLine("P", ' ', "  A", 'B', 4, ' ', 1) + "HETATM    9 MG    MG A 101\n" +
-                     "REMARK   2 RESOLUTION.    9.00 ANGSTROMS.\n";
-  Read r = readText(text);
+  Read r = readText("REMARK   2 RESOLUTION.    2.00 ANGSTROMS.\n" + atomLine("P", ' ', "  A", 'A', 1, ' ', 1) +
+                    atomLine("P", ' ', "PSU", 'A', 2, ' ', 1) + atomLine("P", ' ', " DA", 'A', 3, ' ', 1) +
+                    atomLine("P", ' ', "  A", 'B', 4, ' ', 1) + "HETATM    9 MG    MG A 101\n" +
+                    "REMARK   2 RESOLUTION.    9.00 ANGSTROMS.\n");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.atoms.size(), 1u);
   EXPECT_EQ(r.refine.noOfAtoms, 5);
@@ -144,12 +135,10 @@ TEST(PdbReader, ResidueAndChainFilterCountsEveryLine) {
 }
 
 TEST(PdbReader, FirstModelAndFirstAlternateSiteOnly) {
-  std::string text = "MODEL        1\n" + atomLine("P", 'A', "  G", 'A', 1, ' ', 1) +
-                     atomLine("P", 'B', "  G", 'A', 1, ' ', 2) + atomLine("OP1", 'B', "  G", 'A', 1, ' ', 3) +
-                     atomLine("OP1", 'A', "  G", 'A', 1, ' ', 4) + "ENDMDL\nMODEL        2\n" +
-                     atomLine("P", ' ', "  G", 'A', 1, ' ', 5) + atomLine("P", ' ', "  G", 'A', 2, ' ', 6) +
-                     "ENDMDL\n";
-  Read r = readText(text);
+  Read r = readText("MODEL        1\n" + atomLine("P", 'A', "  G", 'A', 1, ' ', 1) +
+                    atomLine("P", 'B', "  G", 'A', 1, ' ', 2) + atomLine("OP1", 'B', "  G", 'A', 1, ' ', 3) +
+                    atomLine("OP1", 'A', "  G", 'A', 1, ' ', 4) + "ENDMDL\nMODEL        2\n" + gAtom(1, 5) +
+                    gAtom(2, 6) + "ENDMDL\n");
   ASSERT_EQ(r.atoms.size(), 2u);
   EXPECT_DOUBLE_EQ(r.atoms[0].x, 3);  // OP1: site B came first
   EXPECT_DOUBLE_EQ(r.atoms[1].x, 1);  // P: site A came first
@@ -157,10 +146,8 @@ TEST(PdbReader, FirstModelAndFirstAlternateSiteOnly) {
 }
 
 TEST(PdbReader, ShortAndTruncatedLinesAreSafe) {
-  std::string full = atomLine("P", ' ', "  G", 'A', 1, ' ', 1);
-  std::string text = "ATOM      2  P    G A   2      1.000   2.000\n" + full.substr(0, 56) + "\n" +
-                     "ATOM      3  P    G A   3\n" + atomLine("P", ' ', "  G", 'A', 4, ' ', 1).substr(0, 60);
-  Read r = readText(text);
+  Read r = readText("ATOM      2  P    G A   2      1.000   2.000\n" + gAtom(1).substr(0, 56) + "\n" +
+                    "ATOM      3  P    G A   3\n" + gAtom(4).substr(0, 60));
   ASSERT_EQ(r.atoms.size(), 2u);  // the 56- and 60-column lines give x, y, z
   EXPECT_DOUBLE_EQ(r.atoms[0].z, 3.0);
   EXPECT_DOUBLE_EQ(r.atoms[0].tempFactor, 0);  // columns 61-66 are past the line end
@@ -174,21 +161,19 @@ TEST(PdbReader, CrLfAndTrailingTabsReadLikeLf) {
   std::string lf = "REMARK   2 RESOLUTION.    2.10 ANGSTROMS.\n" + atomLine("C5'", ' ', "  U", 'A', 7, ' ', 1.5);
   std::string crlf = lf;
   for (std::size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2)) crlf.insert(at, "\r");
-  std::string tabs = lf.substr(0, lf.size() - 1) + "\t\t   O  \n";
-  Read a = readText(lf), b = readText(crlf), c = readText(tabs);
-  for (const Read* r : {&b, &c}) {
-    ASSERT_EQ(r->atoms.size(), 1u);
-    EXPECT_EQ(compareAtoms(r->atoms[0], a.atoms[0]), 0);
-    EXPECT_DOUBLE_EQ(r->atoms[0].tempFactor, 20.0);
-    EXPECT_DOUBLE_EQ(r->refine.resolution, 2.10);
-  }
+  Read a = readText(lf);
   EXPECT_STREQ(a.atoms[0].atomName, "C5'");
+  for (const Read& r : {readText(crlf), readText(lf.substr(0, lf.size() - 1) + "\t\t   O  \n")}) {
+    ASSERT_EQ(r.atoms.size(), 1u);
+    EXPECT_EQ(compareAtoms(r.atoms[0], a.atoms[0]), 0);
+    EXPECT_DOUBLE_EQ(r.atoms[0].tempFactor, 20.0);
+    EXPECT_DOUBLE_EQ(r.refine.resolution, 2.10);
+  }
 }
 
 TEST(PdbReader, AtomTableLimitWarnsAndStops) {
-  std::string text;
+  std::string text, line = gAtom(1);
   text.reserve((kMaxAtoms + 2) * 82);
-  std::string line = atomLine("P", ' ', "  G", 'A', 1, ' ', 1);
   for (std::size_t i = 0; i <= kMaxAtoms; ++i) {
     std::snprintf(&line[22], 5, "%4zu", i % 10000);
     line[26] = static_cast<char>('A' + i / 10000);
@@ -206,9 +191,7 @@ TEST(CifReader, QuotedValuesAuthorNumbersModelsAndSites) {
   ASSERT_EQ(r.atoms.size(), 3u);
   EXPECT_STREQ(r.atoms[0].atomName, "C1 X");
   EXPECT_STREQ(r.atoms[1].atomName, "O5'");
-  EXPECT_EQ(r.atoms[1].resSeqNo, 12);
-  EXPECT_EQ(r.atoms[1].iCode, ' ');
-  EXPECT_EQ(r.atoms[2].iCode, 'A');
+  EXPECT_EQ(std::make_tuple(r.atoms[1].resSeqNo, r.atoms[1].iCode, r.atoms[2].iCode), std::make_tuple(12, ' ', 'A'));
   EXPECT_DOUBLE_EQ(r.atoms[2].x, 4.0);  // site A; site B and model 2 dropped
   EXPECT_NE(r.out.find("Warning!!! Line 31 of "), std::string::npos) << r.out;
   // 2.45 (smallest), 0.31 ('?' skipped), 0.995, 1000 reflections, 9 atom rows:
@@ -224,9 +207,8 @@ TEST(CifReader, LoopWithoutNeededItemsIsSkipped) {
   Read r = readFrom(test::fixturePath("structure") + "/", "MISS");
   ASSERT_TRUE(r.ok);
   EXPECT_TRUE(r.atoms.empty());
-  EXPECT_NE(r.out.find("Warning!!! "), std::string::npos);
-  EXPECT_NE(r.out.find("MISS.cif"), std::string::npos);
-  EXPECT_NE(r.out.find("Cartn_z"), std::string::npos) << r.out;
+  for (const char* part : {"Warning!!! ", "MISS.cif", "Cartn_z"})
+    EXPECT_NE(r.out.find(part), std::string::npos) << r.out;
 }
 
 void writeGzip(const std::string& path, const std::string& text) {
@@ -238,26 +220,115 @@ void writeGzip(const std::string& path, const std::string& text) {
 
 TEST(FileLookup, OrderPdbCifThenCompressed) {
   test::TempDir dir;
-  std::string folder = dir.path() + "/";
+  const std::string folder = dir.path() + "/", cif = test::readFile(test::fixturePath("structure/QUOT.cif"));
   Read none = readFrom(folder, "1ABC");
   EXPECT_FALSE(none.ok);
   EXPECT_EQ(none.out, "Neither .pdb or .cif file for PDB 1ABC was found in the " + folder + " folder\n");
-
-  std::string cif = test::readFile(test::fixturePath("structure/QUOT.cif"));
   writeGzip(dir.file("1ABC.cif.gz"), cif);
   EXPECT_EQ(readFrom(folder, "1ABC").info.path, folder + "1ABC.cif.gz");
-  writeGzip(dir.file("1ABC.pdb.gz"), atomLine("P", ' ', "  G", 'A', 1, ' ', 1));
+  writeGzip(dir.file("1ABC.pdb.gz"), gAtom(1));
   Read gz = readFrom(folder, "1ABC");
-  EXPECT_EQ(gz.info.path, folder + "1ABC.pdb.gz");
-  EXPECT_EQ(gz.info.format, "pdb");
-  EXPECT_EQ(gz.atoms.size(), 1u);
+  EXPECT_EQ(std::make_tuple(gz.info.path, gz.info.format, gz.atoms.size()),
+            std::make_tuple(folder + "1ABC.pdb.gz", std::string("pdb"), std::size_t{1}));
   test::writeFile(dir.file("1ABC.cif"), cif);
   EXPECT_EQ(readFrom(folder, "1ABC").info.format, "cif");
   test::writeFile(dir.file("1ABC.pdb"), "");
   Read empty = readFrom(folder, "1ABC");
-  EXPECT_TRUE(empty.ok);
+  EXPECT_TRUE(empty.ok && empty.atoms.empty());
   EXPECT_EQ(empty.info.format, "pdb");
-  EXPECT_TRUE(empty.atoms.empty());
+}
+
+// dpi = sqrt(atomLines / reflections) * freeR * resolution * completeness^(-1/3), the terms read
+// by hand from the header lines: the largest completeness (REMARK 3, its bin, REMARK 200), and in
+// mmCIF the smallest free R (shells included) and the largest reflection count. 6TNA has no free R
+// or completeness, 1BYJ no resolution, 3J7A no free R.
+TEST(RealStructures, QualityAndDpi) {
+  BEXORA_REQUIRE_REALDATA();
+  const struct {
+    const char *id, *format;
+    double resolution, freeR, completeness;
+    int reflections, atomLines;
+    double dpi;
+  } cases[] = {
+      {"1Y26", "pdb", 2.10, 0.297, 0.978, 11230, 1608, 0.23777},
+      {"1Y26", "cif", 2.10, 0.29733, 0.978, 11832, 1608, 0.23189},
+      {"1EHZ", "pdb", 1.93, 0.253, 0.965, 15371, 1821, 0.17007},
+      {"1EHZ", "cif", 1.93, 0.253, 0.965, 19877, 1821, 0.14956},
+      {"4QLN", "pdb", 2.65, 0.290, 0.994, 13780, 2710, 0.34149},
+      {"4GV9", "pdb", 2.46, 0.305, 1.0, 8461, 1778, 0.34395},
+      {"6TNA", "pdb", 2.70, 0, 0, 8426, 1740, 0},
+      {"1BYJ", "pdb", 0, 0, 0, 0, 35606, 0},
+      {"3J7A", "pdb", 3.20, 0, 0, 0, 44228, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.id) + "." + c.format);
+    Read r = readReal(c.id, "A", c.format);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.info.format, c.format);
+    EXPECT_NEAR(r.refine.resolution, c.resolution, 1e-9);
+    EXPECT_NEAR(r.refine.freeRValue, c.freeR, 1e-9);
+    EXPECT_NEAR(r.refine.completeness, c.completeness, 1e-9);
+    EXPECT_EQ(r.refine.noOfReflections, c.reflections);
+    EXPECT_EQ(r.refine.noOfAtoms, c.atomLines);
+    EXPECT_NEAR(r.refine.dpi, c.dpi, 5e-5);
+  }
+}
+
+int residueCount(const std::vector<AtomInfo>& atoms) {
+  std::set<std::tuple<std::string, int, char>> residues;
+  for (const AtomInfo& a : atoms) residues.insert({a.chainId, a.resSeqNo, a.iCode});
+  return static_cast<int>(residues.size());
+}
+
+// Counts of the chain's ATOM lines with residue name A, C, G or U (first model, first site):
+// 1EHZ leaves out its 14 modified residues.
+TEST(RealStructures, ChainSelection) {
+  BEXORA_REQUIRE_REALDATA();
+  const std::tuple<const char*, const char*, std::size_t, int> cases[] = {
+      {"1Y26", "X", 1499, 71}, {"4GV9", "E", 66, 3},   {"3J7A", "7", 1571, 74}, {"1EHZ", "A", 1329, 62},
+      {"1BYJ", "A", 867, 27},  {"4QLN", "A", 2514, 0}, {"1FJG", "A", 4139, 0},  {"1Y26", "Q", 0, 0},
+  };
+  for (const auto& [id, chain, atoms, residues] : cases) {
+    SCOPED_TRACE(std::string(id) + " chain " + chain);
+    Read r = readReal(id, chain);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.atoms.size(), atoms);
+    if (residues > 0) {
+      EXPECT_EQ(residueCount(r.atoms), residues);
+    }
+    for (std::size_t i = 0; i < r.atoms.size(); ++i) {
+      ASSERT_STREQ(r.atoms[i].chainId, chain);
+      ASSERT_TRUE(isRNAInfo(r.atoms[i].residueName));
+      if (i > 0) {
+        ASSERT_LT(compareAtoms(r.atoms[i - 1], r.atoms[i]), 0) << "unsorted or repeated at " << i;
+      }
+    }
+  }
+}
+
+TEST(RealStructures, InsertionCodesFollowTheirNumberAndFirstSiteIsKept) {
+  BEXORA_REQUIRE_REALDATA();
+  std::string order;
+  for (const AtomInfo& a : readReal("1FJG", "A").atoms)
+    if ((a.resSeqNo == 190 || a.resSeqNo == 191) && std::string(a.atomName) == "P")
+      order += std::to_string(a.resSeqNo) + (a.iCode == ' ' ? "" : std::string(1, a.iCode)) + ",";
+  EXPECT_EQ(order, "190,190A,190B,190C,190D,190E,190F,190G,190H,190I,190J,190K,190L,191,");
+  // ATOM 321 'P  A  A A  18' (9.862, -60.924, -29.644) precedes its B site.
+  const std::vector<AtomInfo> atoms = readReal("4QLN", "A").atoms;
+  const AtomInfo* p18 = nullptr;
+  for (const AtomInfo& a : atoms) p18 = a.resSeqNo == 18 && std::string(a.atomName) == "P" ? &a : p18;
+  ASSERT_NE(p18, nullptr);
+  EXPECT_EQ(std::make_tuple(p18->x, p18->occupancy), std::make_tuple(9.862, 0.56));
+}
+
+TEST(RealStructures, MmcifUsesAuthorNumbering) {
+  BEXORA_REQUIRE_REALDATA();
+  Read fromCif = readReal("1Y26", "X", "cif"), fromPdb = readReal("1Y26", "X");
+  ASSERT_EQ(fromCif.atoms.size(), fromPdb.atoms.size());
+  for (std::size_t i = 0; i < fromPdb.atoms.size(); ++i) {
+    ASSERT_EQ(compareAtoms(fromCif.atoms[i], fromPdb.atoms[i]), 0) << i;
+    ASSERT_DOUBLE_EQ(fromCif.atoms[i].z, fromPdb.atoms[i].z) << i;
+  }
 }
 
 }  // namespace

@@ -3,35 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
 
-AtomInfo makeAtom(const char* chain, int resSeqNo, const char* name, double x, double y, double z, char iCode = ' ') {
-  AtomInfo atom{};
-  setField(atom.chainId, chain);
-  setField(atom.atomName, name);
-  atom.resSeqNo = resSeqNo;
-  atom.iCode = iCode;
-  atom.x = x;
-  atom.y = y;
-  atom.z = z;
-  return atom;
-}
+using test::makeAtom;
 
 std::vector<std::string> names(const char (*list)[kEdgeAtomNameWidth + 1], int count) {
   return std::vector<std::string>(list, list + count);
 }
 
-struct EdgeCase {
-  char edge, base;
-  std::vector<std::string> donors, acceptors;
-};
+void sortAtoms(std::vector<AtomInfo>& atoms) {
+  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compAtomInfoMap(a, b) < 0; });
+}
 
 TEST(EdgeAtomTable, RowsInTableOrder) {
-  const std::vector<EdgeCase> cases = {
+  struct Case {
+    char edge, base;
+    std::vector<std::string> donors, acceptors;
+  };
+  const Case cases[] = {
       {'W', 'A', {"N6", "C2"}, {"N1"}},
       {'W', 'C', {"N4"}, {"O2", "N3"}},
       {'H', 'C', {"N4", "C5", "C6"}, {}},  // a cytosine Hoogsteen edge accepts nothing
@@ -46,31 +42,23 @@ TEST(EdgeAtomTable, RowsInTableOrder) {
     EdgeAtomSet set = getEdgeAtomName(c.edge, c.base);
     EXPECT_EQ(names(set.donorAtoms, set.donorCount), c.donors) << c.edge << c.base;
     EXPECT_EQ(names(set.acceptorAtoms, set.acceptorCount), c.acceptors) << c.edge << c.base;
-    EXPECT_EQ(set.edgeLetter, c.edge);
-    EXPECT_EQ(set.baseLetter, c.base);
+    EXPECT_EQ(std::string({set.edgeLetter, set.baseLetter}), std::string({c.edge, c.base}));
   }
-}
-
-TEST(EdgeAtomTable, UnknownBaseIsReportedAndEmpty) {
-  testing::internal::CaptureStdout();
-  EdgeAtomSet set = getEdgeAtomName('h', 'P');
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "!!!Error-'P' as residue with edge h!!!\n");
-  EXPECT_EQ(set.donorCount, 0);
-  EXPECT_EQ(set.acceptorCount, 0);
+  EdgeAtomSet unknown;
+  EXPECT_EQ(test::stdoutOf([&] { unknown = getEdgeAtomName('h', 'P'); }), "!!!Error-'P' as residue with edge h!!!\n");
+  EXPECT_EQ(unknown.donorCount + unknown.acceptorCount, 0);
 }
 
 TEST(AtomTable, OrderAndLookup) {
-  std::vector<AtomInfo> atoms = {
-      makeAtom("B", 1, "C1'", 0, 0, 0),     makeAtom("A", 10, "N1", 0, 0, 0), makeAtom("A", 2, "C2", 0, 0, 0),
-      makeAtom("A", 2, "C2", 1, 0, 0, 'A'), makeAtom("A", 2, "C1'", 2, 0, 0), makeAtom("A", 2, "N1", 3, 0, 0),
-  };
-  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compAtomInfoMap(a, b) < 0; });
+  std::vector<AtomInfo> atoms = {makeAtom("B", 1, "C1'"),    makeAtom("A", 10, "N1"),
+                                 makeAtom("A", 2, "C2"),     makeAtom("A", 2, "C2", 1, 0, 0, 'A'),
+                                 makeAtom("A", 2, "C1'", 2), makeAtom("A", 2, "N1", 3)};
+  sortAtoms(atoms);
   // Residue numbers compare as numbers (2 before 10), blank insertion codes first, names as strings.
   std::vector<std::string> order;
   for (const AtomInfo& atom : atoms)
     order.push_back(std::string(atom.chainId) + std::to_string(atom.resSeqNo) + atom.iCode + atom.atomName);
   EXPECT_EQ(order, (std::vector<std::string>{"A2 C1'", "A2 C2", "A2 N1", "A2AC2", "A10 N1", "B1 C1'"}));
-
   const AtomInfo* hit = findAtom(atoms, "A", 2, 'A', "C2");
   ASSERT_NE(hit, nullptr);
   EXPECT_EQ(hit->x, 1);
@@ -88,84 +76,71 @@ TEST(Contacts, ComparisonAndSharedAtoms) {
   EXPECT_FALSE(hasSameAtom(a, AtomInteraction{4, "N1", 1, "N3", 0}));  // same names, other residues
 }
 
-// Located atoms of one residue: every named atom of the set at the given coordinates.
-struct PlacedResidue {
-  EdgeAtomSet set;
-  std::vector<AtomInfo> atoms;
-  LocatedEdgeAtoms located() const {
-    LocatedEdgeAtoms result;
-    result.names = &set;
-    for (const AtomInfo& atom : atoms) {
-      for (int i = 0; i < set.donorCount; ++i)
-        if (std::string(set.donorAtoms[i]) == atom.atomName) result.donors[i] = &atom;
-      for (int i = 0; i < set.acceptorCount; ++i)
-        if (std::string(set.acceptorAtoms[i]) == atom.atomName) result.acceptors[i] = &atom;
-    }
-    return result;
+// Residue 1 is a guanine, residue 9 a cytosine facing its Watson-Crick edge.
+std::vector<AtomInfo> pairAtoms(bool withN3 = true) {
+  std::vector<AtomInfo> atoms = {makeAtom("A", 1, "N1"),        makeAtom("A", 1, "N2", 0, 1),
+                                 makeAtom("A", 1, "O6", 0, -3), makeAtom("A", 9, "O2", 2.9, -0.9),
+                                 makeAtom("A", 9, "N4", 4, -3), makeAtom("A", 9, "C5", 5, -3),
+                                 makeAtom("A", 9, "C6", 6, -3)};
+  if (withN3) atoms.push_back(makeAtom("A", 9, "N3", 2.8));
+  sortAtoms(atoms);
+  return atoms;
+}
+
+// The given edges of two residues, located by findAtoms.
+class Located {
+ public:
+  Located(const std::vector<AtomInfo>& atoms, int r0, char e0, int r1, char e1) {
+    auto base = [](int r) { return r == 1 ? 'G' : 'C'; };
+    sets_ = {getEdgeAtomName(e0, base(r0)), getEdgeAtomName(e1, base(r1))};
+    bool allFound = true;
+    findAtoms(atoms, test::makePair(r0, r1, "GC", ""), sets_, found_, allFound);
   }
+  std::array<LocatedEdgeAtoms, 2> edges() const { return {found_[0].edge, found_[1].edge}; }
+  int closestTwo(AtomInteraction (&out)[2]) const {
+    int n = 2;
+    closestNInteractions(edges(), n, out);
+    return n;
+  }
+
+ private:
+  std::array<EdgeAtomSet, 2> sets_;
+  std::array<ResidueAtoms, 2> found_;
 };
 
-PlacedResidue guanineW() {
-  return {getEdgeAtomName('W', 'G'),
-          {makeAtom("A", 1, "N1", 0, 0, 0), makeAtom("A", 1, "N2", 0, 1, 0), makeAtom("A", 1, "O6", 0, -3, 0)}};
+// Donor end and atom, acceptor end and atom, distance.
+std::string text(const AtomInteraction& c) {
+  char line[80];
+  std::snprintf(line, sizeof line, "%d:%s-%d:%s %.9f", c.donorResidue, c.donorAtom, c.acceptorResidue, c.acceptorAtom,
+                c.distance);
+  return line;
 }
 
-PlacedResidue cytosine(char edge) {
-  return {getEdgeAtomName(edge, 'C'),
-          {makeAtom("A", 9, "N3", 2.8, 0, 0), makeAtom("A", 9, "O2", 2.9, -0.9, 0), makeAtom("A", 9, "N4", 4, -3, 0),
-           makeAtom("A", 9, "C5", 5, -3, 0), makeAtom("A", 9, "C6", 6, -3, 0)}};
-}
-
-// The two closest contacts between two residues; returns how many were found.
-int closestTwo(const PlacedResidue& first, const PlacedResidue& second, AtomInteraction (&out)[2]) {
-  int n = 2;
-  closestNInteractions({first.located(), second.located()}, n, out);
-  return n;
-}
-
-TEST(Contacts, SecondContactAvoidsAtomsOfTheFirst) {
+TEST(Contacts, ClosestContactsShareNoAtom) {
   // N1-N3 2.8 first; N2-N3 2.97 reuses N3 and N1-O2 3.04 reuses N1, so N2-O2 3.47 is second.
   AtomInteraction out[2];
-  ASSERT_EQ(closestTwo(guanineW(), cytosine('W'), out), 2);
-  EXPECT_STREQ(out[0].donorAtom, "N1");
-  EXPECT_STREQ(out[0].acceptorAtom, "N3");
-  EXPECT_NEAR(out[0].distance, 2.8, 1e-12);
-  EXPECT_STREQ(out[1].donorAtom, "N2");
-  EXPECT_STREQ(out[1].acceptorAtom, "O2");
-  EXPECT_EQ(out[1].donorResidue, 0);
-  EXPECT_EQ(out[1].acceptorResidue, 1);
-  EXPECT_NEAR(out[1].distance, distance3D(0, 1, 0, 2.9, -0.9, 0), 1e-12);
-}
-
-TEST(Contacts, CytosineHoogsteenOnlyDonates) {
-  AtomInteraction out[2];
-  ASSERT_EQ(closestTwo(guanineW(), cytosine('H'), out), 1);  // every candidate ends on O6: no second one is free
-  EXPECT_EQ(out[0].donorResidue, 1);
-  EXPECT_STREQ(out[0].donorAtom, "N4");
-  EXPECT_STREQ(out[0].acceptorAtom, "O6");
-  EXPECT_EQ(closestTwo(cytosine('H'), cytosine('H'), out), 0);
+  ASSERT_EQ(Located(pairAtoms(), 1, 'W', 9, 'W').closestTwo(out), 2);
+  EXPECT_EQ(text(out[0]), "0:N1-1:N3 2.800000000");
+  EXPECT_EQ(text(out[1]), "0:N2-1:O2 3.466987165");
+  // A cytosine Hoogsteen edge only donates; every candidate ends on O6, so no second one is free.
+  ASSERT_EQ(Located(pairAtoms(), 1, 'W', 9, 'H').closestTwo(out), 1);
+  EXPECT_EQ(text(out[0]), "1:N4-0:O6 4.000000000");
+  EXPECT_EQ(Located(pairAtoms(), 9, 'H', 9, 'H').closestTwo(out), 0);
 }
 
 TEST(Contacts, CorrespondingDistanceStraightSwappedAndUnmeasured) {
-  PlacedResidue g = guanineW();
-  PlacedResidue c = cytosine('W');
   const AtomInteraction contacts[] = {{0, "N1", 0, "N3", 1}, {0, "N4", 1, "O6", 0}, {0, "C8", 0, "N3", 1}};
   AtomInteraction out[3];
-  getCorrespondingDistance({g.located(), c.located()}, 0, 3, contacts, out);
-  EXPECT_NEAR(out[0].distance, 2.8, 1e-12);
-  EXPECT_EQ(out[0].donorResidue, 0);
-  EXPECT_NEAR(out[1].distance, 4.0, 1e-12);
+  getCorrespondingDistance(Located(pairAtoms(), 1, 'W', 9, 'W').edges(), 0, 3, contacts, out);
+  EXPECT_EQ(text(out[0]), "0:N1-1:N3 2.800000000");
+  EXPECT_EQ(text(out[1]), "1:N4-0:O6 4.000000000");
   EXPECT_EQ(out[2].distance, kNotMeasured);  // no C8 among the guanine's Watson-Crick donors
-
   // The other structure lists the pair the other way round.
-  getCorrespondingDistance({c.located(), g.located()}, 1, 2, contacts, out);
-  EXPECT_NEAR(out[0].distance, 2.8, 1e-12);
-  EXPECT_EQ(out[0].donorResidue, 1);
-  EXPECT_NEAR(out[1].distance, 4.0, 1e-12);
-
+  getCorrespondingDistance(Located(pairAtoms(), 9, 'W', 1, 'W').edges(), 1, 2, contacts, out);
+  EXPECT_EQ(text(out[0]), "1:N1-0:N3 2.800000000");
+  EXPECT_EQ(text(out[1]), "0:N4-1:O6 4.000000000");
   // A named atom the structure lacks cannot be measured either.
-  c.atoms.erase(c.atoms.begin());
-  getCorrespondingDistance({g.located(), c.located()}, 0, 1, contacts, out);
+  getCorrespondingDistance(Located(pairAtoms(false), 1, 'W', 9, 'W').edges(), 0, 1, contacts, out);
   EXPECT_EQ(out[0].distance, kNotMeasured);
 }
 

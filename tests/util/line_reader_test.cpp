@@ -21,23 +21,14 @@ std::vector<std::string> readAll(const std::string& path) {
   return lines;
 }
 
-TEST(LineReader, LfAndCrLfReadAlike) {
+TEST(LineReader, LfCrLfAndVeryLongLinesReadAlike) {
   test::TempDir dir;
-  test::writeFile(dir.file("lf"), "one\n\ntwo  \nlast");
-  test::writeFile(dir.file("crlf"), "one\r\n\r\ntwo  \r\nlast\r");
-  std::vector<std::string> expected = {"one", "", "two  ", "last"};
-  EXPECT_EQ(readAll(dir.file("lf")), expected);
-  EXPECT_EQ(readAll(dir.file("crlf")), expected);
-}
-
-TEST(LineReader, VeryLongLinesAreReturnedWhole) {
-  test::TempDir dir;
-  std::string longLine(3'000'000, 'x');
-  test::writeFile(dir.file("long"), "a\n" + longLine + "\nb\n");
-  std::vector<std::string> lines = readAll(dir.file("long"));
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[1], longLine);
-  EXPECT_EQ(lines[2], "b");
+  const std::string longLine(3'000'000, 'x');
+  test::writeFile(dir.file("lf"), "one\n\ntwo  \n" + longLine + "\nlast");
+  test::writeFile(dir.file("crlf"), "one\r\n\r\ntwo  \r\n" + longLine + "\r\nlast\r");
+  const std::vector<std::string> expected = {"one", "", "two  ", longLine, "last"};
+  EXPECT_TRUE(readAll(dir.file("lf")) == expected);  // no 3 MB failure message
+  EXPECT_TRUE(readAll(dir.file("crlf")) == expected);
 }
 
 TEST(LineReader, GzipIsReadTransparently) {

@@ -8,19 +8,25 @@
 namespace bexora {
 namespace {
 
-std::vector<std::string> asStrings(const std::string_view* tokens, std::size_t count) {
-  return std::vector<std::string>(tokens, tokens + count);
-}
+using Strings = std::vector<std::string>;
 
 struct TokenCase {
-  std::string text;
-  std::string delimiters;
+  std::string text, delimiters;
   bool collapse;
-  std::vector<std::string> expected;
+  Strings expected;
 };
 
+Strings tokenize(TokenizeResult (*split)(std::string_view, std::string_view, std::string_view*, std::size_t, bool,
+                                         std::size_t),
+                 const TokenCase& c, TokenizeResult* result = nullptr) {
+  std::string_view tokens[10];
+  TokenizeResult r = split(c.text, c.delimiters, tokens, 10, c.collapse, kTokenRowWidth - 1);
+  if (result) *result = r;
+  return Strings(tokens, tokens + r.count);
+}
+
 TEST(Tokenize, KeepsEmptyTokensAndStopsAtLineEnds) {
-  const std::vector<TokenCase> cases = {
+  const TokenCase cases[] = {
       {"MC,RV", ",", true, {"MC", "RV"}},
       {"MC,,RV", ",", true, {"MC", "", "RV"}},
       {"MC, RV", ", ", true, {"MC", "", "RV"}},
@@ -32,27 +38,22 @@ TEST(Tokenize, KeepsEmptyTokensAndStopsAtLineEnds) {
       {",", ",", true, {"", ""}},
       {"A\tB C", " ", true, {"A\tB", "C"}},
   };
-  std::string_view tokens[10];
-  for (const auto& c : cases) {
-    TokenizeResult r = myTokenize(c.text, c.delimiters, tokens, 10, c.collapse);
-    EXPECT_EQ(asStrings(tokens, r.count), c.expected) << '"' << c.text << '"';
+  for (const TokenCase& c : cases) {
+    TokenizeResult r;
+    EXPECT_EQ(tokenize(myTokenize, c, &r), c.expected) << '"' << c.text << '"';
     EXPECT_FALSE(r.tooManyTokens);
   }
 }
 
 TEST(TokenizeDynamic, DropsEmptyTokensAndCollapsesTabs) {
-  const std::vector<TokenCase> cases = {
+  const TokenCase cases[] = {
       {"  ATOM   1  P  ", " ", true, {"ATOM", "1", "P"}},
       {"", " ", true, {}},
       {" , ,", ", ", true, {}},
       {"A \t B", " \t", true, {"A", "B"}},
       {"a,b,,c", ",", false, {"a", "b", "c"}},
   };
-  std::string_view tokens[10];
-  for (const auto& c : cases) {
-    TokenizeResult r = myTokenizeDynamic(c.text, c.delimiters, tokens, 10, c.collapse);
-    EXPECT_EQ(asStrings(tokens, r.count), c.expected) << '"' << c.text << '"';
-  }
+  for (const TokenCase& c : cases) EXPECT_EQ(tokenize(myTokenizeDynamic, c), c.expected) << '"' << c.text << '"';
 }
 
 TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
@@ -60,24 +61,21 @@ TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   TokenizeResult many = myTokenize("a,b,c,d,e", ",", tokens, 3, false);
   EXPECT_EQ(many.count, 3u);
   EXPECT_TRUE(many.tooManyTokens);
-  EXPECT_EQ(asStrings(tokens, 3), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(Strings(tokens, tokens + 3), (Strings{"a", "b", "c"}));
+  EXPECT_FALSE(myTokenize("a,b,c", ",", tokens, 3, false).tooManyTokens);
 
-  TokenizeResult exact = myTokenize("a,b,c", ",", tokens, 3, false);
-  EXPECT_FALSE(exact.tooManyTokens);
-
-  const std::string wide = std::string(250, 'x') + ",y";
-  TokenizeResult cut = myTokenize(wide, ",", tokens, 3, false);
+  TokenizeResult cut = myTokenize(std::string(250, 'x') + ",y", ",", tokens, 3, false);
   ASSERT_EQ(cut.count, 2u);
   EXPECT_EQ(tokens[0].size(), kTokenRowWidth - 1);
   EXPECT_TRUE(cut.tokenTruncated);
   EXPECT_EQ(tokens[1], "y");
 
   TokenizeResult dynamic = myTokenizeDynamic("aaaa bb", " ", tokens, 3, true, 3);
-  EXPECT_EQ(asStrings(tokens, dynamic.count), (std::vector<std::string>{"aaa", "bb"}));
+  EXPECT_EQ(Strings(tokens, tokens + dynamic.count), (Strings{"aaa", "bb"}));
   EXPECT_TRUE(dynamic.tokenTruncated);
 }
 
-TEST(StringHelpers, BlankFreeTextAndFixedLengthCopy) {
+TEST(StringHelpers, BlankFreeTextFixedLengthCopyAndDelimiters) {
   EXPECT_EQ(getWhiteSpaceFreeString("REMARK   3   FREE R VALUE   : 0.254"), "REMARK3FREERVALUE:0.254");
   EXPECT_EQ(getWhiteSpaceFreeString("a\tb c"), "a\tbc");
   char out[8];
@@ -87,13 +85,7 @@ TEST(StringHelpers, BlankFreeTextAndFixedLengthCopy) {
   EXPECT_STREQ(out, "AB");
   memStrCpy(out, sizeof out, "AB", 6);
   EXPECT_STREQ(out, "AB");
-}
-
-TEST(Delimiters, DefaultsAlwaysDelimit) {
-  for (char c : {'\0', '\n', '\r'}) {
-    EXPECT_TRUE(isDefaultDelim(c));
-    EXPECT_TRUE(isDelim(c, ""));
-  }
+  for (char c : {'\0', '\n', '\r'}) EXPECT_TRUE(isDefaultDelim(c) && isDelim(c, "")) << int(c);
   EXPECT_FALSE(isDelim('\t', " "));
   EXPECT_TRUE(isDelim('\t', " \t"));
 }
