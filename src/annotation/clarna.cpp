@@ -45,17 +45,6 @@ struct ClaRNARow {
   std::string_view description;  // without quotes: WW_cis, or a stacking symbol such as >>
 };
 
-std::string_view unquoted(std::string_view field) {
-  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') return field.substr(1, field.size() - 2);
-  return field;
-}
-
-bool readInteger(std::string_view text, int32_t& value) {
-  const char* end = text.data() + text.size();
-  auto result = std::from_chars(text.data(), end, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
 // The weight is informative only; text that is no number leaves it 0.
 double readWeight(std::string_view text) {
   double value = 0;
@@ -69,7 +58,7 @@ double readWeight(std::string_view text) {
 bool readCsvResidue(std::string_view field, const std::string& chain, ClaRNARow& row, int end) {
   std::string_view residue = unquoted(field);
   row.inChain[end] = residue.substr(0, chain.size()) == chain;
-  return !row.inChain[end] || readInteger(residue.substr(chain.size()), row.number[end]);
+  return !row.inChain[end] || readWholeInteger(residue.substr(chain.size()), row.number[end]);
 }
 
 RowOutcome readCsvRow(std::string_view line, const std::string& chain, ClaRNARow& row) {
@@ -91,7 +80,7 @@ RowOutcome readNativeRow(std::string_view line, const std::string& chain, ClaRNA
   std::string_view fields[kFieldRoom];
   TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
   if (split.count != kNativeFields || fields[kNativeBase1].size() != 1 || fields[kNativeBase2].size() != 1 ||
-      !readInteger(fields[kNativeNumber1], row.number[0]) || !readInteger(fields[kNativeNumber2], row.number[1]))
+      !readWholeInteger(fields[kNativeNumber1], row.number[0]) || !readWholeInteger(fields[kNativeNumber2], row.number[1]))
     return RowOutcome::kMalformed;
   row.inChain[0] = fields[kNativeChain1] == chain;
   row.inChain[1] = fields[kNativeChain2] == chain;

@@ -1,6 +1,5 @@
 #include "annotation/dssr.h"
 
-#include <charconv>
 #include <cstdio>
 #include <string_view>
 
@@ -19,20 +18,14 @@ constexpr std::size_t kMinPairFields = kLeontisWesthof + 1;
 // Room for the usual eight fields and a few more; fields past the LW class are unused.
 constexpr std::size_t kFieldRoom = 12;
 
-bool readInteger(std::string_view text, int32_t& value) {
-  const char* end = text.data() + text.size();
-  auto result = std::from_chars(text.data(), end, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
 // The number after a one-letter base (G12), else the integer that ends a
 // longer residue name (PSU55, 2MG10).
 bool readResidueNumber(std::string_view residue, int32_t& number) {
-  if (readInteger(residue.substr(1), number)) return true;
+  if (readWholeInteger(residue.substr(1), number)) return true;
   std::size_t start = residue.find_last_not_of("0123456789");
   if (start == std::string_view::npos || start == residue.size() - 1) return false;
   if (residue[start] == '-' && start > 1) --start;
-  return readInteger(residue.substr(start + 1), number);
+  return readWholeInteger(residue.substr(start + 1), number);
 }
 
 enum class Residue { kInChain, kOtherChain, kMalformed };

@@ -1,7 +1,6 @@
 #include "annotation/fr3d.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <set>
 #include <string_view>
@@ -58,18 +57,6 @@ bool inSourceChains(const StructureMapping& mapping, std::string_view chain) {
   }
 }
 
-// The web service's form quotes every field; the plain form does not.
-std::string_view unquoted(std::string_view field) {
-  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') return field.substr(1, field.size() - 2);
-  return field;
-}
-
-bool readInteger(std::string_view text, int32_t& value) {
-  const char* end = text.data() + text.size();
-  auto result = std::from_chars(text.data(), end, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
-}
-
 struct Unit {
   std::string_view fields[kMaxUnitFields];
   std::size_t count = 0;
@@ -81,7 +68,7 @@ bool splitUnit(std::string_view text, Unit& unit) {
   TokenizeResult split = myTokenize(text, "|", unit.fields, kMaxUnitFields, false);
   unit.count = split.count;
   return !split.tooManyTokens && !split.tokenTruncated && unit.count >= kMinUnitFields &&
-         !unit.fields[kUnitName].empty() && readInteger(unit.fields[kUnitNumber], unit.number);
+         !unit.fields[kUnitName].empty() && readWholeInteger(unit.fields[kUnitNumber], unit.number);
 }
 
 // A unit of a crystal-symmetry copy repeats a residue of the deposited
@@ -170,6 +157,7 @@ RowOutcome parseAndProcessTokens(std::string_view row, Fr3dRead& read) {
   std::string_view fields[kRowFields];
   TokenizeResult split = myTokenize(row, ",", fields, kRowFields, false);
   if (split.tooManyTokens || split.tokenTruncated || split.count != kRowFields) return RowOutcome::kMalformed;
+  // The web service's form quotes every field; the plain form does not.
   for (std::string_view& field : fields) field = unquoted(field);
   Unit units[2];
   if (!splitUnit(fields[kUnit1], units[0]) || !splitUnit(fields[kUnit2], units[1])) return RowOutcome::kMalformed;

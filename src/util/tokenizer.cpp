@@ -1,6 +1,7 @@
 #include "util/tokenizer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace bexora {
@@ -81,6 +82,17 @@ void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::siz
   std::size_t count = std::min({n, source.size(), outSize - 1});
   std::memcpy(out, source.data(), count);
   out[count] = '\0';
+}
+
+std::string_view unquoted(std::string_view field) {
+  if (field.size() >= 2 && field.front() == '"' && field.back() == '"') return field.substr(1, field.size() - 2);
+  return field;
+}
+
+bool readWholeInteger(std::string_view text, int32_t& value) {
+  const char* end = text.data() + text.size();
+  auto result = std::from_chars(text.data(), end, value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
 }  // namespace bexora

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -42,5 +43,11 @@ std::string getWhiteSpaceFreeString(std::string_view text);
 // Copies exactly n characters of source (NULs included) and terminates the
 // copy; at most outSize - 1 characters are copied.
 void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::size_t n);
+
+// The field without one pair of enclosing double quotes (CSV style).
+std::string_view unquoted(std::string_view field);
+
+// A decimal integer filling the whole text; false for empty or trailing text.
+bool readWholeInteger(std::string_view text, int32_t& value);
 
 }  // namespace bexora
