@@ -72,10 +72,12 @@ struct SequenceReader {
 
   // Upper-cases and checks the residues of one line that fit in `room`;
   // whitespace is reported and dropped, other faulty letters are reported
-  // and kept. `cut` tells that residues past the room were left out.
-  static std::string residuesOf(std::string_view line, std::size_t position, std::size_t room, bool& cut) {
+  // and kept. `cut` tells that residues past the room were left out. The
+  // messages are followed by the line they are about.
+  std::string residuesOf(std::string_view line, long lineNumber, std::size_t position, std::size_t room,
+                         bool& cut) const {
     std::string residues;
-    bool problem = false;
+    bool problem = false, reported = false;
     std::size_t blankReportedAt = std::string::npos;
     for (char raw : line) {
       std::size_t at = position + residues.size();
@@ -93,12 +95,14 @@ struct SequenceReader {
       char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(raw)));
       if (letter == 'N') {
         std::printf("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
+        reported = true;
       } else if (!isNucleotide(letter)) {
         std::printf("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
         problem = true;
       }
       residues.push_back(letter);
     }
+    if (problem || reported) std::printf("(line %ld of %s)\n", lineNumber, fileName.c_str());
     if (problem)
       std::printf(
           "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");
@@ -107,12 +111,12 @@ struct SequenceReader {
 
   // Both sides are pending only when one header named both, so their chains
   // hold the same residues and one check serves both.
-  void sequenceLine(std::string_view line) {
+  void sequenceLine(std::string_view line, long lineNumber) {
     int first = pending[kReference] ? kReference : pending[kTarget] ? kTarget : -1;
     if (first < 0) return;
     std::size_t stored = maps[first].chain.entries.size();
     bool cut = false;
-    std::string residues = residuesOf(line, stored, kMaxChainResidues - stored, cut);
+    std::string residues = residuesOf(line, lineNumber, stored, kMaxChainResidues - stored, cut);
     for (int side = first; side < kSides; ++side) {
       if (!pending[side]) continue;
       std::vector<ResidueMapEntry>& entries = maps[side].chain.entries;
@@ -149,7 +153,7 @@ struct ListReader {
   }
 
   // Candidate sequences are kept as the file writes them.
-  void sequenceLine(std::string_view line) {
+  void sequenceLine(std::string_view line, long) {
     if (current < 0) return;
     std::string& sequence = sequences[current];
     std::size_t room = kMaxChainResidues - sequence.size();
@@ -176,7 +180,7 @@ bool readRecords(const std::string& fileName, Reader& records) {
     if (line[0] == '>')
       records.header(line, reader.lineNumber());
     else
-      records.sequenceLine(line);
+      records.sequenceLine(line, reader.lineNumber());
   }
   if (reader.failed()) {
     std::printf("File \"%s\" could not be read to its end.\n", fileName.c_str());

@@ -9,7 +9,7 @@
 namespace bexora {
 
 bool readAnnotationLines(const std::string& inputPath, AnnotationOutput& out,
-                         const std::function<bool(std::string_view)>& handle) {
+                         const std::function<bool(std::string_view, long)>& handle) {
   out = AnnotationOutput{};
   LineReader reader;
   if (!reader.open(inputPath)) {
@@ -20,7 +20,7 @@ bool readAnnotationLines(const std::string& inputPath, AnnotationOutput& out,
   std::string_view line;
   while (reader.next(line)) {
     line = skipLeadingSpace(line);
-    if (!line.empty() && !handle(line)) break;
+    if (!line.empty() && !handle(line, reader.lineNumber())) break;
   }
   if (reader.failed()) {
     std::printf("%s could not be read to its end\n", inputPath.c_str());

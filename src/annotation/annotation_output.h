@@ -24,10 +24,11 @@ struct AnnotationOutput {
 enum class RowOutcome { kUsed, kDropped, kMalformed, kListFull };
 
 // Resets `out`, then hands every non-blank line of the file, leading blanks
-// removed, to `handle` until it returns false; sorts the pairs at the end.
+// removed, with its line number to `handle` until it returns false; sorts
+// the pairs at the end.
 // A missing or unreadable file is reported, naming it, and gives false.
 bool readAnnotationLines(const std::string& inputPath, AnnotationOutput& out,
-                         const std::function<bool(std::string_view)>& handle);
+                         const std::function<bool(std::string_view, long)>& handle);
 
 // Counts a malformed row; a full list is warned about, naming the file, and
 // gives false so the reading stops.

@@ -146,7 +146,7 @@ bool readClaRNAOutput(const std::string& inputPath, const std::string& /*pdbId*/
                       AnnotationOutput& out) {
   Layout layout = Layout::kUnknown;
   bool firstLine = true;
-  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
     bool row = isRow(line, layout, firstLine);
     firstLine = false;
     return !row || tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), inputPath, out);

@@ -82,7 +82,7 @@ RowOutcome parseAndProcessDSSRTokens(std::string_view line, const std::string& c
 bool readDSSROutput(const std::string& inputPath, const std::string& /*pdbId*/, const std::string& chain,
                     AnnotationOutput& out) {
   bool inPairList = false;
-  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
     if (!inPairList) {
       inPairList = line == kPairListHeader;
       return true;

@@ -176,7 +176,7 @@ bool readFR3DOutput(const std::string& inputPath, const std::string& pdbId, cons
   StructureMapping mapping = createSelfMapping(pdbId, chain);
   Fr3dRead read{mapping, out, {}, {}};
   bool headerRead = false;
-  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
     if (!headerRead) {
       headerRead = true;
       return true;

@@ -94,6 +94,7 @@ struct PairLineParser {
   BPInfo& pair;
   PairStep step = PairStep::kIds;
   bool hasId = false;
+  bool faulty = false;  // a word out of place was reported
   std::string description;
 
   void take(std::string_view token) {
@@ -140,6 +141,7 @@ struct PairLineParser {
       setField(pair.stackInfo, token);
     } else if (token.find("adjacent") == std::string_view::npos) {
       std::printf("\n!!!!!---ERROR AFTER EDGE DESCRIPTION---!!!!!\n");
+      faulty = true;
     }
   }
 
@@ -153,6 +155,7 @@ struct PairLineParser {
       step = PairStep::kRemarks;
     } else {
       std::printf("\n!!!!!---ERROR AFTER PAIRING---!!!!!\n\n");
+      faulty = true;
     }
   }
 
@@ -198,7 +201,7 @@ struct McaReadState {
   bool limitWarned = false;
 };
 
-void handleLine(McaReadState& state, std::string_view line) {
+void handleLine(McaReadState& state, std::string_view line, long lineNumber) {
   if (isTitle(line)) {
     state.section = sectionOfTitle(line);
     if (state.section <= kNonAdjacentStackings) state.out.keptLines.emplace_back(line);
@@ -208,7 +211,10 @@ void handleLine(McaReadState& state, std::string_view line) {
     if (matchChainMCA(line, state.chain)) state.out.keptLines.emplace_back(line);
   } else if (state.section == kBasePairs) {
     BPInfo pair = makeEmptyBPInfo();
-    if (!parseBasePairLine(line, pair)) {
+    bool faulty = false;
+    bool parsed = parseBasePairLine(line, pair, &faulty);
+    if (faulty) std::printf("(line %ld of %s)\n", lineNumber, state.path.c_str());
+    if (!parsed) {
       ++state.out.skippedLines;
     } else if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) {
       appendPairWithinLimit(state.out, pair, state.path, state.limitWarned);
@@ -218,14 +224,15 @@ void handleLine(McaReadState& state, std::string_view line) {
 
 }  // namespace
 
-bool parseBasePairLine(std::string_view line, BPInfo& pair) {
-  PairLineParser parser{pair, PairStep::kIds, false, {}};
+bool parseBasePairLine(std::string_view line, BPInfo& pair, bool* faulty) {
+  PairLineParser parser{pair, PairStep::kIds, false, false, {}};
   forEachToken(line, [&parser](std::string_view token) { parser.take(token); });
   // A description cut at the field width must not end in the blank before a dropped word.
   std::string_view description(parser.description);
   description = description.substr(0, kDescriptionWidth);
   while (!description.empty() && description.back() == ' ') description.remove_suffix(1);
   setField(pair.description, description);
+  if (faulty) *faulty = parser.faulty;
   return parser.hasId;
 }
 
@@ -240,8 +247,8 @@ bool matchChainMCA(std::string_view line, const std::string& chain) {
 
 bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
   McaReadState state{inputPath, chain, out};
-  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
-    handleLine(state, line);
+  return readAnnotationLines(inputPath, out, [&](std::string_view line, long lineNumber) {
+    handleLine(state, line, lineNumber);
     return true;
   });
 }

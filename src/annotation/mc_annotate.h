@@ -13,8 +13,8 @@ namespace bexora {
 bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out);
 
 // Fills one record from a line of the base-pair section; false when the line
-// holds no pair id.
-bool parseBasePairLine(std::string_view line, BPInfo& pair);
+// holds no pair id. `faulty` tells whether a word out of place was reported.
+bool parseBasePairLine(std::string_view line, BPInfo& pair, bool* faulty = nullptr);
 bool matchChainMCA(std::string_view line, const std::string& chain);
 
 }  // namespace bexora

@@ -186,7 +186,7 @@ bool matchChainRV(std::string_view line, const std::string& chain) {
 
 bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
   RnaViewReadState state{inputPath, chain, out};
-  return readAnnotationLines(inputPath, out, [&](std::string_view line) {
+  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
     handleLine(state, line);
     return true;
   });

@@ -9,6 +9,7 @@
 #include "alignment/fasta.h"
 #include "full_matrix_aligner.h"
 #include "test_support.h"
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -16,9 +17,7 @@ namespace {
 long tenths(double cost) { return std::lround(cost * 10); }
 
 struct ScriptCase {
-  const char* a;
-  const char* b;
-  const char* script;
+  const char *a, *b, *script;
   double cost;
 };
 
@@ -26,28 +25,12 @@ struct ScriptCase {
 // columns, a split goes to the last of equal-cost positions, and
 // delete-and-insert loses to a replacement of equal cost.
 const ScriptCase kScriptCases[] = {
-    {"ACGUACGU", "ACGUACGU", "!!!!!!!!", 0.0},
-    {"A", "", "x", 12.0},
-    {"", "ACG", "---", 14.0},
-    {"", "", "", 0.0},
-    {"G", "A", "|", 2.7},
-    {"C", "U", "|", 2.7},
-    {"G", "C", "|", 3.0},
-    {"A", "U", "|", 3.0},
-    {"A", "AAA", "--!", 13.0},
-    {"C", "UAU", "--|", 15.7},
-    {"GA", "A", "x!", 12.0},
-    {"AAA", "A", "!xx", 13.0},
-    {"a", "A", "|", 3.0},
-    {"g", "a", "|", 3.0},
-    {"acgu", "acgu", "!!!!", 0.0},
-    {"T", "U", "|", 3.0},
-    {"N", "N", "!", 0.0},
-    {"N", "A", "|", 3.0},
-    {"\xC3", "\xC3", "!", 0.0},
-    {"\xC3", "\xC4", "|", 3.0},
-    {"\xFF", "A", "|", 3.0},
-};
+    {"ACGU", "ACGU", "!!!!", 0.0}, {"A", "", "x", 12.0},      {"", "ACG", "---", 14.0},      {"", "", "", 0.0},
+    {"G", "A", "|", 2.7},          {"C", "U", "|", 2.7},      {"G", "C", "|", 3.0},          {"A", "U", "|", 3.0},
+    {"A", "AAA", "--!", 13.0},     {"C", "UAU", "--|", 15.7}, {"GA", "A", "x!", 12.0},       {"AAA", "A", "!xx", 13.0},
+    {"a", "A", "|", 3.0},          {"g", "a", "|", 3.0},      {"acgu", "acgu", "!!!!", 0.0}, {"T", "U", "|", 3.0},
+    {"N", "N", "!", 0.0},          {"N", "A", "|", 3.0},      {"\xC3", "\xC3", "!", 0.0},    {"\xC3", "\xC4", "|", 3.0},
+    {"\xFF", "A", "|", 3.0}};
 
 TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
   for (const ScriptCase& c : kScriptCases) {
@@ -65,9 +48,8 @@ TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
 TEST(MMAlign, TooLongInputsFailWithTheMemoryMessage) {
   std::string huge(50'000'001, 'A'), script = "old";
   double cost = 7;
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(MMAlign(huge, "", &script, &cost));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Sufficient memory is not available to process the data\n");
+  EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(MMAlign(huge, "", &script, &cost)); }),
+            "Sufficient memory is not available to process the data\n");
   EXPECT_TRUE(script.empty());
   EXPECT_EQ(cost, 7);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -10,16 +11,10 @@
 namespace bexora {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Outcome runBestReference(const std::string& list, const std::string& folder, bool verbose = false) {
+test::RunResult runBestReference(const std::string& list, const std::string& folder, bool verbose = false) {
   Diagnostics diagnostics;
   diagnostics.enabled = verbose;
-  Outcome run;
+  test::RunResult run;
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   run.status = findBestReference(list, folder, diagnostics);
@@ -28,15 +23,12 @@ Outcome runBestReference(const std::string& list, const std::string& folder, boo
   return run;
 }
 
-const std::string& fixtureFolder() {
-  static const std::string folder = test::fixturePath("bestref/");
-  return folder;
-}
+const std::string kFolder = test::fixturePath("bestref/");
 
 // `{in}` in an expected text stands for the input folder.
 std::string inFolder(std::string text) {
   for (std::size_t at = text.find("{in}"); at != std::string::npos; at = text.find("{in}"))
-    text.replace(at, 4, fixtureFolder());
+    text.replace(at, 4, kFolder);
   return text;
 }
 
@@ -47,24 +39,22 @@ std::string listing(const std::vector<std::string>& candidates) {
   return text;
 }
 
-std::string verdict(const std::string& recommended, const std::string& target = "9TGT A") {
-  return "\nTarget = " + target + "\nRecommended reference: " + recommended + "\n";
+std::string verdict(const std::string& recommended) {
+  return "\nTarget = 9TGT A\nRecommended reference: " + recommended + "\n";
 }
 
-struct ListCase {
-  const char* list;
-  int status;
-  std::string out;
-};
-
 TEST(FindBestReference, ListFiles) {
-  const std::string missingSequence = "Warning!!! Candidate %s has no sequence in {in}pdb_seqres.na.fa; it is not "
-                                      "recommended.\n";
-  auto missing = [&](const std::string& name) {
-    std::string text = missingSequence;
-    return text.replace(text.find("%s"), 2, name);
+  auto refused = [](const std::string& name, const std::string& why) {
+    return "Warning!!! Candidate " + name + why + "; it is not recommended.\n";
   };
-  const std::vector<ListCase> cases = {
+  auto missing = [&](const std::string& name) { return refused(name, " has no sequence in {in}pdb_seqres.na.fa"); };
+  auto tooLong = [&](const std::string& name) {
+    return refused(name, " exceeds the 5-character id or 3-character chain field");
+  };
+  const std::string noTarget =
+      "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or update "
+      "the file from PDB server.\n";
+  const std::tuple<const char*, int, std::string> cases[] = {
       {"known_costs.txt", 0, listing({"1CCC A", "1DDD A", "1BBB A", "1EEE A"}) + verdict("1BBB A")},
       {"equal_costs.txt", 0, listing({"1EEE A", "1BBB A"}) + verdict("1EEE A")},
       {"duplicates.txt", 0,
@@ -77,60 +67,50 @@ TEST(FindBestReference, ListFiles) {
       {"no_candidates.txt", 0, listing({}) + verdict("9TGT A")},
       {"prefix_chains.txt", 0, listing({"2PPP A", "2PPP AB", "1BBB A"}) + verdict("2PPP AB")},
       {"long_ids.txt", 0,
-       listing({"1AAAAA A", "1AAA ABCD", "1DDD A"}) +
-           "Warning!!! Candidate 1AAAAA A exceeds the 5-character id or 3-character chain field; it is not "
-           "recommended.\n"
-           "Warning!!! Candidate 1AAA ABCD exceeds the 5-character id or 3-character chain field; it is not "
-           "recommended.\n" +
-           verdict("1DDD A")},
+       listing({"1AAAAA A", "1AAA ABCD", "1DDD A"}) + tooLong("1AAAAA A") + tooLong("1AAA ABCD") + verdict("1DDD A")},
       {"odd_token.txt", 0,
-       "Warning!!! The last token 1DDD of {in}odd_token.txt has no chain id; it is ignored.\n" +
-           listing({"1CCC A"}) + verdict("1CCC A")},
-      {"missing_target.txt", 1,
-       "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or "
-       "update the file from PDB server.\n"},
-      {"lower_case_target.txt", 1,
-       "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or "
-       "update the file from PDB server.\n"},
+       "Warning!!! The last token 1DDD of {in}odd_token.txt has no chain id; it is ignored.\n" + listing({"1CCC A"}) +
+           verdict("1CCC A")},
+      {"missing_target.txt", 1, noTarget},
+      {"lower_case_target.txt", 1, noTarget},
       {"long_target.txt", 1,
-       "Warning!!! Target 9TGTTGTTGTTGTTGT A in {in}long_target.txt exceeds the 15-character id or chain "
-       "field.\n"},
+       "Warning!!! Target 9TGTTGTTGTTGTTGT A in {in}long_target.txt exceeds the 15-character id or chain field.\n"},
       {"empty.txt", 1, "The target PDB id and chain were not found in {in}empty.txt.\n"},
       {"absent.txt", 1, "{in}absent.txt File Not Found\n"},
   };
-  for (const ListCase& c : cases) {
-    Outcome run = runBestReference(c.list, fixtureFolder());
-    EXPECT_EQ(run.status, c.status) << c.list;
-    EXPECT_EQ(run.out, inFolder(c.out)) << c.list;
+  for (const auto& [list, status, out] : cases) {
+    test::RunResult run = runBestReference(list, kFolder);
+    EXPECT_EQ(run.status, status) << list;
+    EXPECT_EQ(run.out, inFolder(out)) << list;
   }
 }
 
 TEST(FindBestReference, VerboseRecordForEveryCandidate) {
-  Outcome run = runBestReference("duplicates.txt", fixtureFolder(), true);
+  test::RunResult run = runBestReference("duplicates.txt", kFolder, true);
   EXPECT_EQ(run.err,
             "bexora: candidate id=1CCC chain=A length=12 cost=3\n"
             "bexora: candidate id=1CCC chain=A length=0 cost=23\n"
             "bexora: candidate id=1DDD chain=A length=11 cost=12\n");
-  run = runBestReference("known_costs.txt", fixtureFolder(), true);
+  run = runBestReference("known_costs.txt", kFolder, true);
   EXPECT_NE(run.err.find("id=1BBB chain=A length=12 cost=2.7\n"), std::string::npos) << run.err;
 }
 
 TEST(FindBestReference, MissingFastaFileFails) {
   test::TempDir folder;
   test::writeFile(folder.file("list.txt"), "9TGT A 1AAA A\n");
-  Outcome run = runBestReference("list.txt", folder.path() + "/");
+  test::RunResult run = runBestReference("list.txt", folder.path() + "/");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "File \"" + folder.path() + "/pdb_seqres.na.fa\" was not found.\n");
 }
 
 // Candidate k of the generated list carries costs[k] transversions, far
 // apart, so its cost is 3 * costs[k]; a negative entry names a chain the
-// FASTA file lacks.
+// FASTA file lacks. `more` is appended to the list.
 struct GeneratedList {
   test::TempDir folder;
   std::vector<std::string> names;
 
-  explicit GeneratedList(const std::vector<int>& costs) {
+  GeneratedList(const std::vector<int>& costs, const std::string& more) {
     const std::string target = "ACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGUACGU";
     std::string fasta = ">9tgt_A mol:na length:52  TARGET\n" + target + "\n";
     std::string list = "9TGT A\n";
@@ -144,46 +124,39 @@ struct GeneratedList {
       fasta += ">" + id + "_A mol:na length:52  GENERATED\n" + sequence + "\n";
     }
     test::writeFile(folder.file("pdb_seqres.na.fa"), fasta);
-    test::writeFile(folder.file("list.txt"), list);
+    test::writeFile(folder.file("list.txt"), list + more);
   }
-
-  Outcome run(bool verbose = false) { return runBestReference("list.txt", folder.path() + "/", verbose); }
 };
 
-TEST(FindBestReference, TwentyFiveCandidatesRunInTwoBatches) {
-  std::vector<int> costs(25, 5);
-  costs[6] = 1;   // best of the first batch, and of all
-  costs[22] = 2;  // the second batch cannot beat it
-  costs[3] = -1;
-  GeneratedList generated(costs);
-  Outcome run = generated.run(true);
-  EXPECT_EQ(run.status, 0);
-  std::string expected = listing(std::vector<std::string>(generated.names.begin(), generated.names.begin() + 20));
-  expected += "Warning!!! Candidate 3X13 A has no sequence in " + generated.folder.path() +
-              "/pdb_seqres.na.fa; it is not recommended.\n";
-  for (std::size_t k = 20; k < 25; ++k) expected += "Candidate " + std::to_string(k - 19) + " = " + generated.names[k] + "\n";
-  EXPECT_EQ(run.out, expected + verdict("3X16 A"));
-  std::size_t records = 0;
-  for (std::size_t at = run.err.find("bexora: candidate "); at != std::string::npos;
-       at = run.err.find("bexora: candidate ", at + 1))
-    ++records;
-  EXPECT_EQ(records, 25u);
-  EXPECT_NE(run.err.find("id=3X32 chain=A length=52 cost=6\n"), std::string::npos) << run.err;
-}
-
-TEST(FindBestReference, SecondBatchCanWinAndRepeatsCountPerBatch) {
-  std::vector<int> costs(25, 4);
-  costs[21] = 0;
-  GeneratedList generated(costs);
-  // A candidate of the first batch listed again in the second is scored again,
-  // not treated as a repeat.
-  test::writeFile(generated.folder.file("list.txt"), test::readFile(generated.folder.file("list.txt")) + "3X10 A\n");
-  Outcome run = generated.run(true);
-  EXPECT_EQ(run.out.find("repeated"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("Candidate 6 = 3X10 A\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find(verdict("3X31 A")), std::string::npos) << run.out;
-  EXPECT_EQ(run.err.rfind("bexora: candidate id=3X10 chain=A length=52 cost=12\n"),
-            run.err.size() - std::string("bexora: candidate id=3X10 chain=A length=52 cost=12\n").size());
+// 25 candidates and a repeat of the first run in two batches; the repeat in
+// the second batch is scored again, not reported, and either batch can win.
+TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
+  for (const auto& [firstBest, secondBest, winner] :
+       {std::make_tuple(1, 2, "3X16 A"), std::make_tuple(2, 0, "3X31 A")}) {
+    SCOPED_TRACE(winner);
+    std::vector<int> costs(25, 5);
+    costs[3] = -1;
+    costs[6] = firstBest;
+    costs[21] = secondBest;
+    GeneratedList generated(costs, "3X10 A\n");
+    test::RunResult run = runBestReference("list.txt", generated.folder.path() + "/", true);
+    EXPECT_EQ(run.status, 0);
+    std::string expected = listing(std::vector<std::string>(generated.names.begin(), generated.names.begin() + 20));
+    expected += "Warning!!! Candidate 3X13 A has no sequence in " + generated.folder.file("pdb_seqres.na.fa") +
+                "; it is not recommended.\n";
+    generated.names.push_back("3X10 A");
+    for (std::size_t k = 20; k < 26; ++k)
+      expected += "Candidate " + std::to_string(k - 19) + " = " + generated.names[k] + "\n";
+    EXPECT_EQ(run.out, expected + verdict(winner));
+    std::size_t records = 0;
+    for (std::size_t at = 0; (at = run.err.find("bexora: candidate ", at)) != std::string::npos; ++at) ++records;
+    EXPECT_EQ(records, 26u);
+    EXPECT_NE(run.err.find("id=3X31 chain=A length=52 cost=" + std::to_string(3 * secondBest) + "\n"),
+              std::string::npos)
+        << run.err;
+    const std::string repeat = "bexora: candidate id=3X10 chain=A length=52 cost=15\n";
+    EXPECT_EQ(run.err.rfind(repeat), run.err.size() - repeat.size()) << run.err;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -26,41 +27,58 @@ struct SequenceRun {
 SequenceRun readPair(const std::string& path, const std::string& refId, const std::string& refChain,
                      const std::string& targetId, const std::string& targetChain) {
   SequenceRun run;
-  testing::internal::CaptureStdout();
-  run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps);
-  run.out = testing::internal::GetCapturedStdout();
+  run.out = test::stdoutOf([&] { run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps); });
   return run;
 }
 
-// Reference 1ABC A, target 2XYZ B unless the test names others.
+// Reference 1ABC A, target 2XYZ B unless the test names others; the output
+// names the file "{file}".
 SequenceRun readText(const std::string& text, const std::string& targetId = "2XYZ", const std::string& chain = "B") {
   test::TempDir dir;
-  test::writeFile(dir.file("seq.fa"), text);
-  return readPair(dir.file("seq.fa"), "1ABC", "A", targetId, chain);
+  const std::string file = dir.file("seq.fa");
+  test::writeFile(file, text);
+  SequenceRun run = readPair(file, "1ABC", "A", targetId, chain);
+  for (std::size_t at; (at = run.out.find(file)) != std::string::npos;) run.out.replace(at, file.size(), "{file}");
+  return run;
 }
 
 struct LayoutCase {
-  const char* name;
-  const char* text;
+  const char *name, *text;
   bool ok;
-  const char* reference;
-  const char* target;
+  const char *reference, *target;
+  std::string out;
 };
 
-TEST(ReadFastaSequence, Layouts) {
+TEST(ReadFastaSequence, LayoutsAndLetters) {
+  const std::string trailer =
+      "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n";
   const LayoutCase cases[] = {
-      {"one line each", ">1abc_A mol:na length:4  X\nACGU\n>2xyz_B mol:na length:3  Y\nGGC\n", true, "ACGU", "GGC"},
-      {"wrapped lines", ">1abc_A mol:na\nAC\nGU\n\nAA\n>2xyz_B mol:na\nG\nGC\n", true, "ACGUAA", "GGC"},
-      {"lower case", ">1abc_a mol:na\nacgu\n>2XYZ_b mol:na\nggc\n", true, "ACGU", "GGC"},
-      {"CR LF", ">1abc_A mol:na\r\nAC\r\n\r\ngu\r\n>2xyz_B mol:na\r\nGGC\r\n", true, "ACGU", "GGC"},
-      {"leading blanks", "  >1abc_A mol:na\n\t  ACGU\n   \n>2xyz_B mol:na\n GGC\n", true, "ACGU", "GGC"},
+      {"one line each", ">1abc_A mol:na length:4  X\nACGU\n>2xyz_B mol:na length:3  Y\nGGC\n", true, "ACGU", "GGC", ""},
+      {"wrapped lines", ">1abc_A mol:na\nAC\nGU\n\nAA\n>2xyz_B mol:na\nG\nGC\n", true, "ACGUAA", "GGC", ""},
+      {"lower case", ">1abc_a mol:na\nacgu\n>2XYZ_b mol:na\nggc\n", true, "ACGU", "GGC", ""},
+      {"CR LF", ">1abc_A mol:na\r\nAC\r\n\r\ngu\r\n>2xyz_B mol:na\r\nGGC\r\n", true, "ACGU", "GGC", ""},
+      {"leading blanks", "  >1abc_A mol:na\n\t  ACGU\n   \n>2xyz_B mol:na\n GGC\n", true, "ACGU", "GGC", ""},
       {"others between", ">1abc_C mol:na\nUU\n>2xyz_B mol:na\nGGC\n>9zzz_A mol:na\nCC\n>1abc_A mol:na\nACGU\n", true,
-       "ACGU", "GGC"},
-      {"chain is a prefix", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", true, "ACGU", "GGC"},
-      {"missing target", ">1abc_A mol:na\nACGU\n", false, "ACGU", ""},
-      {"header of 7 characters", ">1abc_A\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC"},
-      {"header ends the record", ">1abc_A mol:na\nAC\n>1abc_B\nGG\n>2xyz_B mol:na\nGGC\n", true, "AC", "GGC"},
-      {"later record not taken", ">1abc_A mol:na\n>9zzz_Q mol:na\nUUU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC"},
+       "ACGU", "GGC", ""},
+      {"chain is a prefix", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", true, "ACGU", "GGC", ""},
+      {"missing target", ">1abc_A mol:na\nACGU\n", false, "ACGU", "", ""},
+      {"header of 7 characters", ">1abc_A\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
+      {"header ends the record", ">1abc_A mol:na\nAC\n>1abc_B\nGG\n>2xyz_B mol:na\nGGC\n", true, "AC", "GGC", ""},
+      {"later record not taken", ">1abc_A mol:na\n>9zzz_Q mol:na\nUUU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
+      // Letter reports end with the line they are about.
+      {"N is kept", ">1abc_A mol:na\nACNU\n>2xyz_B mol:na\nG\n", true, "ACNU", "G",
+       "Warning!!! Nucleotide 'N' in seq-1 at position-2 is kept as 'N'.\n(line 2 of {file})\n"},
+      {"faulty letters are kept", ">1abc_A mol:na\nATxI\n>2xyz_B mol:na\nG\n", true, "ATXI", "G",
+       "Invalid nucleotide 'T' in seq-1 at position-1\nInvalid nucleotide 'X' in seq-1 at position-2\n"
+       "Invalid nucleotide 'I' in seq-1 at position-3\n(line 2 of {file})\n" +
+           trailer},
+      {"blanks are dropped", ">1abc_A mol:na\nAC GU\t\n>2xyz_B mol:na\nG\n", true, "ACGU", "G",
+       "No valid nucleotide in seq-1 at position-2\nNo valid nucleotide in seq-1 at position-4\n(line 2 of {file})\n" +
+           trailer},
+      {"positions run on", ">1abc_A mol:na\nACG\nUX\n>2xyz_B mol:na\nG\n", true, "ACGUX", "G",
+       "Invalid nucleotide 'X' in seq-1 at position-4\n(line 3 of {file})\n" + trailer},
+      {"byte above 127", ">1abc_A mol:na\nA\xE9G\n>2xyz_B mol:na\nG\n", true, "A\xE9G", "G",
+       "Invalid nucleotide '\xE9' in seq-1 at position-1\n(line 2 of {file})\n" + trailer},
   };
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -68,7 +86,7 @@ TEST(ReadFastaSequence, Layouts) {
     EXPECT_EQ(run.ok, c.ok);
     EXPECT_EQ(lettersOf(run.maps[kReference]), c.reference);
     EXPECT_EQ(lettersOf(run.maps[kTarget]), c.target);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, c.out);
   }
 }
 
@@ -82,29 +100,6 @@ TEST(ReadFastaSequence, SameChainTwiceAndSecondHeaders) {
   SequenceRun twice = readText(">1abc_AB mol:na\nACGU\n>1abc_A mol:na\nUUUU\n>2xyz_B mol:na\nGGC\n");
   EXPECT_EQ(lettersOf(twice.maps[kReference]), "ACGU");
   EXPECT_EQ(twice.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 3", 0), 0u) << twice.out;
-}
-
-const char* const kTrailer =
-    "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n";
-
-TEST(ReadFastaSequence, LettersAreCheckedAndReported) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"ACNU", "ACNU", "Warning!!! Nucleotide 'N' in seq-1 at position-2 is kept as 'N'.\n"},
-      {"ATxI", "ATXI",
-       "Invalid nucleotide 'T' in seq-1 at position-1\nInvalid nucleotide 'X' in seq-1 at position-2\n"
-       "Invalid nucleotide 'I' in seq-1 at position-3\n"},
-      {"AC GU\t", "ACGU", "No valid nucleotide in seq-1 at position-2\nNo valid nucleotide in seq-1 at position-4\n"},
-      {"ACG\nUX", "ACGUX", "Invalid nucleotide 'X' in seq-1 at position-4\n"},
-      {"A\xE9G", "A\xE9G", "Invalid nucleotide '\xE9' in seq-1 at position-1\n"},
-  };
-  for (const auto& [line, stored, out] : cases) {
-    SCOPED_TRACE(line);
-    SequenceRun run = readText(std::string(">1abc_A mol:na\n") + line + "\n>2xyz_B mol:na\nG\n");
-    EXPECT_TRUE(run.ok);
-    EXPECT_EQ(lettersOf(run.maps[kReference]), stored);
-    bool problem = std::string(out).find("nucleotide") != std::string::npos;
-    EXPECT_EQ(run.out, std::string(out) + (problem ? kTrailer : ""));
-  }
 }
 
 TEST(ReadFastaSequence, LongChainIsCutAtTheLimitWithOneWarning) {
@@ -139,24 +134,19 @@ ListRun readList(const std::string& text, const std::vector<std::string>& ids, c
   test::TempDir dir;
   test::writeFile(dir.file("seq.fa"), text);
   ListRun run;
-  testing::internal::CaptureStdout();
-  run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences);
-  run.out = testing::internal::GetCapturedStdout();
+  run.out = test::stdoutOf([&] { run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences); });
   return run;
 }
 
-TEST(ReadFastaSeqList, CandidatesGetTheirRawSequences) {
+TEST(ReadFastaSeqList, CandidatesGetTheirRawSequencesCutAtTheLimit) {
   ListRun run = readList(">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_AB mol:na\nGGGG\n>1ab\nCC\n",
                          {"2XYZ", "1ABC", "4NON", "1ABC"}, {"B", "A", "A", "A"});
   EXPECT_TRUE(run.ok);
   EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", ""}));
   EXPECT_EQ(run.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 6", 0), 0u) << run.out;
   EXPECT_FALSE(readList(">1abc_A mol:na\n", {"1ABC"}, {"A"}).ok);
-}
 
-TEST(ReadFastaSeqList, LongSequenceIsCutAtTheLimit) {
-  ListRun run =
-      readList(">1abc_A mol:na\n" + std::string(6990, 'A') + "\n" + std::string(20, 'C') + "\n", {"1ABC"}, {"A"});
+  run = readList(">1abc_A mol:na\n" + std::string(6990, 'A') + "\n" + std::string(20, 'C') + "\n", {"1ABC"}, {"A"});
   ASSERT_EQ(run.sequences[0].size(), kMaxChainResidues);
   EXPECT_EQ(run.sequences[0].substr(6988), "AACCCCCCCCCC");
   EXPECT_EQ(run.out.find("Warning!!! Chain 1ABC A residue limit of 7000"), 0u) << run.out;

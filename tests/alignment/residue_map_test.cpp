@@ -12,6 +12,7 @@
 
 #include "alignment/fasta.h"
 #include "test_support.h"
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -29,13 +30,7 @@ StructureResidueMap structureOf(const std::string& pdbId, const std::string& let
 }
 
 AtomInfo atom(const char* chain, int32_t number, char iCode, char letter, const char* name = "P") {
-  AtomInfo a{};
-  setField(a.atomName, name);
-  setField(a.chainId, chain);
-  a.residueName = letter;
-  a.resSeqNo = number;
-  a.iCode = iCode;
-  return a;
+  return test::makeAtom(chain, number, name, 0, 0, 0, iCode, letter);
 }
 
 std::vector<int32_t> mapIndexes(const ChainResidueMap& chain) {
@@ -113,9 +108,8 @@ TEST(AlignPDBWithRef, ObservedChainIsCutAtTheLimitWithOneWarning) {
   std::vector<AtomInfo> atoms;
   for (int32_t number = 1; number <= 7002; ++number) atoms.push_back(atom("A", number, ' ', 'G'));
   StructureResidueMap seqMap, obsMap;
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "G")));
-  std::string out = testing::internal::GetCapturedStdout();
+  std::string out =
+      test::stdoutOf([&] { EXPECT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "G"))); });
   ASSERT_EQ(obsMap.chain.entries.size(), kMaxChainResidues);
   EXPECT_EQ(out.find("Warning!!! Observed chain A residue limit of 7000 reached in the atoms of 1ABC"), 0u) << out;
   EXPECT_EQ(out.find("Warning!!!", 1), std::string::npos);
@@ -186,37 +180,39 @@ std::vector<std::pair<int32_t, int32_t>> realPairs(const std::string& refFile, c
                                                    const std::string& refId, const std::string& targetId,
                                                    const std::string& chain) {
   ResidueMapPair sequences;
-  testing::internal::CaptureStdout();
-  EXPECT_TRUE(readFastaSequence(test::realDataPath("pdb_seqres.na.fa"), refId, chain, targetId, chain, sequences));
-  testing::internal::GetCapturedStdout();
+  test::stdoutOf([&] {
+    EXPECT_TRUE(readFastaSequence(test::realDataPath("pdb_seqres.na.fa"), refId, chain, targetId, chain, sequences));
+  });
   const std::vector<AtomInfo> atoms[kSides] = {readAtoms(refFile, chain), readAtoms(targetFile, chain)};
   Composed c = compose(sequences, atoms);
   std::vector<std::pair<int32_t, int32_t>> pairs;
-  for (const ResidueMapEntry& e : c.pdbMap[kReference].chain.entries) {
+  for (const ResidueMapEntry& e : c.pdbMap[kReference].chain.entries)
     if (e.mapIndex != -1) pairs.emplace_back(e.resSeqNo, c.pdbMap[kTarget].chain.entries[e.mapIndex].resSeqNo);
-  }
   return pairs;
 }
 
-// Identical sequences, the same 62 residues with standard-nucleotide atoms
-// (modified ones have none). A few observed residues align with a different
-// letter of their own sequence, but both sides shift alike.
-TEST(AlignPDBs, RealTransferRnaPairMapsByNumber) {
+// 1EHZ and 6TNA: identical sequences, the same 62 residues with
+// standard-nucleotide atoms (modified ones have none). A few observed residues
+// align with a different letter of their own sequence, but both sides shift alike.
+// 1Y26: residue 42 is missing from the target and opens a run of three G
+// (42-44); a sequence alone cannot tell which G is absent, so one residue of
+// the run stays unmapped and every residue outside the run maps to its own number.
+TEST(AlignPDBs, RealChainsMapByNumber) {
   BEXORA_REQUIRE_REALDATA();
-  auto pairs = realPairs("1EHZ/1EHZ.pdb", "6TNA/6TNA.pdb", "1EHZ", "6TNA", "A");
-  EXPECT_EQ(pairs.size(), 62u);
-  for (const auto& [reference, target] : pairs) EXPECT_EQ(reference, target);
-}
-
-// Residue 42 is missing from the target and opens a run of three G (42-44):
-// a sequence alone cannot tell which G is absent, so one residue of the run
-// stays unmapped and every residue outside the run maps to its own number.
-TEST(AlignPDBs, RealChainWithAMissingResidue) {
-  BEXORA_REQUIRE_REALDATA();
-  auto pairs = realPairs("1Y26/1Y26.pdb", "1Y26-missing/1Y26.pdb", "1Y26", "1Y26", "X");
-  EXPECT_EQ(pairs.size(), 70u);
-  for (const auto& [reference, target] : pairs)
-    EXPECT_TRUE(reference == target || (reference >= 42 && reference <= 44));
+  struct RealCase {
+    const char *refFile, *targetFile, *refId, *targetId, *chain;
+    std::size_t pairs;
+    int32_t runFrom, runTo;  // residues that may map to another of the run
+  };
+  const RealCase cases[] = {{"1EHZ/1EHZ.pdb", "6TNA/6TNA.pdb", "1EHZ", "6TNA", "A", 62, 0, -1},
+                            {"1Y26/1Y26.pdb", "1Y26-missing/1Y26.pdb", "1Y26", "1Y26", "X", 70, 42, 44}};
+  for (const RealCase& c : cases) {
+    SCOPED_TRACE(c.targetFile);
+    auto pairs = realPairs(c.refFile, c.targetFile, c.refId, c.targetId, c.chain);
+    EXPECT_EQ(pairs.size(), c.pairs);
+    for (const auto& [reference, target] : pairs)
+      EXPECT_TRUE(reference == target || (reference >= c.runFrom && reference <= c.runTo)) << reference;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -14,35 +15,30 @@ namespace {
 
 using Expected = std::vector<std::pair<std::string, double>>;  // pair text and weight
 
-void expectPairs(const std::string& path, const std::string& chain, const Expected& expected,
-                 std::size_t skipped) {
-  AnnotationOutput out;
-  ASSERT_TRUE(readClaRNAOutput(path, "1ABC", chain, out));
-  ASSERT_EQ(out.pairs.size(), expected.size()) << path;
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(formatPairBexora(out.pairs[i]), expected[i].first);
-    EXPECT_DOUBLE_EQ(out.pairs[i].weight, expected[i].second) << expected[i].first;
+// CSV, dropped: the reversed row, stackings, a partner in chain B, a class
+// without W/H/S edges; a weight that is no number reads as 0; skipped: AB12
+// (a longer chain name), a one-letter base field, a row of one field.
+// Then the native text layout, and a file of neither layout.
+TEST(ClaRnaReader, ChainPairsInAscendingOrderOfEitherLayout) {
+  const std::tuple<const char*, Expected, std::size_t> cases[] = {
+      {"annotation/clarna_cases.out",
+       {{"A12-A45 : G-C W/W cis", 0.9511}, {"A20-A20 : G-G H/H trans", 0.5}, {"A31-A40 : G-U S/H trans", 0.7},
+        {"A32-A41 : G-U W/S cis", 0}},
+       3},
+      {"annotation/clarna_native.out", {{"A2-A19 : U-A W/W cis", 0.9511}, {"A8-A15 : G-A S/H trans", 0.7556}}, 1},
+      {"annotation/clarna_no_header.out", {}, 0},
+  };
+  for (const auto& [fixture, expected, skipped] : cases) {
+    AnnotationOutput out;
+    ASSERT_TRUE(readClaRNAOutput(test::fixturePath(fixture), "1ABC", "A", out));
+    ASSERT_EQ(out.pairs.size(), expected.size()) << fixture;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(formatPairBexora(out.pairs[i]), expected[i].first);
+      EXPECT_DOUBLE_EQ(out.pairs[i].weight, expected[i].second) << expected[i].first;
+    }
+    EXPECT_EQ(out.skippedLines, skipped) << fixture;
+    EXPECT_TRUE(out.keptLines.empty());
   }
-  EXPECT_EQ(out.skippedLines, skipped) << path;
-  EXPECT_TRUE(out.keptLines.empty());
-}
-
-TEST(ClaRnaReader, CsvRowsOfTheChainInAscendingOrder) {
-  // Dropped: the reversed row, stackings, a partner in chain B, a class
-  // without W/H/S edges. A weight that is no number reads as 0. Skipped:
-  // AB12 (a longer chain name), a one-letter base field, a row of one field.
-  expectPairs(test::fixturePath("annotation/clarna_cases.out"), "A",
-              {{"A12-A45 : G-C W/W cis", 0.9511},
-               {"A20-A20 : G-G H/H trans", 0.5},
-               {"A31-A40 : G-U S/H trans", 0.7},
-               {"A32-A41 : G-U W/S cis", 0}},
-              3);
-}
-
-TEST(ClaRnaReader, NativeTextLayoutAndFilesOfNeitherLayout) {
-  expectPairs(test::fixturePath("annotation/clarna_native.out"), "A",
-              {{"A2-A19 : U-A W/W cis", 0.9511}, {"A8-A15 : G-A S/H trans", 0.7556}}, 1);
-  expectPairs(test::fixturePath("annotation/clarna_no_header.out"), "A", {}, 0);
 }
 
 // Counted by hand: each of the 19 and 12 lines after the two header lines is

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/pair_formats.h"
+#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -16,12 +16,10 @@ TEST(DssrReader, KeepsTheWhsPairsOfTheChainUpToTheClosingLine) {
   ASSERT_TRUE(readDSSROutput(test::fixturePath("annotation/dssr_cases.out"), "1ABC", "A", out));
   // Dropped: an edge written as '.', a partner in chain B, the pair after the
   // closing asterisks. Residues stay in the order the tool gives them.
-  std::vector<std::string> expected = {"A-3-A80 : G-C W/W cis",   "A1-A72 : G-C W/W cis",
-                                       "A8-A14 : U-A W/H trans",  "A9-A26 : 2-C S/S cis",
-                                       "A13.B-A23 : G-C W/W cis", "A45-A12 : C-G W/W cis",
-                                       "A55-A58 : P-A W/S trans"};
-  ASSERT_EQ(out.pairs.size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(formatPairBexora(out.pairs[i]), expected[i]);
+  EXPECT_EQ(test::formatted(out.pairs),
+            (std::vector<std::string>{"A-3-A80 : G-C W/W cis", "A1-A72 : G-C W/W cis", "A8-A14 : U-A W/H trans",
+                                      "A9-A26 : 2-C S/S cis", "A13.B-A23 : G-C W/W cis", "A45-A12 : C-G W/W cis",
+                                      "A55-A58 : P-A W/S trans"}));
   // A nucleotide without a number, a line of three fields, one without a point.
   EXPECT_EQ(out.skippedLines, 3u);
   EXPECT_TRUE(out.keptLines.empty());

@@ -277,7 +277,9 @@ TEST_F(HostileInput, LongSequencesAreCutAndBlankRunsReportedOnce) {
   run(kRun, false,
       "Warning!!! Chain 1EXR A residue limit of 7000 reached in " + kIn + "pdb_seqres.na.fa; the rest is ignored.\n");
   writeFile(input("pdb_seqres.na.fa"), fasta.substr(0, inside) + std::string(1'000'000, '\t') + fasta.substr(inside));
-  RunResult r = run(kRun, false, "No valid nucleotide in seq-1 at position-7\n--Warning!!! There are data");
+  RunResult r = run(kRun, false,
+                    "No valid nucleotide in seq-1 at position-7\n(line 2 of " + kIn +
+                        "pdb_seqres.na.fa)\n--Warning!!! There are data");
   EXPECT_LT(r.out.size(), 20'000u);
 }
 

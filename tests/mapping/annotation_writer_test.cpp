@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "mapping/mapping.h"
@@ -16,16 +17,12 @@
 namespace bexora {
 namespace {
 
-using test::readFile;
-using test::TempDir;
-
 using test::makePair;
+using test::readFile;
 
-std::vector<BPInfo> samplePairs() {
-  return {makePair(45, 50, 'A', 'A', "H", "S", 't', kSourceBexora),
-          makePair(12, 45, 'G', 'C', "W", "W", 'c', kSourceBoth),
-          makePair(3, 20, 'A', 'U', "W", "W", 'c', kSourceTool)};
-}
+const std::vector<BPInfo> kPairs = {makePair(45, 50, "AA", "H/S", 't', kSourceBexora),
+                                    makePair(12, 45, "GC", "W/W", 'c', kSourceBoth),
+                                    makePair(3, 20, "AU", "W/W", 'c', kSourceTool)};
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
@@ -36,7 +33,7 @@ std::vector<std::string> lines(const std::string& text) {
 
 // The output files of one call in a scratch output folder.
 struct Output {
-  TempDir dir;
+  test::TempDir dir;
   std::string annotation = dir.file("3V2F_A.mca.bexora");
   std::string sourceTags = dir.file("BP_Src/3V2F_A.mca.bexora.bpsrc");
   WriteSummary summary;
@@ -47,105 +44,86 @@ struct Output {
 };
 
 TEST(SourceTag, ByProvenanceThenTool) {
-  struct Case {
-    int method, source;
-    const char* tag;
-  };
-  const std::vector<Case> cases = {{kRnaView, kSourceBoth, "  Both\n"},
-                                   {kFr3d, kSourceBexora, "  Bexora\n"},
-                                   {kFr3d, 0, "  FR3D\n"},
-                                   {kClaRna, 0, "  ClaRNA\n"},
-                                   {7, 0, "  Undefined Method\n"}};
-  for (const auto& c : cases) {
+  const std::tuple<int, int, const char*> cases[] = {{kRnaView, kSourceBoth, "  Both\n"},
+                                                     {kFr3d, kSourceBexora, "  Bexora\n"},
+                                                     {kFr3d, 0, "  FR3D\n"},
+                                                     {kClaRna, 0, "  ClaRNA\n"},
+                                                     {7, 0, "  Undefined Method\n"}};
+  for (const auto& [method, source, tag] : cases) {
     std::string out;
-    printBpSrc(out, c.method, c.source);
-    EXPECT_EQ(out, c.tag);
+    printBpSrc(out, method, source);
+    EXPECT_EQ(out, tag);
   }
 }
 
 TEST(AnnotationWriter, BexoraLinesSortedAndTagged) {
   Output output;
-  ASSERT_TRUE(output.write(kDssr, samplePairs(), true));
+  ASSERT_TRUE(output.write(kDssr, kPairs, true));
   std::vector<std::string> annotation = lines(readFile(output.annotation));
+  EXPECT_EQ(annotation, (std::vector<std::string>{formatPairBexora(kPairs[2]), "A12-A45 : G-C W/W cis",
+                                                  formatPairBexora(kPairs[0])}));
   ASSERT_EQ(annotation.size(), 3u);
-  EXPECT_EQ(annotation[0], formatPairBexora(samplePairs()[2]));
-  EXPECT_EQ(annotation[1], "A12-A45 : G-C W/W cis");
-  EXPECT_EQ(annotation[2], formatPairBexora(samplePairs()[0]));
   EXPECT_EQ(lines(readFile(output.sourceTags)),
             (std::vector<std::string>{annotation[0] + "  DSSR", annotation[1] + "  Both", annotation[2] + "  Bexora"}));
-  EXPECT_EQ(output.summary.pairs, 3);
-  EXPECT_EQ(output.summary.both, 1);
-  EXPECT_EQ(output.summary.bexora, 1);
-  EXPECT_EQ(output.summary.own, 1);
+  const WriteSummary& s = output.summary;
+  EXPECT_EQ(std::make_tuple(s.pairs, s.both, s.bexora, s.own), std::make_tuple(3, 1, 1, 1));
 }
 
 TEST(AnnotationWriter, MCAnnotateLayoutKeepsTheTargetSections) {
+  const std::string title = "Base-pairs ------------------------------------------------------";
+  Output empty;
+  ASSERT_TRUE(empty.write(kMcAnnotate, {}, true, {"Residue conformations -------"}));
+  EXPECT_EQ(readFile(empty.annotation), "Residue conformations -------\n" + title + "\n");
+
   Output output;
   const std::vector<std::string> kept = {"  Residue conformations -------", "", "A3 : A C3p_endo anti", "   ",
                                          "\tAdjacent stackings ----------"};
-  ASSERT_TRUE(output.write(kMcAnnotate, samplePairs(), true, kept));
-  const std::string title = "Base-pairs ------------------------------------------------------";
-  std::vector<BPInfo> sorted = {samplePairs()[2], samplePairs()[1], samplePairs()[0]};
+  ASSERT_TRUE(output.write(kMcAnnotate, kPairs, true, kept));
   std::vector<std::string> expected = {"Residue conformations -------", "A3 : A C3p_endo anti",
                                        "Adjacent stackings ----------", title};
-  for (const BPInfo& pair : sorted) expected.push_back(formatPairMCAnnotate(pair));
+  for (int i : {2, 1, 0}) expected.push_back(formatPairMCAnnotate(kPairs[i]));
   EXPECT_EQ(lines(readFile(output.annotation)), expected);
-
-  std::vector<std::string> tagged = lines(readFile(output.sourceTags));
-  ASSERT_EQ(tagged.size(), expected.size());
-  const std::vector<std::string> tags = {"  MC-Annotate", "  MC-Annotate", "  MC-Annotate", "",
-                                         "  MC-Annotate", "  Both",        "  Bexora"};
-  for (std::size_t i = 0; i < tagged.size(); ++i) EXPECT_EQ(tagged[i], expected[i] + tags[i]);
+  const std::string tags[] = {"  MC-Annotate", "  MC-Annotate", "  MC-Annotate", "",
+                              "  MC-Annotate", "  Both",        "  Bexora"};
+  for (std::size_t i = 0; i < expected.size(); ++i) expected[i] += tags[i];
+  EXPECT_EQ(lines(readFile(output.sourceTags)), expected);
 }
 
 TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
   Output output;
-  const std::vector<std::string> kept = {"      3_4, A:     3 A-A     4 A: stacked"};
-  std::vector<BPInfo> pairs = {samplePairs()[1]};
-  ASSERT_TRUE(output.write(kRnaView, pairs, true, kept));
-  const std::string pairLine = formatPairRNAView(pairs[0]);
-  EXPECT_EQ(readFile(output.annotation),
-            "PDB data file name: 3V2F.pdb\nBEGIN_base-pair\n3_4, A:     3 A-A     4 A: stacked\n" + pairLine +
-                "\nEND_base-pair\n");
-  EXPECT_EQ(readFile(output.sourceTags),
-            "PDB data file name: 3V2F.pdb\nBEGIN_base-pair\n3_4, A:     3 A-A     4 A: stacked  RNAView\n" + pairLine +
-                "  Both\nEND_base-pair\n");
+  ASSERT_TRUE(output.write(kRnaView, {kPairs[1]}, true, {"      3_4, A:     3 A-A     4 A: stacked"}));
+  const std::string head = "PDB data file name: 3V2F.pdb\nBEGIN_base-pair\n3_4, A:     3 A-A     4 A: stacked";
+  const std::string pairLine = formatPairRNAView(kPairs[1]);
+  EXPECT_EQ(readFile(output.annotation), head + "\n" + pairLine + "\nEND_base-pair\n");
+  EXPECT_EQ(readFile(output.sourceTags), head + "  RNAView\n" + pairLine + "  Both\nEND_base-pair\n");
 }
 
-TEST(AnnotationWriter, EmptyAcceptedListKeepsTheSections) {
-  Output mc;
-  ASSERT_TRUE(mc.write(kMcAnnotate, {}, true, {"Residue conformations -------"}));
-  EXPECT_EQ(readFile(mc.annotation),
-            "Residue conformations -------\nBase-pairs ------------------------------------------------------\n");
-}
-
-std::vector<std::string> folderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  return names;
+// What a write that must fail prints.
+std::string failedWrite(const std::string& annotation, const std::string& sourceTags) {
+  std::vector<BPInfo> pairs = kPairs;
+  return test::stdoutOf([&] {
+    EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, true, {}, pairs, false));
+  });
 }
 
 TEST(AnnotationWriter, FailureWritesNothing) {
-  TempDir dir;
-  std::vector<BPInfo> pairs = samplePairs();
-  std::string missing = dir.file("absent/x.mca.bexora");
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(printAcceptedBPInteractions(missing, dir.file("absent/BP_Src/x.bpsrc"), "3V2F", kMcAnnotate, true, {},
-                                           pairs, false));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), missing + " file could not be created\n");
-
+  test::TempDir dir;
+  const std::string missing = dir.file("absent/x.mca.bexora"), tags = dir.file("deep/BP_Src/x.bpsrc");
+  EXPECT_EQ(failedWrite(missing, dir.file("absent/BP_Src/x.bpsrc")), missing + " file could not be created\n");
   // The source-tag file fails: the annotation file is not left behind either.
-  std::string tags = dir.file("deep/BP_Src/x.bpsrc");
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(
-      printAcceptedBPInteractions(dir.file("x.mca.bexora"), tags, "3V2F", kMcAnnotate, true, {}, pairs, false));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), tags + " file could not be created\n");
-  EXPECT_TRUE(folderEntries(dir.path()).empty());
+  EXPECT_EQ(failedWrite(dir.file("x.mca.bexora"), tags), tags + " file could not be created\n");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+std::vector<std::string> sortedLines(const std::string& path) {
+  std::vector<std::string> result = lines(readFile(path));
+  std::sort(result.begin(), result.end());
+  return result;
 }
 
 TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
-  std::vector<BPInfo> own = {makePair(4, 9, 'C', 'G', "S", "W", 'c'), makePair(1, 12, 'G', 'C', "W", "W", 'c'),
-                             makePair(3, 10, 'A', 'U', "H", "W", 't'), makePair(3, 10, 'A', 'U', "W", "W", 'c')};
+  const std::vector<BPInfo> own = {makePair(4, 9, "CG", "S/W"), makePair(1, 12, "GC", "W/W"),
+                                   makePair(3, 10, "AU", "H/W", 't'), makePair(3, 10, "AU", "W/W")};
   std::array<std::vector<AtomInfo>, kSides> atoms;
   std::array<std::vector<BPInfo>, kSides> lists = {own, own};
   MappingState state;
@@ -153,20 +131,12 @@ TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   Output output;
   ASSERT_TRUE(output.write(kFr3d, state.basePairAccepted, false));
 
-  sortByPairId(own);
   std::vector<std::string> ownLines, taggedLines;
-  for (const BPInfo& pair : own) {
-    ownLines.push_back(formatPairBexora(pair));
-    taggedLines.push_back(ownLines.back() + "  Both");
-  }
-  std::vector<std::string> written = lines(readFile(output.annotation));
-  std::sort(written.begin(), written.end());
+  for (const BPInfo& pair : own) ownLines.push_back(formatPairBexora(pair));
   std::sort(ownLines.begin(), ownLines.end());
-  EXPECT_EQ(written, ownLines);
-  std::vector<std::string> tagged = lines(readFile(output.sourceTags));
-  std::sort(tagged.begin(), tagged.end());
-  std::sort(taggedLines.begin(), taggedLines.end());
-  EXPECT_EQ(tagged, taggedLines);
+  for (const std::string& line : ownLines) taggedLines.push_back(line + "  Both");
+  EXPECT_EQ(sortedLines(output.annotation), ownLines);
+  EXPECT_EQ(sortedLines(output.sourceTags), taggedLines);
   EXPECT_EQ(output.summary.both, 4);
 }
 

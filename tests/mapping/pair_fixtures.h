@@ -1,4 +1,5 @@
-// Hand-built base pairs and residue maps for the mapping and writer tests.
+// Hand-built residue maps for the mapping and writer tests; their pairs come
+// from util/record_fixtures.h.
 #pragma once
 
 #include <string>
@@ -6,25 +7,9 @@
 #include <vector>
 
 #include "driver/model.h"
+#include "util/record_fixtures.h"
 
 namespace bexora::test {
-
-inline BPInfo makePair(int r0, int r1, char n0, char n1, const char* e0, const char* e1, char orientation,
-                       int source = kSourceTool, const char* chain = "A") {
-  BPInfo pair = makeEmptyBPInfo();
-  setField(pair.chainId[0], chain);
-  setField(pair.chainId[1], chain);
-  pair.resSeqNo[0] = r0;
-  pair.resSeqNo[1] = r1;
-  pair.nucleotide[0] = n0;
-  pair.nucleotide[1] = n1;
-  setField(pair.edge[0][0], e0);
-  setField(pair.edge[0][1], e1);
-  pair.edgeCount = 1;
-  pair.orientation = orientation;
-  pair.source = source;
-  return pair;
-}
 
 inline void fillChain(StructureResidueMap& side, const char* pdbId, const char* chain, const char* partner,
                       const std::string& letters, double dpi) {

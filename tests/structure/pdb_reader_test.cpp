@@ -42,10 +42,14 @@ Read readFrom(const std::string& folder, const std::string& id, const std::strin
   return r;
 }
 
+// What is printed names the file without its scratch folder.
 Read readText(const std::string& text, const std::string& name = "T1.pdb", const std::string& chain = "A") {
   test::TempDir dir;
   test::writeFile(dir.file(name), text);
-  return readFrom(dir.path() + "/", name.substr(0, name.find('.')), chain);
+  Read r = readFrom(dir.path() + "/", name.substr(0, name.find('.')), chain);
+  for (std::size_t at = r.out.find(dir.path() + "/"); at != std::string::npos; at = r.out.find(dir.path() + "/"))
+    r.out.erase(at, dir.path().size() + 1);
+  return r;
 }
 
 // A real structure; its .cif is read through a folder of its own, as the .pdb sits next to it.
@@ -54,50 +58,43 @@ Read readReal(const std::string& id, const std::string& chain, const std::string
   return readText(test::readFile(test::realDataPath(id + "/" + id + ".cif")), id + ".cif", chain);
 }
 
-struct RefineLineCase {
-  const char* lines;  // parsed one after the other
-  double resolution, freeR, completeness;
-  int reflections;
-};
-
-TEST(PdbQualityLines, EachTestOnItsOwnAndLargestCompletenessWins) {
-  const RefineLineCase cases[] = {
-      {"REMARK   2 RESOLUTION.    2.10 ANGSTROMS.", 2.10, 0, 0, 0},
-      {"REMARK   2 RESOLUTION. NOT APPLICABLE.", 0, 0, 0, 0},
-      {"REMARK   2 RESOLUTION. NULL", 0, 0, 0, 0},
-      {"REMARK   3   FREE R VALUE                     : 0.297", 0, 0.297, 0, 0},
-      {"REMARK   3   FREE R VALUE                     : NULL", 0, 0, 0, 0},
-      {"REMARK   3   FREE R VALUE TEST SET SIZE   (%) : 5.0", 0, 0, 0, 0},
-      {"REMARK   3   BIN FREE R VALUE                    : 0.5040", 0, 0, 0, 0},
-      {"REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", 0, 0, 0.999, 0},
-      {"REMARK   3   BIN COMPLETENESS (WORKING+TEST) (%) : NULL", 0, 0, 0, 0},
-      {"REMARK   3   COMPLETENESS FOR RANGE (%)", 0, 0, 0, 0},
-      {"REMARK   3   NUMBER OF REFLECTIONS             : 11230", 0, 0, 0, 11230},
-      {"REMARK   3   NUMBER OF REFLECTIONS             : NULL", 0, 0, 0, 0},
-      {"REMARK   3   NUMBER OF REFLECTIONS :", 0, 0, 0, 0},
-      {"REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9\nREMARK   3   COMPLETENESS FOR RANGE        (%) : 98.0", 0, 0,
+TEST(QualityLines, EachTestOnItsOwnAndLargestCompletenessSmallestResolutionWin) {
+  const auto pdb = parseRefineInfo_PDBFormat, cif = parseRefineInfo_mmCIFFormat;
+  const struct {
+    void (*parse)(std::string_view, RefineInfo&);
+    const char* lines;  // parsed one after the other
+    double resolution, freeR, completeness;
+    int reflections;
+  } cases[] = {
+      {pdb, "REMARK   2 RESOLUTION.    2.10 ANGSTROMS.", 2.10, 0, 0, 0},
+      {pdb, "REMARK   2 RESOLUTION. NOT APPLICABLE.", 0, 0, 0, 0},
+      {pdb, "REMARK   2 RESOLUTION. NULL", 0, 0, 0, 0},
+      {pdb, "REMARK   3   FREE R VALUE                     : 0.297", 0, 0.297, 0, 0},
+      {pdb, "REMARK   3   FREE R VALUE                     : NULL", 0, 0, 0, 0},
+      {pdb, "REMARK   3   FREE R VALUE TEST SET SIZE   (%) : 5.0", 0, 0, 0, 0},
+      {pdb, "REMARK   3   BIN FREE R VALUE                    : 0.5040", 0, 0, 0, 0},
+      {pdb, "REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", 0, 0, 0.999, 0},
+      {pdb, "REMARK   3   BIN COMPLETENESS (WORKING+TEST) (%) : NULL", 0, 0, 0, 0},
+      {pdb, "REMARK   3   COMPLETENESS FOR RANGE (%)", 0, 0, 0, 0},
+      {pdb, "REMARK   3   NUMBER OF REFLECTIONS             : 11230", 0, 0, 0, 11230},
+      {pdb, "REMARK   3   NUMBER OF REFLECTIONS             : NULL", 0, 0, 0, 0},
+      {pdb, "REMARK   3   NUMBER OF REFLECTIONS :", 0, 0, 0, 0},
+      {pdb, "REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9\nREMARK   3   COMPLETENESS FOR RANGE   (%) : 98.0", 0, 0,
        0.999, 0},
+      {cif, "_refine.ls_d_res_high 2.50\n_refine_hist.d_res_high 2.45\n_refine.ls_d_res_high ?\n"
+            "_refine.ls_d_res_high -1.0\n_refine.ls_d_res_high_x 1.0\n_reflns.percent_possible_obs 99.5",
+       2.45, 0, 0.995, 0},
   };
-  for (const RefineLineCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.lines);
     RefineInfo refine;
     std::istringstream lines(c.lines);
-    for (std::string line; std::getline(lines, line);) parseRefineInfo_PDBFormat(line, refine);
+    for (std::string line; std::getline(lines, line);) c.parse(line, refine);
     EXPECT_DOUBLE_EQ(refine.resolution, c.resolution);
     EXPECT_DOUBLE_EQ(refine.freeRValue, c.freeR);
     EXPECT_DOUBLE_EQ(refine.completeness, c.completeness);
     EXPECT_EQ(refine.noOfReflections, c.reflections);
   }
-}
-
-TEST(CifQualityLines, SmallestResolutionFirstDigitRule) {
-  RefineInfo refine;
-  for (const char* line :
-       {"_refine.ls_d_res_high 2.50", "_refine_hist.d_res_high 2.45", "_refine.ls_d_res_high ?",
-        "_refine.ls_d_res_high -1.0", "_refine.ls_d_res_high_x 1.0", "_reflns.percent_possible_obs 99.5"})
-    parseRefineInfo_mmCIFFormat(line, refine);
-  EXPECT_DOUBLE_EQ(refine.resolution, 2.45);
-  EXPECT_DOUBLE_EQ(refine.completeness, 0.995);
 }
 
 TEST(Dpi, ZeroWhenAnyTermIsMissing) {
@@ -113,61 +110,57 @@ TEST(Dpi, ZeroWhenAnyTermIsMissing) {
   }
 }
 
-TEST(PdbReader, SortsByChainNumberCodeName) {
-  Read r = readText(gAtom(6, 1) + atomLine("C1'", ' ', "  G", 'A', 5, 'A', 2) +
-                    atomLine("P", ' ', "  G", 'A', 5, 'A', 3) + atomLine("P", ' ', "  C", 'A', 5, ' ', 4));
-  ASSERT_EQ(r.atoms.size(), 4u);
-  // 5, 5A C1', 5A P, 6
-  for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(r.atoms[i].x, (std::vector<double>{4, 2, 3, 1})[i]);
-  EXPECT_EQ(r.atoms[1].iCode, 'A');
+// Residue number, insertion code and name of each atom read, with its x, z and temperature factor.
+std::string listed(const std::vector<AtomInfo>& atoms) {
+  std::string text;
+  char one[64];
+  for (const AtomInfo& a : atoms) {
+    std::snprintf(one, sizeof one, "%d%c%s(%g %g %g) ", a.resSeqNo, a.iCode, a.atomName, a.x, a.z, a.tempFactor);
+    text += one;
+  }
+  return text;
 }
 
-TEST(PdbReader, ResidueAndChainFilterCountsEveryLine) {
-  Read r = readText("REMARK   2 RESOLUTION.    2.00 ANGSTROMS.\n" + atomLine("P", ' ', "  A", 'A', 1, ' ', 1) +
-                    atomLine("P", ' ', "PSU", 'A', 2, ' ', 1) + atomLine("P", ' ', " DA", 'A', 3, ' ', 1) +
-                    atomLine("P", ' ', "  A", 'B', 4, ' ', 1) + "HETATM    9 MG    MG A 101\n" +
-                    "REMARK   2 RESOLUTION.    9.00 ANGSTROMS.\n");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.atoms.size(), 1u);
-  EXPECT_EQ(r.refine.noOfAtoms, 5);
-  EXPECT_DOUBLE_EQ(r.refine.resolution, 2.0);  // REMARK lines after the atoms are not read
-  EXPECT_EQ(r.info.format, "pdb");
+std::string withCrLf(std::string text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
+  return text;
 }
 
-TEST(PdbReader, FirstModelAndFirstAlternateSiteOnly) {
-  Read r = readText("MODEL        1\n" + atomLine("P", 'A', "  G", 'A', 1, ' ', 1) +
-                    atomLine("P", 'B', "  G", 'A', 1, ' ', 2) + atomLine("OP1", 'B', "  G", 'A', 1, ' ', 3) +
-                    atomLine("OP1", 'A', "  G", 'A', 1, ' ', 4) + "ENDMDL\nMODEL        2\n" + gAtom(1, 5) +
-                    gAtom(2, 6) + "ENDMDL\n");
-  ASSERT_EQ(r.atoms.size(), 2u);
-  EXPECT_DOUBLE_EQ(r.atoms[0].x, 3);  // OP1: site B came first
-  EXPECT_DOUBLE_EQ(r.atoms[1].x, 1);  // P: site A came first
-  EXPECT_EQ(r.refine.noOfAtoms, 6);
-}
-
-TEST(PdbReader, ShortAndTruncatedLinesAreSafe) {
-  Read r = readText("ATOM      2  P    G A   2      1.000   2.000\n" + gAtom(1).substr(0, 56) + "\n" +
-                    "ATOM      3  P    G A   3\n" + gAtom(4).substr(0, 60));
-  ASSERT_EQ(r.atoms.size(), 2u);  // the 56- and 60-column lines give x, y, z
-  EXPECT_DOUBLE_EQ(r.atoms[0].z, 3.0);
-  EXPECT_DOUBLE_EQ(r.atoms[0].tempFactor, 0);  // columns 61-66 are past the line end
-  EXPECT_NE(r.out.find("Warning!!! Line 1 of "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Warning!!! Line 3 of "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("T1.pdb"), std::string::npos);
-  EXPECT_EQ(r.refine.noOfAtoms, 4);
-}
-
-TEST(PdbReader, CrLfAndTrailingTabsReadLikeLf) {
-  std::string lf = "REMARK   2 RESOLUTION.    2.10 ANGSTROMS.\n" + atomLine("C5'", ' ', "  U", 'A', 7, ' ', 1.5);
-  std::string crlf = lf;
-  for (std::size_t at = crlf.find('\n'); at != std::string::npos; at = crlf.find('\n', at + 2)) crlf.insert(at, "\r");
-  Read a = readText(lf);
-  EXPECT_STREQ(a.atoms[0].atomName, "C5'");
-  for (const Read& r : {readText(crlf), readText(lf.substr(0, lf.size() - 1) + "\t\t   O  \n")}) {
-    ASSERT_EQ(r.atoms.size(), 1u);
-    EXPECT_EQ(compareAtoms(r.atoms[0], a.atoms[0]), 0);
-    EXPECT_DOUBLE_EQ(r.atoms[0].tempFactor, 20.0);
-    EXPECT_DOUBLE_EQ(r.refine.resolution, 2.10);
+TEST(PdbReader, SelectionOrderAndLineFaults) {
+  const std::string remark = "REMARK   2 RESOLUTION.    2.10 ANGSTROMS.\n";
+  const std::string c5 = atomLine("C5'", ' ', "  U", 'A', 7, ' ', 1.5);
+  const std::string tooShort = " is too short for an ATOM record; the line is ignored.\n";
+  const std::tuple<std::string, const char*, int, double, std::string> cases[] = {
+      // Sorted by number, insertion code, name.
+      {gAtom(6, 1) + atomLine("C1'", ' ', "  G", 'A', 5, 'A', 2) + atomLine("P", ' ', "  G", 'A', 5, 'A', 3) +
+           atomLine("P", ' ', "  C", 'A', 5, ' ', 4),
+       "5 P(4 3 20) 5AC1'(2 3 20) 5AP(3 3 20) 6 P(1 3 20) ", 4, 0, ""},
+      // RNA residues of the chain only; REMARK lines after the atoms are not read.
+      {remark + atomLine("P", ' ', "  A", 'A', 1, ' ', 1) + atomLine("P", ' ', "PSU", 'A', 2, ' ', 1) +
+           atomLine("P", ' ', " DA", 'A', 3, ' ', 1) + atomLine("P", ' ', "  A", 'B', 4, ' ', 1) +
+           "HETATM    9 MG    MG A 101\nREMARK   2 RESOLUTION.    9.00 ANGSTROMS.\n",
+       "1 P(1 3 20) ", 5, 2.10, ""},
+      // First model and first alternate site only; for OP1 site B came first.
+      {"MODEL        1\n" + atomLine("P", 'A', "  G", 'A', 1, ' ', 1) + atomLine("P", 'B', "  G", 'A', 1, ' ', 2) +
+           atomLine("OP1", 'B', "  G", 'A', 1, ' ', 3) + atomLine("OP1", 'A', "  G", 'A', 1, ' ', 4) +
+           "ENDMDL\nMODEL        2\n" + gAtom(1, 5) + gAtom(2, 6) + "ENDMDL\n",
+       "1 OP1(3 3 20) 1 P(1 3 20) ", 6, 0, ""},
+      // Short lines; the 56- and 60-column ones give x, y, z.
+      {"ATOM      2  P    G A   2      1.000   2.000\n" + gAtom(1).substr(0, 56) + "\nATOM      3  P    G A   3\n" +
+           gAtom(4).substr(0, 60),
+       "1 P(1 3 0) 4 P(1 3 0) ", 4, 0,
+       "Warning!!! Line 1 of T1.pdb" + tooShort + "Warning!!! Line 3 of T1.pdb" + tooShort},
+      {withCrLf(remark + c5), "7 C5'(1.5 3 20) ", 1, 2.10, ""},
+      {remark + c5.substr(0, c5.size() - 1) + "\t\t   O  \n", "7 C5'(1.5 3 20) ", 1, 2.10, ""},
+  };
+  for (const auto& [text, atoms, atomLines, resolution, printed] : cases) {
+    SCOPED_TRACE(text);
+    Read r = readText(text);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(listed(r.atoms), atoms);
+    EXPECT_EQ(r.refine.noOfAtoms, atomLines);
+    EXPECT_DOUBLE_EQ(r.refine.resolution, resolution);
+    EXPECT_EQ(r.out, printed);
   }
 }
 
@@ -188,19 +181,13 @@ TEST(CifReader, QuotedValuesAuthorNumbersModelsAndSites) {
   Read r = readFrom(test::fixturePath("structure") + "/", "QUOT");
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.info.format, "cif");
-  ASSERT_EQ(r.atoms.size(), 3u);
-  EXPECT_STREQ(r.atoms[0].atomName, "C1 X");
-  EXPECT_STREQ(r.atoms[1].atomName, "O5'");
-  EXPECT_EQ(std::make_tuple(r.atoms[1].resSeqNo, r.atoms[1].iCode, r.atoms[2].iCode), std::make_tuple(12, ' ', 'A'));
-  EXPECT_DOUBLE_EQ(r.atoms[2].x, 4.0);  // site A; site B and model 2 dropped
+  EXPECT_EQ(listed(r.atoms), "12 C1 X(1.5 3.5 10) 12 O5'(1 3 10) 13AP(4 6 11) ");  // site B and model 2 dropped
   EXPECT_NE(r.out.find("Warning!!! Line 31 of "), std::string::npos) << r.out;
   // 2.45 (smallest), 0.31 ('?' skipped), 0.995, 1000 reflections, 9 atom rows:
   // sqrt(9/1000) = 0.094868 * 0.31 * 2.45 / 0.995^(1/3) = 0.072052 / 0.998330 -> 0.072173
   EXPECT_EQ(r.refine.noOfAtoms, 9);
   EXPECT_NEAR(r.refine.dpi, 0.072173, 1e-6);
-  Read labelChain = readFrom(test::fixturePath("structure") + "/", "QUOT", "B");
-  ASSERT_EQ(labelChain.atoms.size(), 1u);
-  EXPECT_EQ(labelChain.atoms[0].resSeqNo, 14);
+  EXPECT_EQ(listed(readFrom(test::fixturePath("structure") + "/", "QUOT", "B").atoms), "14 P(7 9 12) ");
 }
 
 TEST(CifReader, LoopWithoutNeededItemsIsSkipped) {
@@ -323,12 +310,7 @@ TEST(RealStructures, InsertionCodesFollowTheirNumberAndFirstSiteIsKept) {
 
 TEST(RealStructures, MmcifUsesAuthorNumbering) {
   BEXORA_REQUIRE_REALDATA();
-  Read fromCif = readReal("1Y26", "X", "cif"), fromPdb = readReal("1Y26", "X");
-  ASSERT_EQ(fromCif.atoms.size(), fromPdb.atoms.size());
-  for (std::size_t i = 0; i < fromPdb.atoms.size(); ++i) {
-    ASSERT_EQ(compareAtoms(fromCif.atoms[i], fromPdb.atoms[i]), 0) << i;
-    ASSERT_DOUBLE_EQ(fromCif.atoms[i].z, fromPdb.atoms[i].z) << i;
-  }
+  EXPECT_EQ(listed(readReal("1Y26", "X", "cif").atoms), listed(readReal("1Y26", "X").atoms));
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "driver/model.h"
+#include "util/pair_formats.h"
 
 namespace bexora::test {
 
@@ -41,6 +43,14 @@ inline AtomInfo makeAtom(const char* chain, int32_t resSeqNo, const char* name, 
   atom.y = y;
   atom.z = z;
   return atom;
+}
+
+// The pairs as the program prints them.
+inline std::vector<std::string> formatted(const std::vector<BPInfo>& pairs,
+                                          std::string (*format)(const BPInfo&) = formatPairBexora) {
+  std::vector<std::string> lines;
+  for (const BPInfo& pair : pairs) lines.push_back(format(pair));
+  return lines;
 }
 
 // What `run` prints on standard output.

@@ -1,0 +1,136 @@
+// Behaviour all five annotation readers share: missing files, CR LF, very
+// long lines, a full pair list, and no state carried from one file to the next.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <tuple>
+
+#include "annotation/clarna.h"
+#include "annotation/dssr.h"
+#include "annotation/fr3d.h"
+#include "annotation/mc_annotate.h"
+#include "annotation/rnaview.h"
+#include "test_support.h"
+#include "util/record_fixtures.h"
+
+namespace bexora {
+namespace {
+
+using test::fixturePath;
+using Reader = bool (*)(const std::string& path, const std::string& chain, AnnotationOutput& out);
+
+// A reader that also takes the PDB id, reading structure 1ABC.
+template <bool (*read)(const std::string&, const std::string&, const std::string&, AnnotationOutput&)>
+bool of1ABC(const std::string& path, const std::string& chain, AnnotationOutput& out) {
+  return read(path, "1ABC", chain, out);
+}
+
+struct ReaderCase {
+  const char* name;
+  Reader read;
+  const char* fixture;
+  const char* listStart;  // what opens the pair rows of a file
+  const char* pairRow;    // a row of chain A pairing residue %d with residue %d (given twice)
+  std::size_t skipsText;  // 1 when a line of plain text among the rows counts as skipped
+};
+
+const ReaderCase kReaders[] = {
+    {"MC-Annotate", readMCAnnotateOutput, "annotation/mca_cases.out",
+     "Base-pairs ------------------------------------------------------\n",
+     "A%d-A%d : G-C Ww/Ww pairing antiparallel cis XIX\n", 1},
+    {"RNAView", readRNAViewOutput, "annotation/rv_cases.out", "BEGIN_base-pair\n",
+     "%d_%d, A: %d G-C %d A: +/+ cis XIX\n", 0},
+    {"FR3D", of1ABC<readFR3DOutput>, "annotation/fr3d_cases.out",
+     "unit_id_1,unit_id_2,basepair,stacking,base_phosphate\n",
+     "1ABC|1|A|G|%d,1ABC|1|A|C|%d,cWW,,\n", 1},
+    {"DSSR", of1ABC<readDSSROutput>, "annotation/dssr_cases.out",
+     "nt1            nt2           bp  name        Saenger    LW  DSSR\n",
+     "1 A.G%d A.C%d G-C WC 19-XIX cWW cW-W\n", 1},
+    {"ClaRNA", of1ABC<readClaRNAOutput>, "annotation/clarna_cases.out",
+     "\"residue1\",\"residue2\",\"n_type\",\"weight\",\"description\",\"full description\"\n",
+     "\"A%d\",\"A%d\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n", 1},
+};
+
+std::string pairRow(const ReaderCase& reader, int first, int second) {
+  char row[100];
+  std::snprintf(row, sizeof row, reader.pairRow, first, second, first, second);
+  return row;
+}
+
+TEST(TextAnnotationReaders, MissingFileIsReportedAndFails) {
+  for (const ReaderCase& reader : kReaders) {
+    AnnotationOutput out;
+    EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(reader.read("/nonexistent/9ZZZ.out", "A", out)) << reader.name; }),
+              "/nonexistent/9ZZZ.out File Not Found\n");
+  }
+}
+
+TEST(TextAnnotationReaders, CrLfFilesReadLikeLfFiles) {
+  test::TempDir dir;
+  for (const ReaderCase& reader : kReaders) {
+    std::string crlf;
+    for (char c : test::readFile(fixturePath(reader.fixture))) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    test::writeFile(dir.file("crlf.out"), crlf);
+    AnnotationOutput lf, withCr;
+    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", lf));
+    ASSERT_TRUE(reader.read(dir.file("crlf.out"), "A", withCr));
+    EXPECT_EQ(test::formatted(withCr.pairs), test::formatted(lf.pairs)) << reader.name;
+    EXPECT_EQ(withCr.keptLines, lf.keptLines) << reader.name;
+    EXPECT_EQ(withCr.skippedLines, lf.skippedLines) << reader.name;
+  }
+}
+
+// One pair more than the list holds, after a line far longer than any row.
+TEST(TextAnnotationReaders, LongLinesAndAFullListAreHandledSafely) {
+  test::TempDir dir;
+  for (const ReaderCase& reader : kReaders) {
+    std::string text = reader.listStart + std::string(100000, 'x') + "\n";
+    for (int i = 1; i <= static_cast<int>(kMaxBasePairs) + 1; ++i) text += pairRow(reader, i, i + 20000);
+    test::writeFile(dir.file("many.out"), text);
+    AnnotationOutput out;
+    std::string printed = test::stdoutOf([&] { EXPECT_TRUE(reader.read(dir.file("many.out"), "A", out)); });
+    EXPECT_EQ(out.pairs.size(), kMaxBasePairs) << reader.name;
+    EXPECT_EQ(out.skippedLines, reader.skipsText) << reader.name;
+    EXPECT_EQ(printed.rfind("Warning!!! ", 0), 0u) << printed;
+    EXPECT_NE(printed.find(dir.file("many.out")), std::string::npos) << printed;
+  }
+}
+
+// A file whose list is still open at its end must not open the next file's list.
+TEST(TextAnnotationReaders, ListStateStartsAfreshInEveryFile) {
+  test::TempDir dir;
+  for (const ReaderCase& reader : kReaders) {
+    test::writeFile(dir.file("open.out"), reader.listStart + pairRow(reader, 1, 72));
+    test::writeFile(dir.file("plain.out"), pairRow(reader, 1, 72));
+    AnnotationOutput out;
+    ASSERT_TRUE(reader.read(dir.file("open.out"), "A", out));
+    EXPECT_EQ(out.pairs.size(), 1u) << reader.name;
+    ASSERT_TRUE(reader.read(dir.file("plain.out"), "A", out));
+    EXPECT_TRUE(out.pairs.empty()) << reader.name;
+  }
+}
+
+TEST(TextAnnotationReaders, PrintedPairsReadBack) {
+  using Printer = void (*)(std::FILE*, bool, const BPInfo&);
+  const std::tuple<const ReaderCase&, const char*, Printer> cases[] = {
+      {kReaders[0], "", printPairMCAnnotateFormat}, {kReaders[1], "END_base-pair\n", printPairRNAViewFormat}};
+  test::TempDir dir;
+  const std::string path = dir.file("round.out");
+  for (const auto& [reader, listEnd, print] : cases) {
+    AnnotationOutput original, again;
+    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", original));
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs(reader.listStart, file);
+    for (const BPInfo& pair : original.pairs) print(file, false, pair);
+    std::fputs(listEnd, file);
+    std::fclose(file);
+    ASSERT_TRUE(reader.read(path, "A", again));
+    EXPECT_EQ(test::formatted(again.pairs, formatPairMCAnnotate), test::formatted(original.pairs, formatPairMCAnnotate))
+        << reader.name;
+  }
+}
+
+}  // namespace
+}  // namespace bexora
