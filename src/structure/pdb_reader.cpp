@@ -21,6 +21,7 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -63,20 +64,15 @@ bool parseDecimal(std::string_view text, double& value) {
   bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
   uint64_t mantissa = 0;
-  int digits = 0;
+  std::size_t integerStart = i;
+  for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+  int digits = static_cast<int>(i - integerStart);
   int fraction = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '.' && !point) {
-      point = true;
-    } else if (c >= '0' && c <= '9') {
-      mantissa = mantissa * 10 + static_cast<uint64_t>(c - '0');
-      ++digits;
-      if (point) ++fraction;
-    } else {
-      break;
-    }
+  if (i < text.size() && text[i] == '.') {
+    std::size_t fractionStart = ++i;
+    for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+    fraction = static_cast<int>(i - fractionStart);
+    digits += fraction;
   }
   if (digits == 0) return false;
   bool exponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
