@@ -51,7 +51,8 @@ TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   EXPECT_EQ(Strings(tokens, tokens + 3), (Strings{"a", "b", "c"}));
   EXPECT_FALSE(myTokenize("a,b,c", ",", tokens, 3, false).tooManyTokens);
 
-  TokenizeResult cut = myTokenize(std::string(250, 'x') + ",y", ",", tokens, 3, false);
+  const std::string longToken = std::string(250, 'x') + ",y";
+  TokenizeResult cut = myTokenize(longToken, ",", tokens, 3, false);
   ASSERT_EQ(cut.count, 2u);
   EXPECT_EQ(tokens[0].size(), kTokenRowWidth - 1);
   EXPECT_TRUE(cut.tokenTruncated);
