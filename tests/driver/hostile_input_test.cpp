@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -114,6 +115,10 @@ const InputFile kInputFiles[] = {
      "Warning!!! Structure alignment file \"1EXR_A_2EXT_A.aln\" was not found, "},
 };
 
+// Test names and failure reports show the file and the damage.
+void PrintTo(const InputFile& file, std::ostream* os) { *os << file.name; }
+void PrintTo(Damage damage, std::ostream* os) { *os << kDamageNames[static_cast<int>(damage)]; }
+
 // Empty; fixed bytes of every value (NUL and bytes above 0x7f among them);
 // the first line repeated to 10 MB with no line end; the first half; CR LF.
 std::string damaged(Damage damage, const std::string& text) {
@@ -182,6 +187,8 @@ const GzipCase kGzipCases[] = {
     {"pdb_seqres.na.fa", "pdb_seqres.na.fa",
      "File \"./io_data/Input/pdb_seqres.na.fa\" could not be read to its end.\n"},
 };
+
+void PrintTo(const GzipCase& c, std::ostream* os) { *os << c.storedAs; }
 
 class HostileGzip : public HostileInput, public ::testing::WithParamInterface<std::tuple<GzipCase, bool>> {};
 
