@@ -64,11 +64,13 @@ bool readAnnotationFile(int method, const std::string& path, const std::string& 
 }
 
 // Step 1: both annotation lists; an odd pass takes the previous pass's
-// accepted pairs as its reference list.
+// assessed pairs as its reference list (not the target's own pairs kept
+// after them, which the counts and logs leave out).
 bool readAnnotations(RunState& state, int method, int pass) {
   for (int side = 0; side < kSides; ++side) {
     if (pass % 2 == 1 && side == kReference) {
-      state.basePairMap[kReference] = state.mapping.basePairAccepted;
+      const std::vector<BPInfo>& accepted = state.mapping.basePairAccepted;
+      state.basePairMap[kReference].assign(accepted.begin(), accepted.end() - state.mapping.keptTargetPairs);
       continue;
     }
     if (pass % 2 == 0) state.mapping.basePairAccepted.clear();

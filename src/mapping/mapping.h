@@ -46,7 +46,9 @@ struct MappingState {
   ClassCounts diffCounts;                           // diffCBP, diffNCBP, diffOthers
   std::array<GroupAcceptance, 4> accepted;
   std::vector<BPInfo> unlistedTargetPairs;  // target pairs the split puts into no list
-  int keptTargetPairs = 0;                  // target pairs on residues of another carried pair, kept as the tool's own
+  // Target pairs on residues of another carried pair, kept as the tool's own:
+  // the last entries of basePairAccepted, outside every count.
+  int keptTargetPairs = 0;
   int droppedAccepted = 0;                  // accepted pairs refused at the kMaxBasePairs limit
   double tolerance = 0;
   int compareEdge = 1;  // COMPARE_EDGE: order of the sort; the merge itself always compares edges

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tables/benchmark_log.h"
 #include "test_support.h"
 
 namespace bexora::test {
@@ -39,6 +40,26 @@ class BenchmarkRun : public ::testing::Test {
 
 TempDir* BenchmarkRun::inputs = nullptr;
 
+int64_t pairsOf(const InferabilitySide& side) {
+  int64_t total = 0;
+  for (const ClassSplit& split : {side.canonical, side.nonCanonical, side.other})
+    total += split.common + split.inferable + split.nonInferable;
+  return total;
+}
+
+// A chained pass starts from exactly the pairs the assessed pass accepted.
+void expectChainedPassesTakeTheAcceptedPairs(const std::string& log2) {
+  InferabilityLog log;
+  ASSERT_TRUE(readInferabilityLog(log2, log));
+  for (int method = 0; method < kMethodCount; ++method)
+    for (int c = 0; c < kBenchmarkCases; ++c) {
+      const auto& [assessed, chained] = log.bexora[method][c];
+      int64_t accepted = 0;
+      for (const AcceptCounts& group : assessed.accepted) accepted += group.total;
+      EXPECT_EQ(pairsOf(chained.referenceSide), accepted) << "method " << method << " case " << c;
+    }
+}
+
 TEST_F(BenchmarkRun, BothPhasesWriteLogsAndTables) {
   RunResult r = runBexora({"-B", "BENCHMARK", "-V"}, dir.path());
   ASSERT_EQ(r.status, 0) << r.out;
@@ -49,6 +70,7 @@ TEST_F(BenchmarkRun, BothPhasesWriteLogsAndTables) {
     EXPECT_THAT(log, HasSubstr(std::string("\n") + method + "\n")) << method;
   EXPECT_THAT(output("log2.txt"), HasSubstr("2B9N vs 3V2F : BP Canonical Common = "));
   EXPECT_THAT(r.err, HasSubstr("bexora: pass phase=1 method=CLA pass=9 reference=2B9M:A target=2VQE:A\n"));
+  expectChainedPassesTakeTheAcceptedPairs(dir.file("io_data/Output/log2.txt"));
 
   std::string tables = output("tablesInLatex.txt");
   EXPECT_THAT(tables, HasSubstr("\\caption{sensitivity compared for MC-Annotate annotation}"));
