@@ -102,7 +102,7 @@ struct SequenceReader {
       }
       residues.push_back(letter);
     }
-    if (problem || reported) std::printf("(line %ld of %s)\n", lineNumber, fileName.c_str());
+    if (problem || reported) printLineOf(lineNumber, fileName);
     if (problem)
       std::printf(
           "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");

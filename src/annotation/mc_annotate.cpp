@@ -213,7 +213,7 @@ void handleLine(McaReadState& state, std::string_view line, long lineNumber) {
     BPInfo pair = makeEmptyBPInfo();
     bool faulty = false;
     bool parsed = parseBasePairLine(line, pair, &faulty);
-    if (faulty) std::printf("(line %ld of %s)\n", lineNumber, state.path.c_str());
+    if (faulty) printLineOf(lineNumber, state.path);
     if (!parsed) {
       ++state.out.skippedLines;
     } else if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) {

@@ -58,6 +58,10 @@ void warnLimit(const char* what, std::size_t limit, const std::string& file) {
   std::printf("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
 }
 
+void printLineOf(long lineNumber, const std::string& file) {
+  std::printf("(line %ld of %s)\n", lineNumber, file.c_str());
+}
+
 void Diagnostics::record(const char* format, ...) const {
   if (!enabled) return;
   std::fflush(stdout);

@@ -125,6 +125,9 @@ void methodPrintToFile(int method, std::FILE* stream);
 // "Warning!!! " line for a full table: `what` names the limit, `file` the input.
 void warnLimit(const char* what, std::size_t limit, const std::string& file);
 
+// "(line N of FILE)": follows a message about one line of an input.
+void printLineOf(long lineNumber, const std::string& file);
+
 // Diagnostic records of "-V" on standard error: "bexora: RECORD key=value ...".
 class Diagnostics {
  public:

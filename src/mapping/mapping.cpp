@@ -244,9 +244,8 @@ struct AssessGroupPlan {
 void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
   AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where};
   GroupAcceptance kept;
-  std::size_t assessed = state.basePairAccepted.size();
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
-  state.keptTargetPairs = static_cast<int>(state.basePairAccepted.size() - assessed);
+  state.keptTargetPairs = kept.total;
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ class AlignmentFileReader {
       std::printf("Chain mismatch %s-%.*s, %s-%.*s\n", reference_.chain.chainId,
                   static_cast<int>(reference.chain.size()), reference.chain.data(), target_.chain.chainId,
                   static_cast<int>(target.chain.size()), target.chain.data());
-      std::printf("(line %ld of %s)\n", lineNumber, path_.c_str());
+      printLineOf(lineNumber, path_);
       pauseForKey();
       return false;
     }

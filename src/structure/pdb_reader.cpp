@@ -64,14 +64,16 @@ bool parseDecimal(std::string_view text, double& value) {
   bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
   uint64_t mantissa = 0;
-  std::size_t integerStart = i;
-  for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
-  int digits = static_cast<int>(i - integerStart);
+  auto takeDigits = [&] {
+    std::size_t start = i;
+    for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+    return static_cast<int>(i - start);
+  };
+  int digits = takeDigits();
   int fraction = 0;
   if (i < text.size() && text[i] == '.') {
-    std::size_t fractionStart = ++i;
-    for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
-    fraction = static_cast<int>(i - fractionStart);
+    ++i;
+    fraction = takeDigits();
     digits += fraction;
   }
   if (digits == 0) return false;
