@@ -17,6 +17,12 @@ std::string fixturePath(const std::string& name) { return std::string(BEXORA_TES
 std::string realDataPath(const std::string& relative) { return std::string(BEXORA_REALDATA) + "/" + relative; }
 bool haveRealData() { return fs::exists(fs::path(BEXORA_REALDATA) / "MANIFEST.md"); }
 
+bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options) {
+  std::string command = std::string("python3 '") + BEXORA_SOURCE_DIR + "/examples/make_example.py' " + form + " '" +
+                        inputFolder + "' " + options + " >/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
 TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "bexora-test-XXXXXX").string();
   char* made = mkdtemp(pattern.data());

@@ -41,6 +41,10 @@ struct RunResult {
   std::string err;
 };
 
+// Writes an input folder with examples/make_example.py: `form` is "example"
+// or "benchmark", `options` what follows the folder ("--size small").
+bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options = "");
+
 // Runs build/bexora with the arguments in `workdir`, standard input closed.
 RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir);
 

@@ -20,9 +20,7 @@ class BenchmarkRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     inputs = new TempDir;
-    std::string command = std::string("python3 '") + BEXORA_SOURCE_DIR + "/examples/make_example.py' benchmark '" +
-                          inputs->file("io_data/Input") + "' --size small >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_TRUE(makeExample("benchmark", inputs->file("io_data/Input"), "--size small"));
   }
   static void TearDownTestSuite() { delete inputs; }
   void SetUp() override { fs::copy(inputs->file("io_data"), dir.file("io_data"), fs::copy_options::recursive); }

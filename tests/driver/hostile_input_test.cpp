@@ -41,10 +41,7 @@ Files filesUnder(const std::string& root) {
 // The bundled example, made once, and the outputs of an undamaged run of it.
 const TempDir& example() {
   static TempDir dir;
-  static const std::string command = std::string("python3 '") + BEXORA_SOURCE_DIR +
-                                     "/examples/make_example.py' example '" + dir.file("io_data/Input") +
-                                     "' >/dev/null";
-  static const bool made = std::system(command.c_str()) == 0;
+  static const bool made = makeExample("example", dir.file("io_data/Input"));
   EXPECT_TRUE(made);
   return dir;
 }

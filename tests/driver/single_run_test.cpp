@@ -27,9 +27,7 @@ class SingleRun : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     example = new TempDir;
-    std::string command = std::string("python3 '") + BEXORA_SOURCE_DIR + "/examples/make_example.py' example '" +
-                          example->file("io_data/Input") + "' >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_TRUE(makeExample("example", example->file("io_data/Input")));
   }
   static void TearDownTestSuite() { delete example; }
   void SetUp() override { fs::copy(example->file("io_data"), dir.file("io_data"), fs::copy_options::recursive); }
