@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -13,7 +13,7 @@
 
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
-#include "driver/model.h"
+#include "model/model.h"
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 #include "util/basepair.h"
 #include "util/geometry.h"
 

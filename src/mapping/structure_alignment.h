@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -3,7 +3,7 @@
 // non-canonical (edges from W, H, S), else other; every count uses this.
 #pragma once
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/model.h"
+#include "model/model.h"
 
 namespace bexora {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/model.h"
+#include "model/model.h"
 #include "util/record_fixtures.h"
 
 namespace bexora::test {

@@ -1,0 +1,50 @@
+// How modules below the driver tell what happened. They never print or wait
+// on a terminal: each message, with its exact text, goes to the Reporter the
+// driver handed down, and the driver decides where it appears, in the order
+// given. A default-made Reporter drops everything, for callers (tests,
+// benchmarks) that want the result only.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace bexora {
+
+enum class Channel {
+  kOutput,  // text for standard output, line ends included
+  kRecord,  // one "-V" diagnostic record, without prefix or line end
+  kPause,   // the user should see the messages before the run goes on
+};
+
+class Reporter {
+ public:
+  using Sink = std::function<void(Channel, const std::string&)>;
+
+  Reporter() = default;
+  Reporter(Sink sink, bool recordsWanted) : sink_(std::move(sink)), recordsWanted_(recordsWanted) {}
+
+  void say(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+  // Formatted only when records are wanted, since some are costly to gather.
+  void record(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+  bool recordsWanted() const { return recordsWanted_ && sink_; }
+  void pause() const;
+
+  // "Warning!!! " line for a full table: `what` names the limit, `file` the input.
+  void limitReached(const char* what, std::size_t limit, const std::string& file) const;
+  // "(line N of FILE)": follows a message about one line of an input.
+  void lineOf(long lineNumber, const std::string& file) const;
+
+ private:
+  void send(Channel channel, const char* format, va_list args) const;
+
+  Sink sink_;
+  bool recordsWanted_ = false;
+};
+
+// A Reporter that appends every output message to `text` and every record,
+// one per line, to `records` (when given); for tests of library modules.
+Reporter collectingReporter(std::string& text, std::string* records = nullptr);
+
+}  // namespace bexora
