@@ -63,17 +63,17 @@ bool readAnnotationFile(int method, const std::string& path, const std::string& 
   }
 }
 
+}  // namespace
+
 // Step 1: both annotation lists; an odd pass takes the previous pass's
-// assessed pairs as its reference list (not the target's own pairs kept
-// after them, which the counts and logs leave out).
+// assessed pairs as its reference list, without the target's own pairs kept
+// beside them, which the counts and logs leave out.
 bool readAnnotations(RunState& state, int method, int pass) {
   for (int side = 0; side < kSides; ++side) {
     if (pass % 2 == 1 && side == kReference) {
-      const std::vector<BPInfo>& accepted = state.mapping.basePairAccepted;
-      state.basePairMap[kReference].assign(accepted.begin(), accepted.end() - state.mapping.keptTargetPairs);
+      state.basePairMap[kReference] = state.mapping.assessedPairs;
       continue;
     }
-    if (pass % 2 == 0) state.mapping.basePairAccepted.clear();
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
     if (!readAnnotationFile(method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
@@ -89,6 +89,8 @@ bool readAnnotations(RunState& state, int method, int pass) {
   }
   return true;
 }
+
+namespace {
 
 std::string pairKey(const RunState& state, int pass) {
   return pdbId(state, kReference, pass) + ":" + chainId(state, kReference, pass) + "|" +
@@ -268,8 +270,9 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string output = state.settings.outputFolder + suffix;
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   WriteSummary summary;
-  if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, true, state.keptLines,
-                                   state.mapping.basePairAccepted, state.settings.origFormat, &summary)) {
+  const MappingState& m = state.mapping;
+  if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
+                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, &summary)) {
     state.outputFailed = true;
     return;
   }
@@ -277,7 +280,7 @@ void writeOutput(RunState& state, int method, int pass) {
                            summary.both, summary.bexora, summary.own);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
-                     state.mapping.basePairAccepted, state.settings.outputFolder);
+                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder);
 }
 
 void printSuccess(const RunState& state) {
@@ -367,7 +370,6 @@ RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;
   for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
-  mapping.basePairAccepted.reserve(kMaxBasePairs);
 }
 
 bool runPass(RunState& state, int method, int pass) {

@@ -210,7 +210,8 @@ bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BP
 }
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
-  if (!hasRoom(target.pairs.size(), target.dropped, "accepted base-pair list", target.where)) return;
+  std::size_t held = target.heldElsewhere + target.pairs.size();
+  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where)) return;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
   group.classes.add(pair);
@@ -242,10 +243,9 @@ struct AssessGroupPlan {
 };
 
 void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
-  AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where};
+  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, state.assessedPairs.size()};
   GroupAcceptance kept;
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
-  state.keptTargetPairs = kept.total;
 }
 
 }  // namespace
@@ -349,10 +349,9 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state) {
-  state.basePairAccepted.clear();
-  state.basePairAccepted.reserve(kMaxBasePairs);
+  state.assessedPairs.clear();
+  state.keptTargetPairs.clear();
   state.accepted = {};
-  state.keptTargetPairs = 0;
   state.droppedAccepted = 0;
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
@@ -372,7 +371,7 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
     const AssessGroupPlan& plan = plans[g];
     if (logs.log2) std::fputs(plan.header, logs.log2);
     if (!assess) continue;
-    AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where};
+    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where};
     state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
   }
   if (logs.log2) std::fputc('\n', logs.log2);
