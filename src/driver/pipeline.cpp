@@ -16,6 +16,7 @@
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
+#include "util/log_lines.h"
 
 namespace bexora {
 
@@ -238,11 +239,8 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
   std::printf("Total Benchmark BP = %zu\n", target.size());
   std::printf("--------Benchmark (%s) BP classification--------\n", pdbId(state, kTarget, pass).c_str());
   std::printf("Canonical = %d, Noncanonical = %d, Others = %d\n", counts.canonical, counts.nonCanonical, counts.other);
-  if (state.logs.log) {
-    std::fprintf(state.logs.log, "Benchmark %s\n", pdbId(state, kTarget, pass).c_str());
-    std::fprintf(state.logs.log, "Canonical:%d, Noncanonical:%d, Others:%d\n", counts.canonical, counts.nonCanonical,
-                 counts.other);
-  }
+  writeLogLine(state.logs.log, LogLine::kBenchmarkId, {{pdbId(state, kTarget, pass)}});
+  writeLogLine(state.logs.log, LogLine::kBenchmarkClasses, {{}, {counts.canonical, counts.nonCanonical, counts.other}});
 }
 
 // Steps 8 and 9.
@@ -292,9 +290,9 @@ void printSuccess(const RunState& state) {
 }
 
 void writePhaseHeader(const RunState& state) {
-  const char* header = state.writeCompResult ? "\n\nBexora\n\n" : "Regular Annotate\n\n";
-  if (state.logs.log2) std::fputs(header, state.logs.log2);
-  if (state.logs.log) std::fputs(header, state.logs.log);
+  std::string header = logSectionHeader(state.writeCompResult ? 1 : 0);
+  writeLogText(state.logs.log2, header);
+  writeLogText(state.logs.log, header);
 }
 
 bool runPhases(RunState& state) {
@@ -303,8 +301,8 @@ bool runPhases(RunState& state) {
     if (state.logs.log) state.plan = testBexora(state.writeCompResult, state.settings);
     state.compareEdgeSetting = state.plan.compareEdgeSetting;
     for (int method : state.settings.methodList) {
-      methodPrintToFile(method, state.logs.log);
-      methodPrintToFile(method, state.logs.log2);
+      writeLogText(state.logs.log, logMethodHeader(method));
+      writeLogText(state.logs.log2, logMethodHeader(method));
       for (int pass = state.plan.passStart; pass <= state.plan.passEnd; pass += state.plan.passStep)
         if (!runPass(state, method, pass)) return false;
     }
