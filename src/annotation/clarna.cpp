@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::string_view kCsvHeader =
     R"("residue1","residue2","n_type","weight","description","full description")";
-// ClaRNA's own text output opens with its classifier line and a chain-range line.
-constexpr std::string_view kNativeStart = "Classifier:";
+// ClaRNA's own text output opens with its classifier line ("Classifier:" or
+// "Classification:"), then may give a chain-range line.
+constexpr std::string_view kNativeStarts[] = {"Classifier:", "Classification:"};
 constexpr std::string_view kNativeChains = "chains:";
 
 // CSV row: "A12","A45","GC",weight,"WW_cis",full description.
@@ -102,8 +103,6 @@ bool insertClaRNAInteractionInfo(BPInfo& record, const ClaRNARow& row) {
   return true;
 }
 
-bool isWHS(char c) { return c == 'W' || c == 'H' || c == 'S'; }
-
 // Usable descriptions are two W/H/S edges, '_' and cis or tran(s); stacking
 // symbols and other classes are not.
 bool insertClaRNAEdgeInfo(BPInfo& record, std::string_view description) {
@@ -130,27 +129,48 @@ RowOutcome parseAndProcessClaRNATokens(std::string_view line, bool native, const
 
 enum class Layout { kUnknown, kCsv, kNative };
 
+bool isNativeStart(std::string_view line) {
+  for (std::string_view start : kNativeStarts) {
+    if (line.substr(0, start.size()) == start) return true;
+  }
+  return false;
+}
+
 // Lines before the CSV header are ignored; a file whose first line is the
 // classifier line is ClaRNA's own text layout. True for a line that is a row.
 bool isRow(std::string_view line, Layout& layout, bool firstLine) {
   if (layout == Layout::kNative) return line.substr(0, kNativeChains.size()) != kNativeChains;
   if (layout == Layout::kCsv) return true;
-  if (firstLine && line.substr(0, kNativeStart.size()) == kNativeStart) layout = Layout::kNative;
+  if (firstLine && isNativeStart(line)) layout = Layout::kNative;
   if (line == kCsvHeader) layout = Layout::kCsv;
   return false;
+}
+
+const char* layoutName(Layout layout) {
+  switch (layout) {
+    case Layout::kCsv: return "clarna-csv";
+    case Layout::kNative: return "clarna-text";
+    default: return "";
+  }
 }
 
 }  // namespace
 
 bool readClaRNAOutput(const std::string& inputPath, const std::string& /*pdbId*/, const std::string& chain,
-                      AnnotationOutput& out) {
+                      AnnotationOutput& out, const Reporter& reporter,
+                      const AnnotationReadOptions& /*options: ClaRNA writes one-letter bases only*/) {
+  const AnnotationSource source{inputPath, chain, reporter};
   Layout layout = Layout::kUnknown;
   bool firstLine = true;
-  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
-    bool row = isRow(line, layout, firstLine);
-    firstLine = false;
-    return !row || tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), inputPath, out);
-  });
+  return readAnnotationLines(
+      source, out,
+      [&](std::string_view line, long) {
+        bool row = isRow(line, layout, firstLine);
+        firstLine = false;
+        return !row ||
+               tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), source, out);
+      },
+      [&] { out.layout = layoutName(layout); });
 }
 
 }  // namespace bexora

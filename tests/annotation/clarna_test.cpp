@@ -30,7 +30,7 @@ TEST(ClaRnaReader, ChainPairsInAscendingOrderOfEitherLayout) {
   };
   for (const auto& [fixture, expected, skipped] : cases) {
     AnnotationOutput out;
-    ASSERT_TRUE(readClaRNAOutput(test::fixturePath(fixture), "1ABC", "A", out));
+    ASSERT_TRUE(readClaRNAOutput(test::fixturePath(fixture), "1ABC", "A", out, Reporter()));
     ASSERT_EQ(out.pairs.size(), expected.size()) << fixture;
     for (std::size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(formatPairBexora(out.pairs[i]), expected[i].first);
@@ -46,8 +46,8 @@ TEST(ClaRnaReader, ChainPairsInAscendingOrderOfEitherLayout) {
 TEST(ClaRnaReader, RealNativeFiles) {
   BEXORA_REQUIRE_REALDATA();
   AnnotationOutput model15, model500;
-  ASSERT_TRUE(readClaRNAOutput(test::realDataPath("3E5F/3E5F.cr.out"), "3E5F", "A", model15));
-  ASSERT_TRUE(readClaRNAOutput(test::realDataPath("3E5F/3E5M.cr.out"), "3E5M", "A", model500));
+  ASSERT_TRUE(readClaRNAOutput(test::realDataPath("3E5F/3E5F.cr.out"), "3E5F", "A", model15, Reporter()));
+  ASSERT_TRUE(readClaRNAOutput(test::realDataPath("3E5F/3E5M.cr.out"), "3E5M", "A", model500, Reporter()));
   EXPECT_EQ(model15.pairs.size(), 19u);
   EXPECT_EQ(model500.pairs.size(), 12u);
   EXPECT_EQ(model15.skippedLines + model500.skippedLines, 0u);

@@ -13,7 +13,7 @@ namespace {
 
 TEST(DssrReader, KeepsTheWhsPairsOfTheChainUpToTheClosingLine) {
   AnnotationOutput out;
-  ASSERT_TRUE(readDSSROutput(test::fixturePath("annotation/dssr_cases.out"), "1ABC", "A", out));
+  ASSERT_TRUE(readDSSROutput(test::fixturePath("annotation/dssr_cases.out"), "1ABC", "A", out, Reporter()));
   // Dropped: an edge written as '.', a partner in chain B, the pair after the
   // closing asterisks. Residues stay in the order the tool gives them.
   EXPECT_EQ(test::formatted(out.pairs),
@@ -27,7 +27,7 @@ TEST(DssrReader, KeepsTheWhsPairsOfTheChainUpToTheClosingLine) {
 
 TEST(DssrReader, OnlyTheExactColumnHeaderOpensTheList) {
   AnnotationOutput out;
-  ASSERT_TRUE(readDSSROutput(test::fixturePath("annotation/dssr_header_trailing_blanks.out"), "1ABC", "A", out));
+  ASSERT_TRUE(readDSSROutput(test::fixturePath("annotation/dssr_header_trailing_blanks.out"), "1ABC", "A", out, Reporter()));
   EXPECT_TRUE(out.pairs.empty());
   EXPECT_EQ(out.skippedLines, 0u);
 }

@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 
 TEST(Fr3dReader, KeepsChainPairsOfModelOneOnceAndItsStackings) {
   AnnotationOutput out;
-  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_cases.out"), "1ABC", "A", out));
+  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_cases.out"), "1ABC", "A", out, Reporter()));
   // Dropped: reversed rows, model 2, model 10, another PDB id, another chain,
   // a symmetry copy, a base-phosphate-only row, second alternate locations.
   EXPECT_EQ(test::formatted(out.pairs),
@@ -33,7 +33,7 @@ TEST(Fr3dReader, KeepsChainPairsOfModelOneOnceAndItsStackings) {
 
 TEST(Fr3dReader, ReadsTheQuotedWebServiceForm) {
   AnnotationOutput out;
-  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_quoted.out"), "124D", "B", out));
+  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_quoted.out"), "124D", "B", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs), Lines{"B2-B15 : G-C W/W cis"});
   EXPECT_EQ(out.keptLines, Lines{"     9_10, B:     9 C-A    10 B: stacked"});
 }
@@ -50,7 +50,7 @@ TEST(Fr3dReader, RealFilesGiveTheHandCountedPairsAndStackings) {
   for (const auto& [file, chain, pairs, stackLines] : cases) {
     const std::string name(file), id = name.substr(name.rfind('/') + 1);
     AnnotationOutput out;
-    ASSERT_TRUE(readFR3DOutput(test::realDataPath("generated/" + name + ".fr3d.out"), id, chain, out));
+    ASSERT_TRUE(readFR3DOutput(test::realDataPath("generated/" + name + ".fr3d.out"), id, chain, out, Reporter()));
     EXPECT_EQ(out.pairs.size(), pairs) << file << " " << chain;
     EXPECT_EQ(out.keptLines.size(), stackLines) << file << " " << chain;
     EXPECT_EQ(out.skippedLines, 0u);

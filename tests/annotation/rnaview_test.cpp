@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 
 TEST(RnaViewReader, KeepsChainPairsOfTheSectionOnly) {
   AnnotationOutput out;
-  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_cases.out"), "A", out));
+  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_cases.out"), "A", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs, formatPairMCAnnotate),
             (Lines{"A1-A72 : G-C W/W pairing cis XIX", "A2-A71 : C-G W/W pairing cis XIX",
                    "A5-A68 : A-U W/W pairing cis XX", "A8-A14 : U-A W/H pairing trans XXI",
@@ -53,7 +53,7 @@ TEST(RnaViewReader, ChainTest) {
 
 TEST(RnaViewReader, OnlyTheExactTitleOpensTheSection) {
   AnnotationOutput out;
-  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_title_blanks.out"), "A", out));
+  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_title_blanks.out"), "A", out, Reporter()));
   EXPECT_TRUE(out.pairs.empty());
 }
 
@@ -67,7 +67,7 @@ TEST(RnaViewReader, RealFiles) {
   };
   for (const auto& [file, chain, pairs, kept] : cases) {
     AnnotationOutput out;
-    ASSERT_TRUE(readRNAViewOutput(test::realDataPath(file), chain, out));
+    ASSERT_TRUE(readRNAViewOutput(test::realDataPath(file), chain, out, Reporter()));
     EXPECT_EQ(out.pairs.size(), pairs) << file << " " << chain;
     EXPECT_EQ(out.keptLines.size(), kept) << file << " " << chain;
     EXPECT_EQ(out.skippedLines, 0u) << file;
