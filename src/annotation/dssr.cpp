@@ -61,9 +61,9 @@ bool splitNameAndNumber(std::string_view residue, NucleotideId& nt) {
   return !nt.name.empty() && readWholeInteger(residue.substr(numberStart), nt.number);
 }
 
-// [MODEL:]CHAIN.NAMENUMBER[^ICODE], or the long form.
+// [MODEL:]CHAIN.NAMENUMBER[^ICODE], or the long form, told by its empty field.
 bool parseNucleotideId(std::string_view id, NucleotideId& nt) {
-  if (!id.empty() && id.back() == '.') return parseLongId(id, nt);
+  if (id.find("..") != std::string_view::npos) return parseLongId(id, nt);
   const std::size_t colon = id.find(':');
   if (colon != std::string_view::npos) {
     nt.model = id.substr(0, colon);
