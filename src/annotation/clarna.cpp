@@ -1,11 +1,9 @@
 #include "annotation/clarna.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 
 #include "util/basepair.h"
-#include "util/line_reader.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

@@ -1,6 +1,5 @@
 #include "annotation/mc_annotate.h"
 
-#include <cstdio>
 
 #include "util/basepair.h"
 #include "util/line_reader.h"
@@ -224,6 +223,14 @@ void handleLine(McaReadState& state, std::string_view line, long lineNumber) {
   }
 }
 
+// The '-' between two residue ids; one before a digit is a minus sign (A-40-A-30).
+std::size_t residueSeparator(std::string_view ids) {
+  for (std::size_t i = 0; i + 1 < ids.size(); ++i) {
+    if (ids[i] == '-' && !isDigit(ids[i + 1])) return i;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 bool parseBasePairLine(std::string_view line, BPInfo& pair, const Reporter& reporter, bool* faulty) {
@@ -240,7 +247,7 @@ bool parseBasePairLine(std::string_view line, BPInfo& pair, const Reporter& repo
 
 bool matchChainMCA(std::string_view line, const std::string& chain) {
   const std::string_view ids = line.substr(0, line.find(':'));
-  const std::size_t dash = ids.find('-');
+  const std::size_t dash = residueSeparator(ids);
   if (chainOfResidueId(ids.substr(0, dash)) != chain) return false;
   if (dash == std::string_view::npos) return true;
   const std::string_view rest = ids.substr(dash + 1);

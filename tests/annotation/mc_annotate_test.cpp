@@ -82,7 +82,8 @@ TEST(McAnnotateReader, ChainTest) {
       {"A1 : G C3p_endo anti", "A", true},   {"A1-A2 : adjacent_5p upward", "A", true},
       {"A1-B2 : outward", "A", false},       {"B1-A2 : outward", "A", false},
       {"'0'1-'0'2 : inward", "0", true},     {"AB12.C : G C3p_endo anti", "AB", true},
-      {"Number of stackings = 3", "A", false},
+      {"Number of stackings = 3", "A", false},  {"A-40-A-30 : adjacent_5p upward", "A", true},
+      {"A-4-B-3 : outward", "A", false},
   };
   for (const auto& [line, chain, matches] : cases) EXPECT_EQ(matchChainMCA(line, chain), matches) << line;
 }
