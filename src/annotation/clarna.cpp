@@ -79,7 +79,8 @@ RowOutcome readNativeRow(std::string_view line, const std::string& chain, ClaRNA
   std::string_view fields[kFieldRoom];
   TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
   if (split.count != kNativeFields || fields[kNativeBase1].size() != 1 || fields[kNativeBase2].size() != 1 ||
-      !readWholeInteger(fields[kNativeNumber1], row.number[0]) || !readWholeInteger(fields[kNativeNumber2], row.number[1]))
+      !readWholeInteger(fields[kNativeNumber1], row.number[0]) ||
+      !readWholeInteger(fields[kNativeNumber2], row.number[1]))
     return RowOutcome::kMalformed;
   row.inChain[0] = fields[kNativeChain1] == chain;
   row.inChain[1] = fields[kNativeChain2] == chain;

@@ -195,12 +195,11 @@ void processJson(const std::string& text, DssrRead& read) {
   }
 }
 
-enum class Layout { kUnknown, kText, kTextEnded, kJson, kCsv };
+enum class Layout { kUnknown, kText, kJson, kCsv };
 
 const char* layoutName(Layout layout) {
   switch (layout) {
-    case Layout::kText:
-    case Layout::kTextEnded: return "dssr-text";
+    case Layout::kText: return "dssr-text";
     case Layout::kJson: return "dssr-json";
     case Layout::kCsv: return "dssr-csv";
     default: return "";
@@ -229,22 +228,19 @@ void recogniseLayout(std::string_view line, DssrState& state) {
 }
 
 bool handleLine(std::string_view line, DssrState& state) {
-  const Layout before = state.layout;
-  if (before == Layout::kUnknown) recogniseLayout(line, state);
-  state.firstLine = false;
-  switch (before) {
-    case Layout::kUnknown:
-      if (state.layout == Layout::kJson) state.jsonText.append(line.data(), line.size()).push_back('\n');
+  if (state.layout == Layout::kUnknown) {
+    recogniseLayout(line, state);
+    state.firstLine = false;
+    // A header line is not a row; JSON's first line is content already.
+    if (state.layout != Layout::kJson) return true;
+  }
+  DssrRead& read = state.read;
+  switch (state.layout) {
+    case Layout::kJson:
+      state.jsonText.append(line.data(), line.size()).push_back('\n');
       return true;
-    case Layout::kJson: state.jsonText.append(line.data(), line.size()).push_back('\n'); return true;
-    case Layout::kCsv: return tallyRow(processCsvRow(line, state.csvColumns, state.read), state.read.source, state.read.out);
-    case Layout::kText:
-      if (line[0] == '*') {
-        state.layout = Layout::kTextEnded;
-        return false;
-      }
-      return tallyRow(parseAndProcessDSSRTokens(line, state.read), state.read.source, state.read.out);
-    default: return false;
+    case Layout::kCsv: return tallyRow(processCsvRow(line, state.csvColumns, read), read.source, read.out);
+    default: return line[0] != '*' && tallyRow(parseAndProcessDSSRTokens(line, read), read.source, read.out);
   }
 }
 

@@ -35,7 +35,8 @@ struct Variant {
   bool modifiedAsParent;
 };
 
-const std::string kHeader = "List of 2 base pairs\n     nt1            nt2            bp  name        Saenger   LW   DSSR\n";
+const std::string kHeader =
+    "List of 2 base pairs\n     nt1            nt2            bp  name        Saenger   LW   DSSR\n";
 
 // Layouts and ids the real files of the corpus do not show.
 const Variant kVariants[] = {
@@ -59,7 +60,9 @@ const Variant kVariants[] = {
      "A", {"A3-A4 : X-G W/W cis", "A55-A10 : U-G W/S trans"}, true},
     {"JSON", R"({"num_pairs":2,"pairs":[{"nt1":"A.G1","nt2":"A.C9","LW":"cWW"},{"nt1":"A.G2","LW":"cWW"}]})",
      "A", {"A1-A9 : G-C W/W cis"}, false},
-    {"web export", "tablePairs\r\nindex,nt1,nt2,bp,name,Saenger,LW,DSSR\r\n\"1\",\"A.G1\",\"A.C9\",\"G-C\",\"WC\",\"19-XIX\",\"cWW\",\"cW-W\",\r\n",
+    {"web export",
+     "tablePairs\r\nindex,nt1,nt2,bp,name,Saenger,LW,DSSR\r\n"
+     "\"1\",\"A.G1\",\"A.C9\",\"G-C\",\"WC\",\"19-XIX\",\"cWW\",\"cW-W\",\r\n",
      "A", {"A1-A9 : G-C W/W cis"}, false},
 };
 

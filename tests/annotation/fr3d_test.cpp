@@ -71,7 +71,8 @@ TEST(Fr3dReader, ConcatenatedCategoryFilesMatchTheCsvForm) {
   BEXORA_REQUIRE_REALDATA();
   test::TempDir dir;
   const std::string raw = test::realDataPath("generated/1EHZ/fr3d_raw/1EHZ_");
-  test::writeFile(dir.file("1EHZ.fr3d.out"), test::readFile(raw + "basepair.txt") + test::readFile(raw + "stacking.txt") +
+  test::writeFile(dir.file("1EHZ.fr3d.out"), test::readFile(raw + "basepair.txt") +
+                                                 test::readFile(raw + "stacking.txt") +
                                                  test::readFile(raw + "backbone.txt"));
   AnnotationOutput concatenated, csv;
   ASSERT_TRUE(readFR3DOutput(dir.file("1EHZ.fr3d.out"), "1EHZ", "A", concatenated, Reporter()));

@@ -26,8 +26,10 @@ struct RealFile {
 };
 
 const RealFile kFiles[] = {
-    {kDssr, "formats/dssr/ribodraw-1gid/1gid_RNAA.pdb.dssr.out", "A", 80, "dssr-text", 0, "81 listed; tW. has no S/H/W edge"},
-    {kDssr, "formats/dssr/ribodraw-1gid/1gid_RNAA.pdb.dssr.idstrlong.out", "A", 80, "dssr-text", 0, "the same run, long ids"},
+    {kDssr, "formats/dssr/ribodraw-1gid/1gid_RNAA.pdb.dssr.out", "A", 80, "dssr-text", 0,
+     "81 listed; tW. has no S/H/W edge"},
+    {kDssr, "formats/dssr/ribodraw-1gid/1gid_RNAA.pdb.dssr.idstrlong.out", "A", 80, "dssr-text", 0,
+     "the same run, long ids"},
     {kDssr, "formats/dssr/ribodraw-1gid/tablePairs.csv", "A", 80, "dssr-csv", 0, "the same run, web export"},
     {kDssr, "formats/dssr/ribodraw-4ybb-ptc/4ybb_PTC.pdb.dssr.out", "C", 135, "dssr-text", 0,
      "139 listed; tW., t.H, c.W, t.W"},
@@ -36,7 +38,8 @@ const RealFile kFiles[] = {
     {kDssr, "formats/dssr/urslib2-6ugg/6ugg.out1", "B", 32, "dssr-text", 0, "as for chain A"},
     {kDssr, "formats/dssr/rnamake-p4p6/p4p6_dssr.out", "A", 68, "dssr-text", 0,
      "77 listed; 9 classes with '.' edges (..., c.S, tW.); 23 blank names"},
-    {kDssr, "formats/dssr/rnamake-trmin/tetraloop_receptor_min_dssr.out", "A", 15, "dssr-text", 0, "16 listed; one ..."},
+    {kDssr, "formats/dssr/rnamake-trmin/tetraloop_receptor_min_dssr.out", "A", 15, "dssr-text", 0,
+     "16 listed; one ..."},
     {kDssr, "formats/dssr/json-forgi-1j1u/1J1U.json", "B", 35, "dssr-json", 0, "37 listed; 2 without S/H/W edges"},
     {kDssr, "formats/dssr/json-rnapolis-1a4d/1A4D_1_A-B-dssr.json", "A", 0, "dssr-json", 0, "all 19 pairs are A-B"},
     {kDssr, "formats/dssr/cssr-repo/output.dssr", "A", 0, "dssr-text", 51, "no chain in the ids (C4): not DSSR's"},
