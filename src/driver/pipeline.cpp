@@ -53,14 +53,25 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
+// The readers' messages go to standard output as they come.
+const Reporter& readerReporter() {
+  static const Reporter reporter(
+      [](Channel channel, const std::string& text) {
+        if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
+      },
+      false);
+  return reporter;
+}
+
 bool readAnnotationFile(int method, const std::string& path, const std::string& id, const std::string& chain,
                         AnnotationOutput& out) {
+  const Reporter& reporter = readerReporter();
   switch (method) {
-    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out);
-    case kFr3d: return readFR3DOutput(path, id, chain, out);
-    case kDssr: return readDSSROutput(path, id, chain, out);
-    case kClaRna: return readClaRNAOutput(path, id, chain, out);
-    default: return readRNAViewOutput(path, chain, out);
+    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter);
+    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter);
+    case kDssr: return readDSSROutput(path, id, chain, out, reporter);
+    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter);
+    default: return readRNAViewOutput(path, chain, out, reporter);
   }
 }
 
@@ -78,10 +89,11 @@ bool readAnnotations(RunState& state, int method, int pass) {
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
     if (!readAnnotationFile(method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
-    state.diagnostics.record("annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu",
-                             methodFiles(method).tag, side, pdbId(state, side, pass).c_str(),
-                             chainId(state, side, pass).c_str(), path.c_str(), out.pairs.size(), out.keptLines.size(),
-                             out.skippedLines);
+    state.diagnostics.record(
+        "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
+        methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
+        path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
+        out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
