@@ -122,10 +122,17 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
   state.diagnostics.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
-      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g",
+      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
       s.file.format.c_str(), s.atoms.size(), countResidues(s.atoms), s.refine.noOfAtoms, s.refine.noOfReflections,
-      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi);
+      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
+}
+
+void warnUnknownDpi(const std::string& id) {
+  std::printf(
+      "Warning!!! The DPI of structure %s is unknown and counts as 0 in the tolerance; --unknown-dpi A gives such "
+      "structures a DPI of A angstrom.\n",
+      id.c_str());
 }
 
 const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
@@ -134,11 +141,14 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   if (found != state.structures.end()) return &found->second;
   LoadedStructure loaded;
   loaded.atoms.reserve(kMaxAtoms);
+  StructureReadOptions options{state.settings.readModified, state.settings.unknownDpi};
   if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
-                   loaded.atoms, &loaded.file))
+                   loaded.atoms, state.reporter, &loaded.file, options))
     return nullptr;
   loaded.atoms.shrink_to_fit();
   recordStructure(state, side, pass, loaded);
+  if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
+    warnUnknownDpi(pdbId(state, side, pass));
   return &state.structures.emplace(key, std::move(loaded)).first->second;
 }
 
@@ -246,7 +256,10 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
 // Steps 8 and 9.
 void mapPairs(RunState& state, int method, int pass) {
   state.mapping.compareEdge = state.compareEdgeSetting ? 1 : (pass % 2 == 1 ? 1 : 0);
-  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping);
+  // The hint concerns single runs that left modified nucleotides out.
+  bool hintModified = !isBenchmark(state) && !state.settings.readModified;
+  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping,
+               hintModified ? state.reporter : Reporter());
   const MappingState& m = state.mapping;
   state.diagnostics.record(
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "
@@ -363,8 +376,20 @@ bool writeTables(const RunState& state) {
 
 }  // namespace
 
+// Output text goes to standard output as it comes; records go the way of
+// the driver's own.
+Reporter consoleReporter(const Diagnostics& diagnostics) {
+  auto sink = [&diagnostics](Channel channel, const std::string& text) {
+    if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
+    if (channel == Channel::kRecord) diagnostics.record("%s", text.c_str());
+    if (channel == Channel::kPause) pauseForKey();
+  };
+  return Reporter(sink, diagnostics.enabled);
+}
+
 RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;
+  reporter = consoleReporter(diagnostics);
   for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
   mapping.basePairAccepted.reserve(kMaxBasePairs);

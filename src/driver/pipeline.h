@@ -17,6 +17,7 @@
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -38,6 +39,7 @@ struct RunState {
 
   RunSettings settings;
   Diagnostics diagnostics;
+  Reporter reporter;  // messages of the modules below the driver
   PassPlan plan;
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;

@@ -36,9 +36,10 @@ struct Read {
   StructureFileInfo info;
 };
 
-Read readFrom(const std::string& folder, const std::string& id, const std::string& chain = "A") {
+Read readFrom(const std::string& folder, const std::string& id, const std::string& chain = "A",
+              const StructureReadOptions& options = {}) {
   Read r;
-  r.out = test::stdoutOf([&] { r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, &r.info); });
+  r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, collectingReporter(r.out), &r.info, options);
   return r;
 }
 
