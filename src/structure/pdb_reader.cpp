@@ -110,7 +110,6 @@ class ModifiedParents {
     if (isStandardName(parent)) named_.emplace(name, parent.front());
   }
   void addSequenceName(std::string_view name) { sequence_.emplace(name); }
-  bool inSequence(std::string_view name) const { return sequence_.empty() || sequence_.count(name) > 0; }
 
   // The parent letter, or '\0' for a residue that is not a nucleotide.
   char parentOf(std::string_view name) const {
@@ -120,6 +119,8 @@ class ModifiedParents {
   }
 
  private:
+  bool inSequence(std::string_view name) const { return sequence_.empty() || sequence_.count(name) > 0; }
+
   std::map<std::string, char, std::less<>> named_;
   std::set<std::string, std::less<>> sequence_;
 };
@@ -137,6 +138,7 @@ struct AtomSink {
   const std::string& path;
   const Reporter& reporter;
   bool readModified;
+  bool parentsKnown = false;  // a PDB file names parents before its atoms
   bool full = false;
   ModifiedParents parents;
   std::vector<std::pair<std::size_t, std::string>> pending;
@@ -157,7 +159,7 @@ struct AtomSink {
   // The slot for an atom of residue `name`, or nullptr when it is not read.
   AtomInfo* nextOf(std::string_view name) {
     bool standard = isStandardName(name);
-    if (!standard && (!readModified || !parents.inSequence(name))) return nullptr;
+    if (!standard && (!readModified || (parentsKnown && !parents.parentOf(name)))) return nullptr;
     AtomInfo* atom = next();
     if (atom && !standard) pending.emplace_back(atoms.size() - 1, name);
     return atom;
@@ -710,6 +712,7 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
     return false;
   }
   AtomSink sink(atoms, chainId, found.path, reporter, options.readModified);
+  sink.parentsKnown = found.format == "pdb";
   if (found.format == "pdb")
     readPdbFormat(reader, refine, sink);
   else

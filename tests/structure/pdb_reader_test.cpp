@@ -354,10 +354,11 @@ TEST(CifReader, LoopWithoutGroupAndChainsOfSeveralCharacters) {
 
 std::string hetatm(const char* residue, int number) { return "HETATM" + atomLine("P", ' ', residue, 'A', number, ' ', 1).substr(6); }
 
-// Residue 2 (XYZ) has its parent from the file only; PSU and 2MG from the
-// built-in table; ADE (a ligand outside the sequence) and water stay out.
+// Residue 2 (XYZ) has its parent from the file only (even when SEQRES leaves
+// it out); PSU and 2MG from the built-in table; ADE (a ligand outside the
+// sequence) and water stay out.
 TEST(ModifiedNucleotides, ParentsFromTheFileTheTableAndTheSequence) {
-  const std::string pdb = "SEQRES   1 A    4    G XYZ PSU 2MG\nMODRES 1ABC XYZ A    2    A  MADE UP\n" +
+  const std::string pdb = "SEQRES   1 A    4    G PSU 2MG\nMODRES 1ABC XYZ A    2    A  MADE UP\n" +
                           atomLine("P", ' ', "  G", 'A', 1, ' ', 1) + hetatm("XYZ", 2) + hetatm("PSU", 3) +
                           hetatm("2MG", 4) + hetatm("ADE", 90) + hetatm("HOH", 91);
   const std::string cif =
