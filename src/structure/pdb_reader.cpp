@@ -167,6 +167,7 @@ struct AtomSink {
 
   // Gives waiting atoms their parent's letter and drops those without one.
   void settlePending() {
+    if (pending.empty()) return;
     for (const auto& [index, name] : pending) atoms[index].residueName = parents.parentOf(name);
     atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const AtomInfo& a) { return a.residueName == '\0'; }),
                 atoms.end());
@@ -208,7 +209,8 @@ std::size_t splitFields(std::string_view row, std::vector<std::string_view>& fie
 constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
 
 std::string_view residueNameOf(std::string_view line) {
-  return column(line, 19) == ' ' && isRNAInfo(column(line, 20)) ? columns(line, 20, 20) : trimBlanks(columns(line, 18, 20));
+  if (column(line, 19) == ' ' && isRNAInfo(column(line, 20))) return columns(line, 20, 20);
+  return trimBlanks(columns(line, 18, 20));
 }
 
 void fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
@@ -241,7 +243,8 @@ void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
 
 // MODRES names a parent; SEQRES of the requested chain names its sequence.
 void readModifiedRecords(std::string_view line, AtomSink& sink) {
-  if (startsWith(line, "MODRES")) sink.parents.addParent(trimBlanks(columns(line, 13, 15)), trimBlanks(columns(line, 25, 27)));
+  if (startsWith(line, "MODRES"))
+    sink.parents.addParent(trimBlanks(columns(line, 13, 15)), trimBlanks(columns(line, 25, 27)));
   if (!startsWith(line, "SEQRES") || !sink.wants(columns(line, 12, 12))) return;
   std::vector<std::string_view> names;
   splitFields(line.substr(std::min<std::size_t>(line.size(), 19)), names);
@@ -620,7 +623,8 @@ void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
 // otherwise pass for a missing file.
 void warnIfPresent(const std::string& path, const Reporter& reporter) {
   struct stat info;
-  if (stat(path.c_str(), &info) == 0) reporter.say("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
+  if (stat(path.c_str(), &info) == 0)
+    reporter.say("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
 }
 
 bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found,

@@ -150,7 +150,8 @@ ListRun readList(const std::string& text, const std::vector<std::string>& ids, c
 }
 
 TEST(ReadFastaSeqList, CandidatesGetTheirRawSequencesCutAtTheLimit) {
-  ListRun run = readList(">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_a mol:na\nGGGG\n>1ab\nCC\n>1abc_AB mol:na\nUU\n",
+  ListRun run = readList(
+      ">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_a mol:na\nGGGG\n>1ab\nCC\n>1abc_AB mol:na\nUU\n",
                          {"2XYZ", "1ABC", "4NON", "1ABC", "1ABC"}, {"B", "A", "A", "A", "AB"});
   EXPECT_TRUE(run.ok);
   EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", "", "UU"}));

@@ -93,8 +93,8 @@ struct UnknownDpiCase {
 // 6TNA none of its own; 1EHZ's is computed (0.170075).
 TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
   BEXORA_REQUIRE_REALDATA();
-  for (const char* id : {"6TNA", "1EHZ", "4QLM", "4QK8"})
-    linkReal({"generated/" + std::string(id) + "/" + id + ".pdb", "generated/" + std::string(id) + "/" + id + ".rv.out"});
+  for (const std::string id : {"6TNA", "1EHZ", "4QLM", "4QK8"})
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
   linkReal({"pdb_seqres.na.fa"});
   const UnknownDpiCase cases[] = {
       {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=24 refInferable=2 "},

@@ -352,7 +352,9 @@ TEST(CifReader, LoopWithoutGroupAndChainsOfSeveralCharacters) {
   EXPECT_EQ(listed(readFrom(folder, "9AAA", "AA").atoms).rfind("1 C1'(3.37 0.2 20) 1 C2(", 0), 0u);
 }
 
-std::string hetatm(const char* residue, int number) { return "HETATM" + atomLine("P", ' ', residue, 'A', number, ' ', 1).substr(6); }
+std::string hetatm(const char* residue, int number) {
+  return "HETATM" + atomLine("P", ' ', residue, 'A', number, ' ', 1).substr(6);
+}
 
 // Residue 2 (XYZ) has its parent from the file only (even when SEQRES leaves
 // it out); PSU and 2MG from the built-in table; ADE (a ligand outside the
