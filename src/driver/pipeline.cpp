@@ -374,8 +374,6 @@ bool writeTables(const RunState& state) {
   return ok;
 }
 
-}  // namespace
-
 // Output text goes to standard output as it comes; records go the way of
 // the driver's own.
 Reporter consoleReporter(const Diagnostics& diagnostics) {
@@ -386,6 +384,8 @@ Reporter consoleReporter(const Diagnostics& diagnostics) {
   };
   return Reporter(sink, diagnostics.enabled);
 }
+
+}  // namespace
 
 RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;

@@ -36,6 +36,9 @@ struct PreparedAlignment {
 
 struct RunState {
   explicit RunState(const RunSettings& runSettings);
+  // The reporter refers to this state's diagnostics.
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
 
   RunSettings settings;
   Diagnostics diagnostics;
