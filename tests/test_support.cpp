@@ -52,6 +52,12 @@ std::string readFile(const std::string& path) {
 bool exists(const std::string& path) { return fs::exists(path); }
 void makeDirs(const std::string& path) { fs::create_directories(path); }
 
+Reporter pauseMarkingReporter(std::string& text) {
+  return Reporter([&text](Channel channel, const std::string& message) {
+    text += channel == Channel::kPause ? "<pause>" : channel == Channel::kOutput ? message : "";
+  }, false);
+}
+
 RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir) {
   TempDir capture;
   std::string command = "cd '" + workdir + "' && '" + BEXORA_EXE + "'";

@@ -13,6 +13,7 @@
 
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
+#include "driver/console.h"
 #include "model/model.h"
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
@@ -37,7 +38,7 @@ struct RunState {
   explicit RunState(const RunSettings& runSettings);
 
   RunSettings settings;
-  Diagnostics diagnostics;
+  Reporter reporter;  // the console: messages to standard output, "-V" records to standard error
   PassPlan plan;
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;

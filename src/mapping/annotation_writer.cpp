@@ -99,8 +99,8 @@ class StagedFile {
   std::string staged_;
 };
 
-bool reportFailure(const std::string& path) {
-  std::printf("%s file could not be created\n", path.c_str());
+bool reportFailure(const std::string& path, const Reporter& reporter) {
+  reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }
 
@@ -142,16 +142,16 @@ void printBpSrc(std::string& out, int method, int source) {
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, bool sortFirst,
                                  const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
-                                 bool origFormat, WriteSummary* summary) {
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary) {
   if (sortFirst) sortByPairId(accepted);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
   ensureFolderOf(sourceTagPath);
   StagedFile annotation(outputPath);
   StagedFile sourceTags(sourceTagPath);
-  if (!annotation.write(text.annotation)) return reportFailure(outputPath);
-  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath);
-  if (!annotation.commit()) return reportFailure(outputPath);
-  if (!sourceTags.commit()) return reportFailure(sourceTagPath);
+  if (!annotation.write(text.annotation)) return reportFailure(outputPath, reporter);
+  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath, reporter);
+  if (!annotation.commit()) return reportFailure(outputPath, reporter);
+  if (!sourceTags.commit()) return reportFailure(sourceTagPath, reporter);
   if (summary) *summary = summarize(accepted);
   return true;
 }

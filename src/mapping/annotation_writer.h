@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -23,12 +24,12 @@ struct WriteSummary {
 void printBpSrc(std::string& out, int method, int source);
 
 // Sorts `accepted` first when sortFirst is set. keptLines are the target
-// reader's non-pair lines. Prints "%s file could not be created\n" and
+// reader's non-pair lines. Reports "%s file could not be created\n" and
 // returns false when a file cannot be written; the folder of the source-tag
 // file is created when missing.
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, bool sortFirst,
                                  const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
-                                 bool origFormat, WriteSummary* summary = nullptr);
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary = nullptr);
 
 }  // namespace bexora

@@ -62,9 +62,9 @@ std::string mappingName(const ResidueMapPair& pdbMap) {
   return std::string("mapping ") + pdbMap[kReference].pdbId + " onto " + pdbMap[kTarget].pdbId;
 }
 
-bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where) {
+bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where, const Reporter& reporter) {
   if (size < kMaxBasePairs) return true;
-  if (dropped++ == 0) warnLimit(what, kMaxBasePairs, where);
+  if (dropped++ == 0) reporter.limitReached(what, kMaxBasePairs, where);
   return false;
 }
 
@@ -75,9 +75,15 @@ struct SplitList {
   ClassCounts* global;  // commonCounts or diffCounts, or none
 };
 
+// Names the mapping in limit warnings and reports them.
+struct LimitNotice {
+  std::string where;
+  const Reporter& reporter;
+};
+
 void appendCouple(SplitList target, const BPInfo& referencePair, const BPInfo& targetPair, const BPInfo& counted,
-                  const std::string& where) {
-  if (!hasRoom(target.list.count(), target.list.dropped, target.what, where)) return;
+                  const LimitNotice& notice) {
+  if (!hasRoom(target.list.count(), target.list.dropped, target.what, notice.where, notice.reporter)) return;
   target.list.referencePairs.push_back(referencePair);
   target.list.targetPairs.push_back(targetPair);
   target.list.classes.add(counted);
@@ -96,9 +102,9 @@ void resetList(BPMatchList& list, std::size_t expected) {
 // The five lists of the split and the carrying of one pair into each.
 class SetDifference {
  public:
-  SetDifference(const ResidueMapPair& pdbMap, MappingState& state)
+  SetDifference(const ResidueMapPair& pdbMap, MappingState& state, const Reporter& reporter)
       : pdbMap_(pdbMap),
-        where_(mappingName(pdbMap)),
+        notice_{mappingName(pdbMap), reporter},
         common_{state.basePairCommon[kReference], "common base-pair list", &state.commonCounts},
         refInferable_{state.basePairSetDiff[kReference], "reference-inferable list", &state.diffCounts},
         refNonInferable_{state.basePairNoAlign[kReference], "reference non-inferable list", nullptr},
@@ -109,10 +115,10 @@ class SetDifference {
   bool carryReference(const BPInfo& pair, BPInfo& carried) const {
     return getCompatibleBasePair(pdbMap_, kReference, carried, pair);
   }
-  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, where_); }
-  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, where_); }
+  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, notice_); }
+  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, notice_); }
   void addInferableReference(const BPInfo& pair, const BPInfo& carried) {
-    appendCouple(refInferable_, pair, carried, carried, where_);
+    appendCouple(refInferable_, pair, carried, carried, notice_);
   }
   void addReference(const BPInfo& pair) {
     BPInfo carried;
@@ -124,17 +130,18 @@ class SetDifference {
   void addTarget(const BPInfo& pair) {
     BPInfo carried;
     if (getCompatibleBasePair(pdbMap_, kTarget, carried, pair))
-      appendCouple(targetInferable_, carried, pair, carried, where_);
+      appendCouple(targetInferable_, carried, pair, carried, notice_);
     else
-      appendCouple(targetNonInferable_, pair, pair, pair, where_);
+      appendCouple(targetNonInferable_, pair, pair, pair, notice_);
   }
   void addUnlisted(const BPInfo& pair) {
-    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", where_)) unlisted_.push_back(pair);
+    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", notice_.where, notice_.reporter))
+      unlisted_.push_back(pair);
   }
 
  private:
   const ResidueMapPair& pdbMap_;
-  std::string where_;
+  LimitNotice notice_;
   SplitList common_, refInferable_, refNonInferable_, targetInferable_, targetNonInferable_;
   std::vector<BPInfo>& unlisted_;
   int unlistedDropped_ = 0;
@@ -210,7 +217,7 @@ bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BP
 }
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
-  if (!hasRoom(target.pairs.size(), target.dropped, "accepted base-pair list", target.where)) return;
+  if (!hasRoom(target.pairs.size(), target.dropped, "accepted base-pair list", target.where, target.reporter)) return;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
   group.classes.add(pair);
@@ -241,8 +248,8 @@ struct AssessGroupPlan {
   AssessMode mode;
 };
 
-void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
-  AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where};
+void keepUnlistedTargetPairs(MappingState& state, const std::string& where, const Reporter& reporter) {
+  AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where, reporter};
   GroupAcceptance kept;
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
   state.keptTargetPairs = kept.total;
@@ -271,9 +278,9 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 }
 
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state) {
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter) {
   resetSplit(state, reference.size(), target.size());
-  SetDifference split(pdbMap, state);
+  SetDifference split(pdbMap, state, reporter);
   // The merge always compares edges, whatever order the lists were sorted in.
   constexpr int kMergeCompareEdge = 1;
   std::size_t i = 0;
@@ -348,7 +355,7 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state) {
+                  MappingState& state, const Reporter& reporter) {
   state.basePairAccepted.clear();
   state.basePairAccepted.reserve(kMaxBasePairs);
   state.accepted = {};
@@ -357,7 +364,7 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
-  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state);
+  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);
   printCorrectnessStatistics(logs.log, pdbMap, state);
   printInferabilityInFile(logs.log2, pdbMap, state);
 
@@ -372,11 +379,11 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
     const AssessGroupPlan& plan = plans[g];
     if (logs.log2) std::fputs(plan.header, logs.log2);
     if (!assess) continue;
-    AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where};
+    AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where, reporter};
     state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
   }
   if (logs.log2) std::fputc('\n', logs.log2);
-  if (assess) keepUnlistedTargetPairs(state, where);
+  if (assess) keepUnlistedTargetPairs(state, where, reporter);
   return true;
 }
 

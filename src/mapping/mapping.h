@@ -11,6 +11,7 @@
 #include "model/model.h"
 #include "util/basepair.h"
 #include "util/geometry.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -68,15 +69,16 @@ int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 // inferable and non-inferable lists of `state`, with their class counts.
 // Target pairs that fall into no list go to state.unlistedTargetPairs.
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state);
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter);
 
-// Where accepted pairs go: the list, the source written into each and the
-// name used in a limit warning.
+// Where accepted pairs go: the list, the source written into each, and the
+// name and reporter of a limit warning.
 struct AcceptTarget {
   std::vector<BPInfo>& pairs;
   int& dropped;
   int source;
   const std::string& where;
+  const Reporter& reporter;
 };
 
 // Appends the accepted target-side pairs of `list` and returns the group's
@@ -103,6 +105,6 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 // set, fills state.basePairAccepted. Always returns true.
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state);
+                  MappingState& state, const Reporter& reporter);
 
 }  // namespace bexora

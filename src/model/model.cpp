@@ -1,9 +1,7 @@
 #include "model/model.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace bexora {
@@ -40,42 +38,12 @@ void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& 
   destination.assign(source.begin(), source.end());
 }
 
-void methodListPrint(const std::vector<int>& methods) {
-  for (std::size_t i = 0; i < methods.size(); ++i) {
-    if (i > 0) std::printf(i + 1 == methods.size() ? " and" : ",");
-    const char* name = methodName(methods[i]);
-    std::printf(" %s", name ? name : "Undefined Method");
-  }
-  std::printf(" ");
-}
-
-void methodPrintToFile(int method, std::FILE* stream) {
-  const char* name = methodName(method);
-  if (stream && name) std::fprintf(stream, "\n%s\n\n", name);
-}
-
 void warnLimit(const char* what, std::size_t limit, const std::string& file) {
   std::printf("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
 }
 
 void printLineOf(long lineNumber, const std::string& file) {
   std::printf("(line %ld of %s)\n", lineNumber, file.c_str());
-}
-
-void Diagnostics::record(const char* format, ...) const {
-  if (!enabled) return;
-  std::fflush(stdout);
-  std::fputs("bexora: ", stderr);
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
-  std::fputc('\n', stderr);
-}
-
-void pauseForKey() {
-  std::fflush(stdout);
-  if (isatty(STDIN_FILENO)) std::getchar();
 }
 
 }  // namespace bexora

@@ -48,7 +48,8 @@ int64_t pairsOf(const InferabilitySide& side) {
 // A chained pass starts from exactly the pairs the assessed pass accepted.
 void expectChainedPassesTakeTheAcceptedPairs(const std::string& log2) {
   InferabilityLog log;
-  ASSERT_TRUE(readInferabilityLog(log2, log));
+  std::string messages;
+  ASSERT_TRUE(readInferabilityLog(log2, log, collectingReporter(messages))) << messages;
   for (int method = 0; method < kMethodCount; ++method)
     for (int c = 0; c < kBenchmarkCases; ++c) {
       const auto& [assessed, chained] = log.bexora[method][c];

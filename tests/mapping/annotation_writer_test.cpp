@@ -39,7 +39,8 @@ struct Output {
   WriteSummary summary;
 
   bool write(int method, std::vector<BPInfo> pairs, bool origFormat, const std::vector<std::string>& kept = {}) {
-    return printAcceptedBPInteractions(annotation, sourceTags, "3V2F", method, true, kept, pairs, origFormat, &summary);
+    return printAcceptedBPInteractions(annotation, sourceTags, "3V2F", method, true, kept, pairs, origFormat, Reporter(),
+                                       &summary);
   }
 };
 
@@ -98,12 +99,13 @@ TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
   EXPECT_EQ(readFile(output.sourceTags), head + "  RNAView\n" + pairLine + "  Both\nEND_base-pair\n");
 }
 
-// What a write that must fail prints.
+// What a write that must fail reports.
 std::string failedWrite(const std::string& annotation, const std::string& sourceTags) {
   std::vector<BPInfo> pairs = kPairs;
-  return test::stdoutOf([&] {
-    EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, true, {}, pairs, false));
-  });
+  std::string messages;
+  EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, true, {}, pairs, false,
+                                           collectingReporter(messages)));
+  return messages;
 }
 
 TEST(AnnotationWriter, FailureWritesNothing) {
@@ -127,7 +129,7 @@ TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   std::array<std::vector<AtomInfo>, kSides> atoms;
   std::array<std::vector<BPInfo>, kSides> lists = {own, own};
   MappingState state;
-  mapBasePairs(atoms, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state);
+  mapBasePairs(atoms, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state, Reporter());
   Output output;
   ASSERT_TRUE(output.write(kFr3d, state.basePairAccepted, false));
 
