@@ -241,6 +241,58 @@ void printInferabilitySide(std::FILE* log, const char* first, const char* second
                common.classes.other, inferable.classes.other, nonInferable.classes.other);
 }
 
+// Assessed pairs naming a base the edge-atom table lacks, counted per
+// structure, base and edge (in the order first met), so that a file full of
+// one odd letter gives one message rather than one per pair.
+class UnknownBaseTally {
+ public:
+  // The target-side pairs of a group are on the target's residues; the
+  // reference-side ones on the reference's, unless they are the target
+  // pairs themselves (`referenceSideIsReference` false).
+  void addGroup(const ResidueMapPair& pdbMap, const BPMatchList& list, bool referenceSideIsReference) {
+    for (std::size_t i = 0; i < list.count(); ++i) {
+      addPair(pdbMap[kTarget].pdbId, list.targetPairs[i]);
+      if (referenceSideIsReference) addPair(pdbMap[kReference].pdbId, list.referencePairs[i]);
+    }
+  }
+
+  void report(const Reporter& reporter) const {
+    for (const Entry& entry : entries_)
+      reporter.say("!!!Error-'%c' as residue with edge %c!!! (%d pair%s of %s)\n", entry.base, entry.edge, entry.pairs,
+                   entry.pairs == 1 ? "" : "s", entry.structure.c_str());
+  }
+
+ private:
+  struct Entry {
+    std::string structure;
+    char base;
+    char edge;
+    int pairs;
+  };
+
+  // A pair with the same odd base and edge at both ends counts once.
+  void addPair(const char* structure, const BPInfo& pair) {
+    for (int end = 0; end < 2; ++end) {
+      char base = pair.nucleotide[end];
+      char edge = pair.edge[0][end][0];
+      if (isEdgeTableBase(base)) continue;
+      if (end == 1 && base == pair.nucleotide[0] && edge == pair.edge[0][0][0]) continue;
+      count(structure, base, edge);
+    }
+  }
+
+  void count(const char* structure, char base, char edge) {
+    for (Entry& entry : entries_)
+      if (entry.structure == structure && entry.base == base && entry.edge == edge) {
+        ++entry.pairs;
+        return;
+      }
+    entries_.push_back(Entry{structure, base, edge, 1});
+  }
+
+  std::vector<Entry> entries_;
+};
+
 struct AssessGroupPlan {
   const char* header;
   int source;
@@ -375,15 +427,19 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
       {"Target Non-inferable BP Accept Count\n", kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
   };
   std::string where = mappingName(pdbMap);
+  UnknownBaseTally unknownBases;
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
     if (logs.log2) std::fputs(plan.header, logs.log2);
     if (!assess) continue;
     AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where, reporter};
     state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
+    unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   if (logs.log2) std::fputc('\n', logs.log2);
-  if (assess) keepUnlistedTargetPairs(state, where, reporter);
+  if (!assess) return true;
+  keepUnlistedTargetPairs(state, where, reporter);
+  unknownBases.report(reporter);
   return true;
 }
 

@@ -102,7 +102,9 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair);
 
 // Sorts both lists, splits them, writes the log lines and, when `assess` is
-// set, fills state.basePairAccepted. Always returns true.
+// set, fills state.basePairAccepted; the assessed pairs whose base the
+// edge-atom table lacks are then reported, once per structure, base and
+// edge, with their count. Always returns true.
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter);

@@ -257,6 +257,28 @@ TEST(Mapping, AcceptedListStopsAtItsLimit) {
   EXPECT_EQ(run.state.basePairAccepted.size(), kMaxBasePairs);
 }
 
+// Pairs on a base the edge-atom table lacks are reported after the
+// assessment, once per structure, base and edge. A target pair outside the
+// alignment stands on both sides of its couple but counts once, for the target.
+TEST(Mapping, UnknownBasesAreCountedPerStructureBaseAndEdge) {
+  const ResidueMapPair map = makeMap("GPGGGG", "GPGGPP", {{1, 1}, {2, 2}, {3, 3}, {4, 4}});
+  const std::pair<bool, std::string> cases[] = {
+      {true,
+       "!!!Error-'P' as residue with edge W!!! (2 pairs of 2BBB)\n"
+       "!!!Error-'P' as residue with edge W!!! (1 pair of 1AAA)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 2BBB)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 1AAA)\n"},
+      {false, ""},  // nothing is assessed, so nothing looks up edge atoms
+  };
+  for (const auto& [assess, expected] : cases) {
+    MappingRun run;
+    run.lists[kReference] = {makePair(2, 3, "PG", "H/W"), makePair(1, 2, "GP", "W/W")};
+    run.lists[kTarget] = {makePair(5, 6, "PP", "W/W"), makePair(3, 4, "GG", "S/S")};
+    run.map(map, assess);
+    EXPECT_EQ(run.messages, expected) << assess;
+  }
+}
+
 // No target pair is lost, whichever list the split puts it in; one under a
 // carried pair of another type is kept as the tool's own, outside the groups.
 TEST(Mapping, EveryTargetPairReachesTheAnnotation) {
