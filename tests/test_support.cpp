@@ -53,9 +53,11 @@ bool exists(const std::string& path) { return fs::exists(path); }
 void makeDirs(const std::string& path) { fs::create_directories(path); }
 
 Reporter pauseMarkingReporter(std::string& text) {
-  return Reporter([&text](Channel channel, const std::string& message) {
-    text += channel == Channel::kPause ? "<pause>" : channel == Channel::kOutput ? message : "";
-  }, false);
+  auto sink = [&text](Channel channel, const std::string& message) {
+    if (channel == Channel::kOutput) text += message;
+    if (channel == Channel::kPause) text += "<pause>";
+  };
+  return Reporter(sink, false);
 }
 
 RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir) {
