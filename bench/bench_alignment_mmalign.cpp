@@ -57,8 +57,8 @@ int main() {
   std::string script;
   long fullMatrixTenths = 0;
 
-  double costOnlyTime = bestTime(7, [&] { bexora::MMAlign(a, b, nullptr, &costOnly); });
-  double fullTime = bestTime(5, [&] { bexora::MMAlign(a, b, &script, &fullCost); });
+  double costOnlyTime = bestTime(7, [&] { bexora::MMAlign(a, b, nullptr, &costOnly, bexora::Reporter()); });
+  double fullTime = bestTime(5, [&] { bexora::MMAlign(a, b, &script, &fullCost, bexora::Reporter()); });
   double matrixTime = bestTime(3, [&] { fullMatrixTenths = bexora::test::fullMatrixAlign(a, b).costTenths; });
 
   bool agree = std::lround(costOnly * 10) == fullMatrixTenths && costOnly == fullCost &&

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <new>
 #include <vector>
@@ -263,7 +262,7 @@ Cost costOnly(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost) {
+bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost, const Reporter& reporter) {
   try {
     if (a.size() + b.size() > kMaxTotalLength) throw std::bad_alloc();
     Cost tenths = script ? DivideAndConquer(a, b, *script).run() : costOnly(a, b);
@@ -271,7 +270,7 @@ bool MMAlign(std::string_view a, std::string_view b, std::string* script, double
     return true;
   } catch (const std::bad_alloc&) {
     if (script) script->clear();
-    std::printf("Sufficient memory is not available to process the data\n");
+    reporter.say("Sufficient memory is not available to process the data\n");
     return false;
   }
 }

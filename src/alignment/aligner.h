@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/reporter.h"
+
 namespace bexora {
 
 constexpr double kReducedCost = 2.7;  // purine-purine or pyrimidine-pyrimidine
@@ -20,9 +22,9 @@ constexpr double kGapExtend = 1.0;
 // character per column: '!' identical, '|' replaced, 'x' residue of a against
 // a gap, '-' residue of b against a gap. Without a script (cost-only) only
 // the cost is computed.
-// Prints "Sufficient memory is not available to process the data" and
+// Reports "Sufficient memory is not available to process the data" and
 // returns false when memory runs out.
-bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost);
+bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost, const Reporter& reporter);
 
 // The cost of an alignment script, recomputed column by column; -1 when the
 // script does not fit the two strings (wrong lengths, a '!' on different

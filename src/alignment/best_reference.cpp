@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -72,7 +71,7 @@ class SequenceTable {
   // Chains that extend another chain id as a prefix are offered to the reader
   // first, so that each of them gets its own record rather than the shorter
   // id taking it.
-  void read(const std::string& fastaPath) {
+  void read(const std::string& fastaPath, const Reporter& reporter) {
     std::vector<std::size_t> order(names_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
@@ -83,7 +82,7 @@ class SequenceTable {
       ids.push_back(names_[k].pdbId);
       chains.push_back(names_[k].chain);
     }
-    readFastaSeqList(fastaPath, ids, chains, found);
+    readFastaSeqList(fastaPath, ids, chains, found, reporter);
     sequences_.assign(names_.size(), std::string());
     for (std::size_t k = 0; k < order.size() && k < found.size(); ++k) sequences_[order[k]] = std::move(found[k]);
   }
@@ -128,19 +127,20 @@ struct RunningBest {
   ChainName name;
 };
 
-void warnUnscored(const Candidate& candidate, bool hasSequence, const std::string& fastaPath) {
+void warnUnscored(const Candidate& candidate, bool hasSequence, const std::string& fastaPath,
+                  const Reporter& reporter) {
   const char* id = candidate.name.pdbId.c_str();
   const char* chain = candidate.name.chain.c_str();
   if (candidate.standing == Standing::kTooLong)
-    std::printf("Warning!!! Candidate %s %s exceeds the %zu-character id or %zu-character chain field; it is "
-                "not recommended.\n",
-                id, chain, kCandidateIdWidth, kCandidateChainWidth);
+    reporter.say("Warning!!! Candidate %s %s exceeds the %zu-character id or %zu-character chain field; it is "
+                 "not recommended.\n",
+                 id, chain, kCandidateIdWidth, kCandidateChainWidth);
   else if (candidate.standing == Standing::kRepeated)
-    std::printf("Warning!!! Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
-                id, chain, kBatchSize);
+    reporter.say("Warning!!! Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
+                 id, chain, kBatchSize);
   else if (!hasSequence)
-    std::printf("Warning!!! Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
-                fastaPath.c_str());
+    reporter.say("Warning!!! Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
+                 fastaPath.c_str());
 }
 
 // Compares the candidates first .. end - 1 of one batch with the running
@@ -148,22 +148,23 @@ void warnUnscored(const Candidate& candidate, bool hasSequence, const std::strin
 // A candidate without a sequence is no homolog and never wins.
 void compareAlignScore(const std::vector<Candidate>& candidates, std::size_t first, std::size_t end,
                        const SequenceTable& table, const std::vector<int32_t>& tenths, const std::string& fastaPath,
-                       const Diagnostics& diagnostics, RunningBest& best) {
+                       const Reporter& reporter, RunningBest& best) {
   for (std::size_t k = first; k < end; ++k) {
     const Candidate& candidate = candidates[k];
     std::size_t length = table.sequence(candidate.key).size();
     double cost = tenthsToCost(tenths[k]);
-    warnUnscored(candidate, length > 0, fastaPath);
-    diagnostics.record("candidate id=%s chain=%s length=%d cost=%.6g", candidate.name.pdbId.c_str(),
-                       candidate.name.chain.c_str(), static_cast<int>(length), cost);
+    warnUnscored(candidate, length > 0, fastaPath, reporter);
+    reporter.record("candidate id=%s chain=%s length=%d cost=%.6g", candidate.name.pdbId.c_str(),
+                    candidate.name.chain.c_str(), static_cast<int>(length), cost);
     if (length > 0 && cost < best.cost) best = RunningBest{cost, candidate.name};
   }
 }
 
-void printBatch(const std::vector<Candidate>& candidates, std::size_t first, std::size_t end) {
+void printBatch(const std::vector<Candidate>& candidates, std::size_t first, std::size_t end,
+                const Reporter& reporter) {
   for (std::size_t k = first; k < end; ++k)
-    std::printf("Candidate %zu = %s %s\n", k - first + 1, candidates[k].name.pdbId.c_str(),
-                candidates[k].name.chain.c_str());
+    reporter.say("Candidate %zu = %s %s\n", k - first + 1, candidates[k].name.pdbId.c_str(),
+                 candidates[k].name.chain.c_str());
 }
 
 std::vector<int32_t> costsAgainstTarget(std::string_view target, const std::vector<Candidate>& candidates,
@@ -174,56 +175,56 @@ std::vector<int32_t> costsAgainstTarget(std::string_view target, const std::vect
   return alignmentCostsTenths(target, sequences);
 }
 
-bool targetFits(const ChainName& target, const std::string& listPath) {
+bool targetFits(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
   if (target.pdbId.size() <= kTargetFieldWidth && target.chain.size() <= kTargetFieldWidth) return true;
-  std::printf("Warning!!! Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
-              target.chain.c_str(), listPath.c_str(), kTargetFieldWidth);
+  reporter.say("Warning!!! Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
+               target.chain.c_str(), listPath.c_str(), kTargetFieldWidth);
   return false;
 }
 
 }  // namespace
 
-int findBestReference(const std::string& listFileName, const std::string& inputFolder, const Diagnostics& diagnostics) {
+int findBestReference(const std::string& listFileName, const std::string& inputFolder, const Reporter& reporter) {
   const std::string listPath = inputFolder + listFileName;
   const std::string fastaPath = inputFolder + kFastaName;
   std::vector<std::string> tokens;
   if (!readTokens(listPath, tokens)) {
-    std::printf("%s File Not Found\n", listPath.c_str());
+    reporter.say("%s File Not Found\n", listPath.c_str());
     return 1;
   }
   if (tokens.size() < 2) {
-    std::printf("The target PDB id and chain were not found in %s.\n", listPath.c_str());
+    reporter.say("The target PDB id and chain were not found in %s.\n", listPath.c_str());
     return 1;
   }
   const ChainName target{tokens[0], tokens[1]};
-  if (!targetFits(target, listPath)) return 1;
+  if (!targetFits(target, listPath, reporter)) return 1;
   if (tokens.size() % 2 != 0)
-    std::printf("Warning!!! The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
-                listPath.c_str());
+    reporter.say("Warning!!! The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
+                 listPath.c_str());
 
   SequenceTable table;
   const std::size_t targetKey = table.add(target);
   const std::vector<Candidate> candidates = candidatesOf(tokens, table);
-  table.read(fastaPath);
+  table.read(fastaPath, reporter);
   const std::string_view targetSequence = table.sequence(targetKey);
   if (targetSequence.empty()) {
     if (fileExists(fastaPath))
-      std::printf("The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the "
-                  "file from PDB server.\n",
-                  fastaPath.c_str());
+      reporter.say("The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the "
+                   "file from PDB server.\n",
+                   fastaPath.c_str());
     return 1;
   }
 
   const std::vector<int32_t> tenths = costsAgainstTarget(targetSequence, candidates, table);
   RunningBest best{std::numeric_limits<double>::max(), target};
-  std::printf("Candidate Reference List:\n");
+  reporter.say("Candidate Reference List:\n");
   for (std::size_t first = 0; first < candidates.size(); first += kBatchSize) {
     std::size_t end = std::min(first + kBatchSize, candidates.size());
-    printBatch(candidates, first, end);
-    compareAlignScore(candidates, first, end, table, tenths, fastaPath, diagnostics, best);
+    printBatch(candidates, first, end, reporter);
+    compareAlignScore(candidates, first, end, table, tenths, fastaPath, reporter, best);
   }
-  std::printf("\nTarget = %s %s\n", target.pdbId.c_str(), target.chain.c_str());
-  std::printf("Recommended reference: %s %s\n", best.name.pdbId.c_str(), best.name.chain.c_str());
+  reporter.say("\nTarget = %s %s\n", target.pdbId.c_str(), target.chain.c_str());
+  reporter.say("Recommended reference: %s %s\n", best.name.pdbId.c_str(), best.name.chain.c_str());
   return 0;
 }
 

@@ -5,12 +5,13 @@
 
 #include <string>
 
-#include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
 // Runs the "-R" mode on inputFolder + listFileName; returns the exit status
-// (0 on success, 1 when the run ended on a failure).
-int findBestReference(const std::string& listFileName, const std::string& inputFolder, const Diagnostics& diagnostics);
+// (0 on success, 1 when the run ended on a failure). Every message and the
+// "candidate" records go to `reporter`.
+int findBestReference(const std::string& listFileName, const std::string& inputFolder, const Reporter& reporter);
 
 }  // namespace bexora

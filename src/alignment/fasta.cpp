@@ -1,7 +1,6 @@
 #include "alignment/fasta.h"
 
 #include <cctype>
-#include <cstdio>
 
 #include "util/line_reader.h"
 
@@ -38,13 +37,15 @@ bool headerNames(std::string_view header, const std::string& pdbId, const std::s
 bool isWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
 bool isNucleotide(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
 
-void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file) {
-  std::printf("Warning!!! Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
-              pdbId.c_str(), chain.c_str(), lineNumber, file.c_str());
+void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file,
+                      const Reporter& reporter) {
+  reporter.say("Warning!!! Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
+               pdbId.c_str(), chain.c_str(), lineNumber, file.c_str());
 }
 
-void warnChainLimit(const std::string& pdbId, const std::string& chain, const std::string& file) {
-  warnLimit(("Chain " + pdbId + " " + chain + " residue").c_str(), kMaxChainResidues, file);
+void warnChainLimit(const std::string& pdbId, const std::string& chain, const std::string& file,
+                    const Reporter& reporter) {
+  reporter.limitReached(("Chain " + pdbId + " " + chain + " residue").c_str(), kMaxChainResidues, file);
 }
 
 struct SequenceReader {
@@ -52,6 +53,7 @@ struct SequenceReader {
   const std::string* pdbIds[kSides];
   const std::string* chains[kSides];
   ResidueMapPair& maps;
+  const Reporter& reporter;
   bool pending[kSides] = {false, false};
   bool limitWarned[kSides] = {false, false};
 
@@ -64,7 +66,7 @@ struct SequenceReader {
       if (!headerNames(head, *pdbIds[side], *chains[side])) continue;
       StructureResidueMap& map = maps[side];
       if (map.chainCount > 0) {
-        warnSecondHeader(*pdbIds[side], *chains[side], lineNumber, fileName);
+        warnSecondHeader(*pdbIds[side], *chains[side], lineNumber, fileName, reporter);
         continue;
       }
       setField(map.pdbId, std::string_view(head).substr(kIdStart, kPdbIdWidth));
@@ -87,7 +89,7 @@ struct SequenceReader {
       std::size_t at = position + residues.size();
       if (isWhitespace(static_cast<unsigned char>(raw))) {
         // A run of blanks stands at one position: one message, not one per byte.
-        if (at != blankReportedAt) std::printf("No valid nucleotide in seq-1 at position-%zu\n", at);
+        if (at != blankReportedAt) reporter.say("No valid nucleotide in seq-1 at position-%zu\n", at);
         blankReportedAt = at;
         problem = true;
         continue;
@@ -98,17 +100,17 @@ struct SequenceReader {
       }
       char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(raw)));
       if (letter == 'N') {
-        std::printf("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
+        reporter.say("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
         reported = true;
       } else if (!isNucleotide(letter)) {
-        std::printf("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
+        reporter.say("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
         problem = true;
       }
       residues.push_back(letter);
     }
-    if (problem || reported) printLineOf(lineNumber, fileName);
+    if (problem || reported) reporter.lineOf(lineNumber, fileName);
     if (problem)
-      std::printf(
+      reporter.say(
           "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");
     return residues;
   }
@@ -126,7 +128,7 @@ struct SequenceReader {
       std::vector<ResidueMapEntry>& entries = maps[side].chain.entries;
       for (char letter : residues)
         entries.push_back(ResidueMapEntry{letter, 0, static_cast<int32_t>(entries.size()) + 1, ' ', -1});
-      if (cut && !limitWarned[side]) warnChainLimit(*pdbIds[side], *chains[side], fileName);
+      if (cut && !limitWarned[side]) warnChainLimit(*pdbIds[side], *chains[side], fileName, reporter);
       limitWarned[side] = limitWarned[side] || cut;
     }
   }
@@ -140,6 +142,7 @@ struct ListReader {
   const std::vector<std::string>& pdbIds;
   const std::vector<std::string>& chainIds;
   std::vector<std::string>& sequences;
+  const Reporter& reporter;
   std::vector<bool> named = std::vector<bool>(pdbIds.size(), false);
   std::vector<bool> limitWarned = std::vector<bool>(pdbIds.size(), false);
   long current = -1;
@@ -151,7 +154,7 @@ struct ListReader {
     std::size_t i = 0;
     while (i < pdbIds.size() && !headerNames(head, pdbIds[i], chainIds[i])) ++i;
     if (i == pdbIds.size()) return;
-    if (named[i]) return warnSecondHeader(pdbIds[i], chainIds[i], lineNumber, fileName);
+    if (named[i]) return warnSecondHeader(pdbIds[i], chainIds[i], lineNumber, fileName, reporter);
     named[i] = true;
     current = static_cast<long>(i);
   }
@@ -162,7 +165,7 @@ struct ListReader {
     std::string& sequence = sequences[current];
     std::size_t room = kMaxChainResidues - sequence.size();
     if (line.size() > room && !limitWarned[current]) {
-      warnChainLimit(pdbIds[current], chainIds[current], fileName);
+      warnChainLimit(pdbIds[current], chainIds[current], fileName, reporter);
       limitWarned[current] = true;
     }
     sequence.append(line.substr(0, room));
@@ -174,7 +177,7 @@ template <typename Reader>
 bool readRecords(const std::string& fileName, Reader& records) {
   LineReader reader;
   if (!reader.open(fileName)) {
-    std::printf("File \"%s\" was not found.\n", fileName.c_str());
+    records.reporter.say("File \"%s\" was not found.\n", fileName.c_str());
     return false;
   }
   std::string_view line;
@@ -187,7 +190,7 @@ bool readRecords(const std::string& fileName, Reader& records) {
       records.sequenceLine(line, reader.lineNumber());
   }
   if (reader.failed()) {
-    std::printf("File \"%s\" could not be read to its end.\n", fileName.c_str());
+    records.reporter.say("File \"%s\" could not be read to its end.\n", fileName.c_str());
     return false;
   }
   return true;
@@ -196,9 +199,10 @@ bool readRecords(const std::string& fileName, Reader& records) {
 }  // namespace
 
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
-                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps) {
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter) {
   for (StructureResidueMap& map : maps) map = StructureResidueMap{};
-  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps};
+  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps, reporter};
   if (!readRecords(fileName, records)) return false;
   for (const StructureResidueMap& map : maps)
     if (map.chainCount == 0 || map.chain.entries.empty()) return false;
@@ -206,9 +210,10 @@ bool readFastaSequence(const std::string& fileName, const std::string& refPdbId,
 }
 
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
-                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences) {
+                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences,
+                      const Reporter& reporter) {
   sequences.assign(pdbIds.size(), std::string());
-  ListReader records{fileName, pdbIds, chainIds, sequences};
+  ListReader records{fileName, pdbIds, chainIds, sequences, reporter};
   if (!readRecords(fileName, records)) return false;
   for (const std::string& sequence : sequences)
     if (!sequence.empty()) return true;

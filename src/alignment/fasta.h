@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -14,12 +15,14 @@ namespace bexora {
 // target (maps[1]); false when the file is missing or breaks off, or a side
 // got no sequence.
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
-                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps);
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter);
 
 // Raw sequences of a list of (PDB id, chain); a candidate no header names
 // keeps the empty string. False when the file is missing or breaks off, or
 // nothing matched.
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
-                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences);
+                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences,
+                      const Reporter& reporter);
 
 }  // namespace bexora

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "alignment/best_reference.h"
+#include "driver/console.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
@@ -121,10 +122,9 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
     settings.verbose = verbose;
     settings.bestReferenceList = listAsTyped;
     if (!inputFolderExists(settings)) return {false, 1};
-    Diagnostics diagnostics;
-    diagnostics.enabled = verbose;
-    diagnostics.record("run mode=bestref methods= reference=: target=: origFormat=0");
-    return {false, findBestReference(listAsTyped, settings.inputFolder, diagnostics)};
+    const Reporter reporter = consoleReporter(verbose);
+    reporter.record("run mode=bestref methods= reference=: target=: origFormat=0");
+    return {false, findBestReference(listAsTyped, settings.inputFolder, reporter)};
   }
   if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
   settings.motifMode = args[1] == "BENCHMARK-MOTIF";

@@ -80,7 +80,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
     if (!readAnnotationFile(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
-    state.diagnostics.record(
+    state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
         methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
         path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
@@ -89,7 +89,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
       extractMotifInfo(state.motifs, pdbId(state, side, pass), methodTitle(method, "Regular"),
-                       state.basePairMap[side], state.settings.outputFolder);
+                       state.basePairMap[side], state.settings.outputFolder, state.reporter);
   }
   return true;
 }
@@ -105,7 +105,8 @@ std::string pairKey(const RunState& state, int pass) {
 bool readSequences(RunState& state, int pass) {
   std::string fasta = state.settings.inputFolder + kFastaName;
   if (!readFastaSequence(fasta, pdbId(state, kReference, pass), chainId(state, kReference, pass),
-                         pdbId(state, kTarget, pass), chainId(state, kTarget, pass), state.refSeqsMap)) {
+                         pdbId(state, kTarget, pass), chainId(state, kTarget, pass), state.refSeqsMap,
+                         state.reporter)) {
     std::printf(
         "The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the file from PDB "
         "server.\n",
@@ -126,7 +127,7 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 }
 
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
-  state.diagnostics.record(
+  state.reporter.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
@@ -182,14 +183,14 @@ bool prepareChains(RunState& state, int pass) {
   } else {
     for (int side = 0; side < kSides; ++side)
       if (!alignPDBWithRef(state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
-                           state.refSeqsMap[side]))
+                           state.refSeqsMap[side], state.reporter))
         return false;
-    if (!alignFasta(state.refSeqsMap)) return false;
+    if (!alignFasta(state.refSeqsMap, state.reporter)) return false;
     state.alignments[key] = PreparedAlignment{state.refSeqsMap, state.refMap, state.pdbTempMap};
   }
   for (int side = 0; side < kSides; ++side)
-    state.diagnostics.record("sequence side=%d id=%s chain=%s length=%d", side, pdbId(state, side, pass).c_str(),
-                             chainId(state, side, pass).c_str(), state.refSeqsMap[side].chain.length());
+    state.reporter.record("sequence side=%d id=%s chain=%s length=%d", side, pdbId(state, side, pass).c_str(),
+                          chainId(state, side, pass).c_str(), state.refSeqsMap[side].chain.length());
   return true;
 }
 
@@ -213,16 +214,16 @@ std::string chainLetters(const ChainResidueMap& chain) {
 }
 
 void recordAlignment(const RunState& state, bool fromFile) {
-  if (!state.diagnostics.enabled) return;
+  if (!state.reporter.recordsWanted()) return;
   double cost = 0;
   MMAlign(chainLetters(state.refSeqsMap[kReference].chain), chainLetters(state.refSeqsMap[kTarget].chain), nullptr,
-          &cost);
+          &cost, state.reporter);
   const auto& entries = state.pdbMap[kReference].chain.entries;
   long mapped = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.mapIndex != -1; });
   long identical = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.identical == 1; });
-  state.diagnostics.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s",
-                           cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
-                           identical, fromFile ? "structure-file" : "sequence");
+  state.reporter.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s",
+                        cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
+                        identical, fromFile ? "structure-file" : "sequence");
 }
 
 // Steps 5 and 6: the observed-to-observed map, from the structure-alignment
@@ -233,7 +234,7 @@ void composeResidueMap(RunState& state, int pass) {
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
   bool fromFile = updatePDBAlign_Vantor(state.pdbMap, state.settings.inputFolder, ref.pdbId, ref.chain.chainId,
-                                        target.pdbId, target.chain.chainId);
+                                        target.pdbId, target.chain.chainId, state.reporter);
   if (!fromFile && !state.alignmentWarningShown) {
     std::printf("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
                 ref.chain.chainId, target.pdbId, target.chain.chainId);
@@ -262,9 +263,9 @@ void mapPairs(RunState& state, int method, int pass) {
   // The hint concerns single runs that left modified nucleotides out.
   bool hintModified = !isBenchmark(state) && !state.settings.readModified;
   mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping,
-               hintModified ? state.reporter : Reporter());
+               state.reporter, hintModified);
   const MappingState& m = state.mapping;
-  state.diagnostics.record(
+  state.reporter.record(
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "
       "targetNonInferable=%zu acceptedCommon=%d acceptedRefInferable=%d acceptedTargetInferable=%d "
       "acceptedTargetNonInferable=%d",
@@ -286,15 +287,17 @@ void writeOutput(RunState& state, int method, int pass) {
   WriteSummary summary;
   const MappingState& m = state.mapping;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
-                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, &summary)) {
+                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, state.reporter,
+                                   &summary)) {
     state.outputFailed = true;
     return;
   }
-  state.diagnostics.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
-                           summary.both, summary.bexora, summary.own);
+  state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
+                        summary.both, summary.bexora, summary.own);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
-                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder);
+                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder,
+                     state.reporter);
 }
 
 void printSuccess(const RunState& state) {
@@ -365,45 +368,34 @@ void recordRun(const RunState& state) {
   std::string methods;
   for (int method : state.settings.methodList) methods += std::string(methods.empty() ? "" : ",") + methodToken(method);
   if (isBenchmark(state)) methods = "MC,RV,FR,DS,CLA";
-  state.diagnostics.record("run mode=%s methods=%s reference=%s:%s target=%s:%s origFormat=%d",
-                           modeName(state.settings.mode), methods.c_str(), pdbId(state, kReference, 0).c_str(),
-                           chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
-                           chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
+  state.reporter.record("run mode=%s methods=%s reference=%s:%s target=%s:%s origFormat=%d",
+                        modeName(state.settings.mode), methods.c_str(), pdbId(state, kReference, 0).c_str(),
+                        chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
+                        chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
 }
 
 bool writeTables(const RunState& state) {
   bool ok = true;
-  if (state.settings.testCodeFlag) ok = readLogWriteTables(state.settings.outputFolder, "log.txt") && ok;
-  if (state.settings.testCodeFlag2) ok = processInferabilityLog(state.settings.outputFolder, "log2.txt") && ok;
+  const std::string& folder = state.settings.outputFolder;
+  if (state.settings.testCodeFlag) ok = readLogWriteTables(folder, "log.txt", state.reporter) && ok;
+  if (state.settings.testCodeFlag2) ok = processInferabilityLog(folder, "log2.txt", state.reporter) && ok;
   return ok;
-}
-
-// Output text goes to standard output as it comes; records go the way of
-// the driver's own.
-Reporter consoleReporter(const Diagnostics& diagnostics) {
-  auto sink = [&diagnostics](Channel channel, const std::string& text) {
-    if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
-    if (channel == Channel::kRecord) diagnostics.record("%s", text.c_str());
-    if (channel == Channel::kPause) pauseForKey();
-  };
-  return Reporter(sink, diagnostics.enabled);
 }
 
 }  // namespace
 
-RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
-  diagnostics.enabled = settings.verbose;
-  reporter = consoleReporter(diagnostics);
+RunState::RunState(const RunSettings& runSettings)
+    : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
   for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 
 bool runPass(RunState& state, int method, int pass) {
   if (isBenchmark(state))
-    state.diagnostics.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
-                             methodFiles(method).tag, pass, pdbId(state, kReference, pass).c_str(),
-                             chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
-                             chainId(state, kTarget, pass).c_str());
+    state.reporter.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
+                          methodFiles(method).tag, pass, pdbId(state, kReference, pass).c_str(),
+                          chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
+                          chainId(state, kTarget, pass).c_str());
   if (!readAnnotations(state, method, pass) || !prepareChains(state, pass)) return false;
   warnResolution(state, pass);
   composeResidueMap(state, pass);
@@ -422,7 +414,7 @@ int runProgram(int argc, char** argv) {
   // A folder that cannot be made shows up as the first output that cannot be written.
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder);
+  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder, state->reporter);
   if (!isBenchmark(*state))
     std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),
                 chainId(*state, kReference, 0).c_str(), pdbId(*state, kTarget, 0).c_str(),

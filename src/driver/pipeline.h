@@ -13,6 +13,7 @@
 
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
+#include "driver/console.h"
 #include "model/model.h"
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
@@ -36,13 +37,9 @@ struct PreparedAlignment {
 
 struct RunState {
   explicit RunState(const RunSettings& runSettings);
-  // The reporter refers to this state's diagnostics.
-  RunState(const RunState&) = delete;
-  RunState& operator=(const RunState&) = delete;
 
   RunSettings settings;
-  Diagnostics diagnostics;
-  Reporter reporter;  // messages of the modules below the driver
+  Reporter reporter;  // the console: messages to standard output, "-V" records to standard error
   PassPlan plan;
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;

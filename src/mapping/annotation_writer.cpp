@@ -99,8 +99,8 @@ class StagedFile {
   std::string staged_;
 };
 
-bool reportFailure(const std::string& path) {
-  std::printf("%s file could not be created\n", path.c_str());
+bool reportFailure(const std::string& path, const Reporter& reporter) {
+  reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }
 
@@ -151,16 +151,16 @@ std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, con
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
                                  const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
-                                 bool origFormat, WriteSummary* summary) {
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary) {
   std::vector<BPInfo> accepted = pairsInWritingOrder(assessed, keptPairs);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
   ensureFolderOf(sourceTagPath);
   StagedFile annotation(outputPath);
   StagedFile sourceTags(sourceTagPath);
-  if (!annotation.write(text.annotation)) return reportFailure(outputPath);
-  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath);
-  if (!annotation.commit()) return reportFailure(outputPath);
-  if (!sourceTags.commit()) return reportFailure(sourceTagPath);
+  if (!annotation.write(text.annotation)) return reportFailure(outputPath, reporter);
+  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath, reporter);
+  if (!annotation.commit()) return reportFailure(outputPath, reporter);
+  if (!sourceTags.commit()) return reportFailure(sourceTagPath, reporter);
   if (summary) *summary = summarize(accepted);
   return true;
 }

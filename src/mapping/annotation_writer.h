@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -27,12 +28,12 @@ void printBpSrc(std::string& out, int method, int source);
 std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs);
 
 // Writes pairsInWritingOrder(assessed, keptPairs); both lists stay as they
-// are. keptLines are the target reader's non-pair lines. Prints
+// are. keptLines are the target reader's non-pair lines. Reports
 // "%s file could not be created\n" and returns false when a file cannot be
 // written; the folder of the source-tag file is created when missing.
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
                                  const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
-                                 bool origFormat, WriteSummary* summary = nullptr);
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary = nullptr);
 
 }  // namespace bexora

@@ -64,9 +64,9 @@ std::string mappingName(const ResidueMapPair& pdbMap) {
   return std::string("mapping ") + pdbMap[kReference].pdbId + " onto " + pdbMap[kTarget].pdbId;
 }
 
-bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where) {
+bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where, const Reporter& reporter) {
   if (size < kMaxBasePairs) return true;
-  if (dropped++ == 0) warnLimit(what, kMaxBasePairs, where);
+  if (dropped++ == 0) reporter.limitReached(what, kMaxBasePairs, where);
   return false;
 }
 
@@ -77,9 +77,15 @@ struct SplitList {
   ClassCounts* global;  // commonCounts or diffCounts, or none
 };
 
+// Names the mapping in limit warnings and reports them.
+struct LimitNotice {
+  std::string where;
+  const Reporter& reporter;
+};
+
 void appendCouple(SplitList target, const BPInfo& referencePair, const BPInfo& targetPair, const BPInfo& counted,
-                  const std::string& where) {
-  if (!hasRoom(target.list.count(), target.list.dropped, target.what, where)) return;
+                  const LimitNotice& notice) {
+  if (!hasRoom(target.list.count(), target.list.dropped, target.what, notice.where, notice.reporter)) return;
   target.list.referencePairs.push_back(referencePair);
   target.list.targetPairs.push_back(targetPair);
   target.list.classes.add(counted);
@@ -98,9 +104,9 @@ void resetList(BPMatchList& list, std::size_t expected) {
 // The five lists of the split and the carrying of one pair into each.
 class SetDifference {
  public:
-  SetDifference(const ResidueMapPair& pdbMap, MappingState& state)
+  SetDifference(const ResidueMapPair& pdbMap, MappingState& state, const Reporter& reporter)
       : pdbMap_(pdbMap),
-        where_(mappingName(pdbMap)),
+        notice_{mappingName(pdbMap), reporter},
         common_{state.basePairCommon[kReference], "common base-pair list", &state.commonCounts},
         refInferable_{state.basePairSetDiff[kReference], "reference-inferable list", &state.diffCounts},
         refNonInferable_{state.basePairNoAlign[kReference], "reference non-inferable list", nullptr},
@@ -111,10 +117,10 @@ class SetDifference {
   bool carryReference(const BPInfo& pair, BPInfo& carried) const {
     return getCompatibleBasePair(pdbMap_, kReference, carried, pair);
   }
-  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, where_); }
-  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, where_); }
+  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, notice_); }
+  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, notice_); }
   void addInferableReference(const BPInfo& pair, const BPInfo& carried) {
-    appendCouple(refInferable_, pair, carried, carried, where_);
+    appendCouple(refInferable_, pair, carried, carried, notice_);
   }
   void addReference(const BPInfo& pair) {
     BPInfo carried;
@@ -126,17 +132,18 @@ class SetDifference {
   void addTarget(const BPInfo& pair) {
     BPInfo carried;
     if (getCompatibleBasePair(pdbMap_, kTarget, carried, pair))
-      appendCouple(targetInferable_, carried, pair, carried, where_);
+      appendCouple(targetInferable_, carried, pair, carried, notice_);
     else
-      appendCouple(targetNonInferable_, pair, pair, pair, where_);
+      appendCouple(targetNonInferable_, pair, pair, pair, notice_);
   }
   void addUnlisted(const BPInfo& pair) {
-    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", where_)) unlisted_.push_back(pair);
+    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", notice_.where, notice_.reporter))
+      unlisted_.push_back(pair);
   }
 
  private:
   const ResidueMapPair& pdbMap_;
-  std::string where_;
+  LimitNotice notice_;
   SplitList common_, refInferable_, refNonInferable_, targetInferable_, targetNonInferable_;
   std::vector<BPInfo>& unlisted_;
   int unlistedDropped_ = 0;
@@ -213,7 +220,7 @@ bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BP
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
   std::size_t held = target.heldElsewhere + target.pairs.size();
-  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where)) return;
+  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where, target.reporter)) return;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
   group.classes.add(pair);
@@ -235,6 +242,58 @@ void printInferabilitySide(std::FILE* log, const char* first, const char* second
                {{first, second}, {common.classes.other, inferable.classes.other, nonInferable.classes.other}});
 }
 
+// Assessed pairs naming a base the edge-atom table lacks, counted per
+// structure, base and edge (in the order first met), so that a file full of
+// one odd letter gives one message rather than one per pair.
+class UnknownBaseTally {
+ public:
+  // The target-side pairs of a group are on the target's residues; the
+  // reference-side ones on the reference's, unless they are the target
+  // pairs themselves (`referenceSideIsReference` false).
+  void addGroup(const ResidueMapPair& pdbMap, const BPMatchList& list, bool referenceSideIsReference) {
+    for (std::size_t i = 0; i < list.count(); ++i) {
+      addPair(pdbMap[kTarget].pdbId, list.targetPairs[i]);
+      if (referenceSideIsReference) addPair(pdbMap[kReference].pdbId, list.referencePairs[i]);
+    }
+  }
+
+  void report(const Reporter& reporter) const {
+    for (const Entry& entry : entries_)
+      reporter.say("!!!Error-'%c' as residue with edge %c!!! (%d pair%s of %s)\n", entry.base, entry.edge, entry.pairs,
+                   entry.pairs == 1 ? "" : "s", entry.structure.c_str());
+  }
+
+ private:
+  struct Entry {
+    std::string structure;
+    char base;
+    char edge;
+    int pairs;
+  };
+
+  // A pair with the same odd base and edge at both ends counts once.
+  void addPair(const char* structure, const BPInfo& pair) {
+    for (int end = 0; end < 2; ++end) {
+      char base = pair.nucleotide[end];
+      char edge = pair.edge[0][end][0];
+      if (isEdgeTableBase(base)) continue;
+      if (end == 1 && base == pair.nucleotide[0] && edge == pair.edge[0][0][0]) continue;
+      count(structure, base, edge);
+    }
+  }
+
+  void count(const char* structure, char base, char edge) {
+    for (Entry& entry : entries_)
+      if (entry.structure == structure && entry.base == base && entry.edge == edge) {
+        ++entry.pairs;
+        return;
+      }
+    entries_.push_back(Entry{structure, base, edge, 1});
+  }
+
+  std::vector<Entry> entries_;
+};
+
 struct AssessGroupPlan {
   int source;
   const BPMatchList* list;
@@ -255,8 +314,9 @@ void reportUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::ve
                  unread, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
 }
 
-void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
-  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, state.assessedPairs.size()};
+void keepUnlistedTargetPairs(MappingState& state, const std::string& where, const Reporter& reporter) {
+  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, reporter,
+                      state.assessedPairs.size()};
   GroupAcceptance kept;
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
 }
@@ -284,9 +344,9 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 }
 
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state) {
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter) {
   resetSplit(state, reference.size(), target.size());
-  SetDifference split(pdbMap, state);
+  SetDifference split(pdbMap, state, reporter);
   // The merge always compares edges, whatever order the lists were sorted in.
   constexpr int kMergeCompareEdge = 1;
   std::size_t i = 0;
@@ -367,7 +427,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state, const Reporter& reporter) {
+                  MappingState& state, const Reporter& reporter, bool hintUnread) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
   state.accepted = {};
@@ -375,7 +435,7 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
-  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state);
+  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);
   printCorrectnessStatistics(logs.log, pdbMap, state);
   printInferabilityInFile(logs.log2, pdbMap, state);
 
@@ -386,16 +446,20 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
       {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
   };
   std::string where = mappingName(pdbMap);
+  UnknownBaseTally unknownBases;
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
     writeLogLine(logs.log2, acceptHeading(static_cast<int>(g)));
     if (!assess) continue;
-    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where};
+    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
     state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
+    unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   writeLogText(logs.log2, "\n");
-  if (assess) keepUnlistedTargetPairs(state, where);
-  if (assess) reportUnreadResidues(pdbMap, basePairMap, reporter);
+  if (!assess) return true;
+  keepUnlistedTargetPairs(state, where, reporter);
+  unknownBases.report(reporter);
+  if (hintUnread) reportUnreadResidues(pdbMap, basePairMap, reporter);
   return true;
 }
 

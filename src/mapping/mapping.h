@@ -71,16 +71,17 @@ int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 // inferable and non-inferable lists of `state`, with their class counts.
 // Target pairs that fall into no list go to state.unlistedTargetPairs.
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state);
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter);
 
 // Where accepted pairs go: the list, the source written into each, the
-// name used in a limit warning and how many pairs another list sharing the
-// limit already holds.
+// name and reporter of a limit warning, and how many pairs another list
+// sharing the limit already holds.
 struct AcceptTarget {
   std::vector<BPInfo>& pairs;
   int& dropped;
   int source;
   const std::string& where;
+  const Reporter& reporter;
   std::size_t heldElsewhere = 0;
 };
 
@@ -109,11 +110,13 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists);
 
 // Sorts both lists, splits them, writes the log lines and, when `assess` is
-// set, fills state.assessedPairs and state.keptTargetPairs and tells
-// `reporter` in one line how many pairs were left out because their residues
-// were not read. Always returns true.
+// set, fills state.assessedPairs and state.keptTargetPairs. The assessed
+// pairs whose base the edge-atom table lacks are then reported, once per
+// structure, base and edge, with their count; with `hintUnread`, one line
+// also tells how many pairs were left out because their residues were not
+// read. Always returns true.
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state, const Reporter& reporter = Reporter());
+                  MappingState& state, const Reporter& reporter, bool hintUnread = false);
 
 }  // namespace bexora

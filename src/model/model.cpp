@@ -1,9 +1,6 @@
 #include "model/model.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdarg>
 #include <cstring>
 
 namespace bexora {
@@ -38,39 +35,6 @@ void copyField(char* field, std::size_t size, std::string_view text) {
 
 void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source) {
   destination.assign(source.begin(), source.end());
-}
-
-void methodListPrint(const std::vector<int>& methods) {
-  for (std::size_t i = 0; i < methods.size(); ++i) {
-    if (i > 0) std::printf(i + 1 == methods.size() ? " and" : ",");
-    const char* name = methodName(methods[i]);
-    std::printf(" %s", name ? name : "Undefined Method");
-  }
-  std::printf(" ");
-}
-
-void warnLimit(const char* what, std::size_t limit, const std::string& file) {
-  std::printf("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
-}
-
-void printLineOf(long lineNumber, const std::string& file) {
-  std::printf("(line %ld of %s)\n", lineNumber, file.c_str());
-}
-
-void Diagnostics::record(const char* format, ...) const {
-  if (!enabled) return;
-  std::fflush(stdout);
-  std::fputs("bexora: ", stderr);
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
-  std::fputc('\n', stderr);
-}
-
-void pauseForKey() {
-  std::fflush(stdout);
-  if (isatty(STDIN_FILENO)) std::getchar();
 }
 
 }  // namespace bexora

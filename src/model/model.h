@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,23 +122,5 @@ void setField(char (&field)[N], std::string_view text) {
 }
 
 void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source);
-void methodListPrint(const std::vector<int>& methods);
-
-// "Warning!!! " line for a full table: `what` names the limit, `file` the input.
-void warnLimit(const char* what, std::size_t limit, const std::string& file);
-
-// "(line N of FILE)": follows a message about one line of an input.
-void printLineOf(long lineNumber, const std::string& file);
-
-// Diagnostic records of "-V" on standard error: "bexora: RECORD key=value ...".
-class Diagnostics {
- public:
-  bool enabled = false;
-  void record(const char* format, ...) const __attribute__((format(printf, 2, 3)));
-};
-
-// Prints a prompt-free pause: waits for one character only when standard
-// input is an interactive terminal, so scripts and CI never block.
-void pauseForKey();
 
 }  // namespace bexora

@@ -47,7 +47,7 @@ const char* toolName(int tool) {
 
 // Writes every file under a temporary name in its own folder and renames
 // them only once all are complete, so a failure leaves none half-written.
-bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files) {
+bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files, const Reporter& reporter) {
   std::vector<std::string> temporary;
   bool ok = true;
   for (const auto& [path, content] : files) {
@@ -57,14 +57,14 @@ bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& fil
     bool written = file && std::fwrite(content.data(), 1, content.size(), file) == content.size();
     if (file && std::fclose(file) != 0) written = false;
     if (!written) {
-      std::printf("%s file could not be created\n", path.c_str());
+      reporter.say("%s file could not be created\n", path.c_str());
       ok = false;
       break;
     }
   }
   for (std::size_t i = 0; ok && i < files.size(); ++i)
     if (std::rename(temporary[i].c_str(), files[i].first.c_str()) != 0) {
-      std::printf("%s file could not be created\n", files[i].first.c_str());
+      reporter.say("%s file could not be created\n", files[i].first.c_str());
       ok = false;
     }
   if (!ok)
@@ -72,7 +72,9 @@ bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& fil
   return ok;
 }
 
-bool writeFileWhole(const std::string& path, const std::string& content) { return writeFilesWhole({{path, content}}); }
+bool writeFileWhole(const std::string& path, const std::string& content, const Reporter& reporter) {
+  return writeFilesWhole({{path, content}}, reporter);
+}
 
 PrecisionCounts& operator+=(PrecisionCounts& sum, const PrecisionCounts& add) {
   sum.regularMatch += add.regularMatch;
@@ -289,10 +291,10 @@ std::string barChart(const std::array<ToolTotals, kMethodCount>& totals, TableKi
   return text;
 }
 
-void reportCaseOrder() {
-  std::printf("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
-  std::printf("Press any key to continue.\n");
-  pauseForKey();
+void reportCaseOrder(const Reporter& reporter) {
+  reporter.say("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
+  reporter.say("Press any key to continue.\n");
+  reporter.pause();
 }
 
 PrecisionCounts countsOf(const MatchCount& regular, const MatchCount& bexora, int64_t benchmarkCount) {
@@ -318,14 +320,15 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount) { retu
 
 double calculatePrecisionPercent(int64_t match, int64_t conflict) { return percent(match, match + conflict); }
 
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log) {
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter) {
   PrecisionStats stats;
   for (int tool = 0; tool < kMethodCount; ++tool)
     for (int index = 0; index < kBenchmarkCases; ++index) {
       const CorrectnessBlock& regular = log.regular[tool][index];
       const ChainedCase& chained = log.bexora[tool][index];
       const CorrectnessBlock& comparison = chained.comparison;
-      if (comparison.firstId != regular.firstId || comparison.secondId != regular.secondId) reportCaseOrder();
+      if (comparison.firstId != regular.firstId || comparison.secondId != regular.secondId)
+        reportCaseOrder(reporter);
       PrecisionCase& one = stats[tool][index];
       one.targetId = regular.firstId;
       one.benchmarkId = regular.secondId;
@@ -365,21 +368,22 @@ std::array<std::string, kBarCharts> formatBarCharts(const PrecisionStats& stats)
 
 std::string formatInferabilityTables(const InferStats& stats) { return InferTableWriter(stats).write(); }
 
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName) {
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter) {
   CorrectnessLog log;
-  if (!readCorrectnessLog(outputFolder + logName, log)) return false;
-  PrecisionStats stats = collectPrecisionStats(log);
-  if (!writeFileWhole(outputFolder + kPrecisionTablesName, formatPrecisionTables(stats))) return false;
+  if (!readCorrectnessLog(outputFolder + logName, log, reporter)) return false;
+  PrecisionStats stats = collectPrecisionStats(log, reporter);
+  if (!writeFileWhole(outputFolder + kPrecisionTablesName, formatPrecisionTables(stats), reporter)) return false;
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
   std::vector<std::pair<std::string, std::string>> files;
   for (int chart = 0; chart < kBarCharts; ++chart) files.emplace_back(outputFolder + kBarChartNames[chart], charts[chart]);
-  return writeFilesWhole(files);
+  return writeFilesWhole(files, reporter);
 }
 
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName) {
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter) {
   InferabilityLog log;
-  if (!readInferabilityLog(outputFolder + logName, log)) return false;
-  return writeFileWhole(outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log)));
+  if (!readInferabilityLog(outputFolder + logName, log, reporter)) return false;
+  return writeFileWhole(outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log)),
+                        reporter);
 }
 
 }  // namespace bexora

@@ -59,9 +59,9 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount);
 double calculatePrecisionPercent(int64_t match, int64_t conflict);
 
 // The counts each table needs. A case whose enhanced comparison names other
-// structures than the regular one is reported (waiting for a key at a
-// terminal) and used as read.
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log);
+// structures than the regular one is reported (with a pause, so the user
+// sees it) and used as read.
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter);
 InferStats collectInferStats(const InferabilityLog& log);
 
 // Contents of tablesInLatex.txt, of the four bar-chart files (in the order
@@ -72,9 +72,9 @@ std::string formatInferabilityTables(const InferStats& stats);
 
 // log.txt: precision and sensitivity tables (tablesInLatex.txt) and the four
 // PlotData_Average_ files. False when the log is missing or incomplete.
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName);
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter);
 
 // log2.txt: inferability tables (inferablityTablesInLatex.txt).
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName);
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter);
 
 }  // namespace bexora

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace bexora {
 
@@ -150,8 +150,13 @@ EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter) {
       return set;
     }
   }
-  std::printf("!!!Error-'%c' as residue with edge %c!!!\n", baseLetter, edgeLetter);
   return set;
+}
+
+bool isEdgeTableBase(char baseLetter) {
+  char base = static_cast<char>(std::toupper(static_cast<unsigned char>(baseLetter)));
+  return std::any_of(std::begin(kEdgeAtomRows), std::end(kEdgeAtomRows),
+                     [base](const EdgeAtomRow& row) { return row.base == base; });
 }
 
 int compAtomInfoMap(const AtomInfo& a, const AtomInfo& b) {

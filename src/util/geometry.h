@@ -54,9 +54,12 @@ double distance3D(double x1, double y1, double z1, double x2, double y2, double 
 double distance3D(const AtomInfo& a, const AtomInfo& b);
 
 // Donor and acceptor names of an edge (W, H, S; any other letter means all
-// edges) of a base (A, G, C, U, either case). An unknown base prints an
-// error line and gives empty lists.
+// edges) of a base (A, G, C, U, either case). An unknown base gives empty
+// lists; its caller reports it (see isEdgeTableBase).
 EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter);
+
+// Whether the edge-atom table lists the base (A, G, C, U, either case).
+bool isEdgeTableBase(char baseLetter);
 
 // Order of the atom tables: chain, residue number, insertion code, atom name.
 int compAtomInfoMap(const AtomInfo& a, const AtomInfo& b);

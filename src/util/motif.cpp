@@ -72,11 +72,11 @@ bool pairInsideMotif(const MotifInfo& motif, const BPInfo& pair) {
 
 // Appends one report block; false when the file cannot be opened.
 bool appendMotifReport(const MotifInfo& motif, const std::string& pdbId, const std::string& methodTitle,
-                       const std::vector<BPInfo>& pairs, const std::string& outputFolder) {
+                       const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter) {
   std::string name = generateMotifFileName(outputFolder, motif);
   std::FILE* file = std::fopen(name.c_str(), "a+");
   if (!file) {
-    std::printf("%s File Not Created\n", name.c_str());
+    reporter.say("%s File Not Created\n", name.c_str());
     return false;
   }
   std::fprintf(file, "%s - %s\n", pdbId.c_str(), methodTitle.c_str());
@@ -103,7 +103,7 @@ std::string generateMotifFileName(const std::string& outputFolder, const MotifIn
          strandText(motif, true) + "MotifAnnotations.txt";
 }
 
-void motifInitialization(MotifState& state, const std::string& outputFolder) {
+void motifInitialization(MotifState& state, const std::string& outputFolder, const Reporter& reporter) {
   state.motifs = builtInMotifs();
   state.printMotifs = true;
   std::error_code ignored;  // a folder that cannot be made shows up as files that cannot be created
@@ -112,7 +112,7 @@ void motifInitialization(MotifState& state, const std::string& outputFolder) {
     std::string name = generateMotifFileName(outputFolder, motif);
     std::FILE* file = std::fopen(name.c_str(), "w");
     if (!file) {
-      std::printf("%s File Not Created\n", name.c_str());
+      reporter.say("%s File Not Created\n", name.c_str());
       state.printMotifs = false;
       continue;
     }
@@ -121,11 +121,11 @@ void motifInitialization(MotifState& state, const std::string& outputFolder) {
 }
 
 void extractMotifInfo(const MotifState& state, const std::string& pdbId, const std::string& methodTitle,
-                      const std::vector<BPInfo>& pairs, const std::string& outputFolder) {
+                      const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter) {
   if (!state.printMotifs) return;
   for (const MotifInfo& motif : state.motifs) {
     if (pdbId != motif.pdbId) continue;
-    if (!appendMotifReport(motif, pdbId, methodTitle, pairs, outputFolder)) return;
+    if (!appendMotifReport(motif, pdbId, methodTitle, pairs, outputFolder, reporter)) return;
   }
 }
 

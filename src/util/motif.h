@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -29,10 +30,11 @@ struct MotifState {
 };
 
 // Loads the 15 built-in motifs and creates (empties) their files; the
-// Motif_Segments/ folder is created when missing.
-void motifInitialization(MotifState& state, const std::string& outputFolder);
+// Motif_Segments/ folder is created when missing. A file that cannot be
+// created is reported and ends the motif output of the run.
+void motifInitialization(MotifState& state, const std::string& outputFolder, const Reporter& reporter);
 std::string generateMotifFileName(const std::string& outputFolder, const MotifInfo& motif);
 void extractMotifInfo(const MotifState& state, const std::string& pdbId, const std::string& methodTitle,
-                      const std::vector<BPInfo>& pairs, const std::string& outputFolder);
+                      const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter);
 
 }  // namespace bexora

@@ -9,7 +9,6 @@
 #include "alignment/fasta.h"
 #include "full_matrix_aligner.h"
 #include "test_support.h"
-#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -37,8 +36,8 @@ TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
     std::string script = "stale";
     double cost = -1, costOnly = -1;
-    ASSERT_TRUE(MMAlign(c.a, c.b, &script, &cost));
-    ASSERT_TRUE(MMAlign(c.a, c.b, nullptr, &costOnly));
+    ASSERT_TRUE(MMAlign(c.a, c.b, &script, &cost, Reporter()));
+    ASSERT_TRUE(MMAlign(c.a, c.b, nullptr, &costOnly, Reporter()));
     EXPECT_EQ(script, c.script);
     EXPECT_DOUBLE_EQ(cost, c.cost);
     EXPECT_DOUBLE_EQ(costOnly, c.cost);
@@ -48,8 +47,9 @@ TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
 TEST(MMAlign, TooLongInputsFailWithTheMemoryMessage) {
   std::string huge(50'000'001, 'A'), script = "old";
   double cost = 7;
-  EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(MMAlign(huge, "", &script, &cost)); }),
-            "Sufficient memory is not available to process the data\n");
+  std::string messages;
+  EXPECT_FALSE(MMAlign(huge, "", &script, &cost, collectingReporter(messages)));
+  EXPECT_EQ(messages, "Sufficient memory is not available to process the data\n");
   EXPECT_TRUE(script.empty());
   EXPECT_EQ(cost, 7);
 }
@@ -67,8 +67,8 @@ void expectOptimal(const std::string& a, const std::string& b) {
   SCOPED_TRACE("a=" + a.substr(0, 80) + " b=" + b.substr(0, 80));
   std::string script;
   double cost = -1, costOnly = -1;
-  ASSERT_TRUE(MMAlign(a, b, &script, &cost));
-  ASSERT_TRUE(MMAlign(a, b, nullptr, &costOnly));
+  ASSERT_TRUE(MMAlign(a, b, &script, &cost, Reporter()));
+  ASSERT_TRUE(MMAlign(a, b, nullptr, &costOnly, Reporter()));
   test::FullMatrixResult reference = test::fullMatrixAlign(a, b);
   EXPECT_EQ(tenths(cost), reference.costTenths);
   EXPECT_EQ(tenths(scriptCost(a, b, script)), reference.costTenths);
@@ -114,7 +114,7 @@ TEST(MMAlign, EqualsTheFullMatrixAlignerOnRealSequences) {
   const std::vector<std::string> chains = {"A", "A", "A", "X", "B", "X", "A", "A",
                                            "7", "F", "A", "A", "U", "A", "A", "B"};
   std::vector<std::string> sequences;
-  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences));
+  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences, Reporter()));
   for (std::size_t i = 0; i < sequences.size(); ++i) {
     ASSERT_FALSE(sequences[i].empty()) << ids[i];
     for (std::size_t j = i; j < sequences.size(); ++j) expectOptimal(sequences[i], sequences[j]);

@@ -11,15 +11,10 @@
 namespace bexora {
 namespace {
 
+// Messages in `out`, records (when verbose) one per line in `err`.
 test::RunResult runBestReference(const std::string& list, const std::string& folder, bool verbose = false) {
-  Diagnostics diagnostics;
-  diagnostics.enabled = verbose;
   test::RunResult run;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  run.status = findBestReference(list, folder, diagnostics);
-  run.err = testing::internal::GetCapturedStderr();
-  run.out = testing::internal::GetCapturedStdout();
+  run.status = findBestReference(list, folder, collectingReporter(run.out, verbose ? &run.err : nullptr));
   return run;
 }
 
@@ -88,9 +83,9 @@ TEST(FindBestReference, ListFiles) {
 TEST(FindBestReference, VerboseRecordForEveryCandidate) {
   test::RunResult run = runBestReference("duplicates.txt", kFolder, true);
   EXPECT_EQ(run.err,
-            "bexora: candidate id=1CCC chain=A length=12 cost=3\n"
-            "bexora: candidate id=1CCC chain=A length=0 cost=23\n"
-            "bexora: candidate id=1DDD chain=A length=11 cost=12\n");
+            "candidate id=1CCC chain=A length=12 cost=3\n"
+            "candidate id=1CCC chain=A length=0 cost=23\n"
+            "candidate id=1DDD chain=A length=11 cost=12\n");
   run = runBestReference("known_costs.txt", kFolder, true);
   EXPECT_NE(run.err.find("id=1BBB chain=A length=12 cost=2.7\n"), std::string::npos) << run.err;
 }
@@ -149,12 +144,12 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
       expected += "Candidate " + std::to_string(k - 19) + " = " + generated.names[k] + "\n";
     EXPECT_EQ(run.out, expected + verdict(winner));
     std::size_t records = 0;
-    for (std::size_t at = 0; (at = run.err.find("bexora: candidate ", at)) != std::string::npos; ++at) ++records;
+    for (std::size_t at = 0; (at = run.err.find("candidate ", at)) != std::string::npos; ++at) ++records;
     EXPECT_EQ(records, 26u);
     EXPECT_NE(run.err.find("id=3X31 chain=A length=52 cost=" + std::to_string(3 * secondBest) + "\n"),
               std::string::npos)
         << run.err;
-    const std::string repeat = "bexora: candidate id=3X10 chain=A length=52 cost=15\n";
+    const std::string repeat = "candidate id=3X10 chain=A length=52 cost=15\n";
     EXPECT_EQ(run.err.rfind(repeat), run.err.size() - repeat.size()) << run.err;
   }
 }

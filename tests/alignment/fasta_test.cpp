@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -27,7 +26,7 @@ struct SequenceRun {
 SequenceRun readPair(const std::string& path, const std::string& refId, const std::string& refChain,
                      const std::string& targetId, const std::string& targetChain) {
   SequenceRun run;
-  run.out = test::stdoutOf([&] { run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps); });
+  run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps, collectingReporter(run.out));
   return run;
 }
 
@@ -145,7 +144,7 @@ ListRun readList(const std::string& text, const std::vector<std::string>& ids, c
   test::TempDir dir;
   test::writeFile(dir.file("seq.fa"), text);
   ListRun run;
-  run.out = test::stdoutOf([&] { run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences); });
+  run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences, collectingReporter(run.out));
   return run;
 }
 

@@ -24,9 +24,11 @@ struct MappingRun {
   std::array<std::vector<AtomInfo>, kSides> atoms;
   std::array<std::vector<BPInfo>, kSides> lists;
   MappingState state;
+  std::string messages;  // of the last call
 
   void map(const ResidueMapPair& pdbMap, bool assess = true, MappingLogs logs = {}) {
-    mapBasePairs(atoms, pdbMap, lists, assess, logs, state);
+    messages.clear();
+    mapBasePairs(atoms, pdbMap, lists, assess, logs, state, collectingReporter(messages));
   }
 };
 
@@ -244,17 +246,41 @@ TEST(Mapping, AcceptedListStopsAtItsLimit) {
     run.lists[kTarget].push_back(makePair(i, i + 1, "GG", "S/S"));
     run.lists[kReference].push_back(makePair(i, i + 1, "GG", "H/H", 't'));
   }
-  EXPECT_EQ(test::stdoutOf([&] { run.map(map); }), "");
+  run.map(map);
+  EXPECT_EQ(run.messages, "");
   EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
             std::make_tuple(std::size_t{0}, kMaxBasePairs));
 
   // One more target pair, on a residue the map lacks: non-inferable, so accepted.
   run.lists[kTarget].push_back(makePair(kMaxBasePairs + 1, kMaxBasePairs + 3, "GG", "S/W"));
-  EXPECT_EQ(test::stdoutOf([&] { run.map(map); }),
+  run.map(map);
+  EXPECT_EQ(run.messages,
             "Warning!!! accepted base-pair list limit of 10000 reached in mapping 1AAA onto 2BBB; the rest is "
             "ignored.\n");
   EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
             std::make_tuple(std::size_t{1}, kMaxBasePairs - 1));
+}
+
+// Pairs on a base the edge-atom table lacks are reported after the
+// assessment, once per structure, base and edge. A target pair outside the
+// alignment stands on both sides of its couple but counts once, for the target.
+TEST(Mapping, UnknownBasesAreCountedPerStructureBaseAndEdge) {
+  const ResidueMapPair map = makeMap("GPGGGG", "GPGGPP", {{1, 1}, {2, 2}, {3, 3}, {4, 4}});
+  const std::pair<bool, std::string> cases[] = {
+      {true,
+       "!!!Error-'P' as residue with edge W!!! (2 pairs of 2BBB)\n"
+       "!!!Error-'P' as residue with edge W!!! (1 pair of 1AAA)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 2BBB)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 1AAA)\n"},
+      {false, ""},  // nothing is assessed, so nothing looks up edge atoms
+  };
+  for (const auto& [assess, expected] : cases) {
+    MappingRun run;
+    run.lists[kReference] = {makePair(2, 3, "PG", "H/W"), makePair(1, 2, "GP", "W/W")};
+    run.lists[kTarget] = {makePair(5, 6, "PP", "W/W"), makePair(3, 4, "GG", "S/S")};
+    run.map(map, assess);
+    EXPECT_EQ(run.messages, expected) << assess;
+  }
 }
 
 // No target pair is lost, whichever list the split puts it in; one under a
@@ -303,12 +329,12 @@ TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
   run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
   EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
   std::string said;
-  mapBasePairs(run.atoms, map, run.lists, true, {}, run.state, collectingReporter(said));
+  mapBasePairs(run.atoms, map, run.lists, true, {}, run.state, collectingReporter(said), true);
   EXPECT_EQ(said,
             "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
             "reads modified nucleotides.\n");
   said.clear();
-  mapBasePairs(run.atoms, identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said));
+  mapBasePairs(run.atoms, identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said), true);
   EXPECT_EQ(said, "");
 }
 

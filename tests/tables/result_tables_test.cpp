@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "log_edits.h"
-#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -30,13 +28,19 @@ class TableRun : public ::testing::Test {
     test::writeFile(dir_.file("log2.txt"), log2);
   }
   void putCompleteLogs() { putLogs(test::completeLog("log.txt"), test::completeLog("log2.txt")); }
-  bool writeBoth() { return readLogWriteTables(folder(), "log.txt") & processInferabilityLog(folder(), "log2.txt"); }
+  // Both tables from the logs; what they report is left in out_.
+  bool writeBoth() {
+    out_.clear();
+    const Reporter reporter = collectingReporter(out_);
+    return readLogWriteTables(folder(), "log.txt", reporter) & processInferabilityLog(folder(), "log2.txt", reporter);
+  }
   bool anyOutput() const {
     for (const auto& name : kTableFiles)
       if (test::exists(dir_.file(name)) || test::exists(dir_.file(name + ".tmp"))) return true;
     return false;
   }
   test::TempDir dir_;
+  std::string out_;
 };
 
 // The golden tables were checked by hand against the fixture logs: ids and
@@ -46,7 +50,8 @@ class TableRun : public ::testing::Test {
 TEST_F(TableRun, CompleteLogGivesTheCheckedTablesByteForByteOnEveryCall) {
   putCompleteLogs();
   for (int call = 0; call < 2; ++call) {
-    ASSERT_EQ(test::stdoutOf([&] { EXPECT_TRUE(writeBoth()); }), "");
+    EXPECT_TRUE(writeBoth());
+    ASSERT_EQ(out_, "");
     for (const auto& name : kTableFiles)
       EXPECT_EQ(test::readFile(dir_.file(name)), test::completeLog(name)) << name << ", call " << call;
   }
@@ -54,15 +59,16 @@ TEST_F(TableRun, CompleteLogGivesTheCheckedTablesByteForByteOnEveryCall) {
 }
 
 TEST_F(TableRun, MissingOrIncompleteLogsWriteNoTable) {
-  EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(writeBoth()); }),
-            folder() + "log.txt file not found\n" + folder() + "log2.txt file not found\n");
+  EXPECT_FALSE(writeBoth());
+  EXPECT_EQ(out_, folder() + "log.txt file not found\n" + folder() + "log2.txt file not found\n");
   std::string log = test::completeLog("log.txt"), log2 = test::completeLog("log2.txt");
   const std::vector<std::pair<std::string, std::string>> broken = {
       {test::cut(log, "Bexora", "\nDSSR\n", "\nClaRNA\n"), test::cut(log2, "Bexora", "\nDSSR\n", "\nClaRNA\n")},
       {test::cut(log, "", "1YL4 (", "2B9M ("), test::cut(log2, "", "1YL4 vs", "2B9M vs")}};
   for (const auto& [one, two] : broken) {
     putLogs(one, two);
-    EXPECT_EQ(occurrences(test::stdoutOf([&] { EXPECT_FALSE(writeBoth()); }), "; no table written.\n"), 2);
+    EXPECT_FALSE(writeBoth());
+    EXPECT_EQ(occurrences(out_, "; no table written.\n"), 2);
     EXPECT_FALSE(anyOutput());
   }
 }
@@ -71,7 +77,8 @@ TEST_F(TableRun, OutputIsWrittenWholeOrNotAtAll) {
   putCompleteLogs();
   test::makeDirs(dir_.file("PlotData_Average_Sens_Cano.csv.tmp"));  // blocks the third bar chart
   test::makeDirs(dir_.file("inferablityTablesInLatex.txt.tmp"));
-  EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(writeBoth()); }),
+  EXPECT_FALSE(writeBoth());
+  EXPECT_EQ(out_,
             folder() + "PlotData_Average_Sens_Cano.csv file could not be created\n" + folder() +
                 "inferablityTablesInLatex.txt file could not be created\n");
   EXPECT_TRUE(test::exists(dir_.file("tablesInLatex.txt")));
@@ -82,13 +89,12 @@ TEST_F(TableRun, OutputIsWrittenWholeOrNotAtAll) {
   }
 }
 
-TEST_F(TableRun, CaseOrderErrorIsReportedWithoutWaiting) {
+TEST_F(TableRun, CaseOrderErrorIsReportedWithAPause) {
   std::string log = test::completeLog("log.txt");
   log.replace(log.rfind("2B9M (2VQE)"), 4, "1YL4");  // ClaRNA's last comparison
   putLogs(log, "");
-  ASSERT_NE(std::freopen("/dev/null", "r", stdin), nullptr);
-  EXPECT_EQ(test::stdoutOf([&] { EXPECT_TRUE(readLogWriteTables(folder(), "log.txt")); }),
-            "ERROR!! Regular and Bexora test data set ordeing is not proper.\nPress any key to continue.\n");
+  EXPECT_TRUE(readLogWriteTables(folder(), "log.txt", test::pauseMarkingReporter(out_)));
+  EXPECT_EQ(out_, "ERROR!! Regular and Bexora test data set ordeing is not proper.\nPress any key to continue.\n<pause>");
 }
 
 }  // namespace

@@ -39,9 +39,10 @@ TEST(EdgeAtomTable, LowerCaseCombinedEdgesAndUnknownBases) {
     EXPECT_EQ(names(set.acceptorAtoms, set.acceptorCount), c.acceptors) << c.edge << c.base;
     EXPECT_EQ(std::string({set.edgeLetter, set.baseLetter}), std::string({c.edge, c.base}));
   }
-  EdgeAtomSet unknown;
-  EXPECT_EQ(test::stdoutOf([&] { unknown = getEdgeAtomName('h', 'P'); }), "!!!Error-'P' as residue with edge h!!!\n");
+  EdgeAtomSet unknown = getEdgeAtomName('h', 'P');
   EXPECT_EQ(unknown.donorCount + unknown.acceptorCount, 0);
+  for (char base : {'A', 'g', 'C', 'u'}) EXPECT_TRUE(isEdgeTableBase(base)) << base;
+  for (char base : {'P', 'N', 'T', '\0'}) EXPECT_FALSE(isEdgeTableBase(base)) << base;
 }
 
 TEST(AtomTable, OrderAndLookup) {

@@ -26,7 +26,7 @@ class MotifFiles : public ::testing::Test {
 };
 
 TEST_F(MotifFiles, SetUpCreatesTheFolderAndFifteenEmptyFiles) {
-  motifInitialization(state, folder());
+  motifInitialization(state, folder(), Reporter());
   ASSERT_EQ(state.motifs.size(), 15u);
   EXPECT_TRUE(state.printMotifs);
   EXPECT_EQ(generateMotifFileName(folder(), state.motifs[0]),
@@ -39,12 +39,12 @@ TEST_F(MotifFiles, SetUpCreatesTheFolderAndFifteenEmptyFiles) {
 }
 
 TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
-  motifInitialization(state, folder());
+  motifInitialization(state, folder(), Reporter());
   // One strand, two strands joined, one residue outside, another chain, the last strands.
   const std::vector<BPInfo> pairs = {gc(26, 27), gc(25, 515), gc(28, 30), gc(26, 27, "B"), gc(582, 512)};
-  extractMotifInfo(state, "3V2F", "MC-Annotate Regular", pairs, folder());  // another structure: no report
-  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", pairs, folder());
-  extractMotifInfo(state, "2B9N", "RNAView Bexora", {pairs[0]}, folder());
+  extractMotifInfo(state, "3V2F", "MC-Annotate Regular", pairs, folder(), Reporter());  // another structure: no report
+  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", pairs, folder(), Reporter());
+  extractMotifInfo(state, "2B9N", "RNAView Bexora", {pairs[0]}, folder(), Reporter());
   std::string expected = "2B9N - MC-Annotate Regular\n";
   for (int i : {0, 1, 4}) expected += formatPairMCAnnotate(pairs[i]) + "\n";
   expected += "Kink-Turn-6\t25-28_582-582_512-515 : 3\n\n";
@@ -59,11 +59,14 @@ TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
 TEST_F(MotifFiles, UncreatableFilesSwitchReportingOff) {
   test::writeFile(dir_.file("plain"), "not a folder");
   const std::string blocked = dir_.file("plain") + "/";
-  std::string out = test::stdoutOf([&] { motifInitialization(state, blocked); });
+  std::string out;
+  motifInitialization(state, blocked, collectingReporter(out));
   EXPECT_FALSE(state.printMotifs);
   EXPECT_EQ(out.rfind(generateMotifFileName(blocked, state.motifs[0]) + " File Not Created\n", 0), 0u);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 15);
-  EXPECT_EQ(test::stdoutOf([&] { extractMotifInfo(state, "2B9N", "MC-Annotate Regular", {gc(26, 27)}, blocked); }), "");
+  std::string later;
+  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", {gc(26, 27)}, blocked, collectingReporter(later));
+  EXPECT_EQ(later, "");
 }
 
 }  // namespace

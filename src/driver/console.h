@@ -1,0 +1,25 @@
+// The terminal side of a run: the Reporter through which the modules' messages
+// reach standard output and the "-V" records standard error, and the method
+// names of the closing message and of the benchmark log headers.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "util/reporter.h"
+
+namespace bexora {
+
+// Messages go to standard output as given. Records, when `verbose`, go to
+// standard error as "bexora: RECORD" lines, after standard output is flushed
+// so that a terminal shows both in the order they happened. A pause waits
+// for one key only when standard input is a terminal, so scripts never block.
+Reporter consoleReporter(bool verbose);
+
+// " MC-Annotate, RNAView and FR3D " on standard output.
+void methodListPrint(const std::vector<int>& methods);
+
+// Writes the method's log header when a log is open (`stream` non-null).
+void methodPrintToFile(int method, std::FILE* stream);
+
+}  // namespace bexora
