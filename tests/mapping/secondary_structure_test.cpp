@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "mapping/dot_bracket_reading.h"
 #include "mapping/secondary_structure_files.h"
 #include "test_support.h"
 #include "util/record_fixtures.h"
@@ -28,45 +27,6 @@ std::vector<ResidueMapEntry> residuesNumbered(const std::string& letters, int fi
   for (std::size_t i = 0; i < letters.size(); ++i)
     residues.push_back(ResidueMapEntry{letters[i], 0, first + static_cast<int32_t>(i), ' ', -1});
   return residues;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// The pairs a dot-bracket line closes, 1-based; fails the test on a bracket
-// closed without its opening or left open.
-std::set<Ends> pairsOfBrackets(const std::string& brackets) {
-  const std::string opening = "([{<ABCDEFGHIJKLMNOPQRSTUVWXYZ", closing = ")]}>abcdefghijklmnopqrstuvwxyz";
-  std::map<char, std::vector<int>> open;
-  std::set<Ends> pairs;
-  for (int i = 0; i < static_cast<int>(brackets.size()); ++i) {
-    char c = brackets[i];
-    if (opening.find(c) != std::string::npos) open[c].push_back(i + 1);
-    if (closing.find(c) == std::string::npos) continue;
-    std::vector<int>& stack = open[opening[closing.find(c)]];
-    EXPECT_FALSE(stack.empty()) << "unbalanced " << c << " at " << i + 1 << " in " << brackets;
-    if (stack.empty()) continue;
-    pairs.emplace(stack.back(), i + 1);
-    stack.pop_back();
-  }
-  for (const auto& [c, stack] : open) EXPECT_TRUE(stack.empty()) << "unclosed " << c << " in " << brackets;
-  return pairs;
-}
-
-std::set<Ends> pairsOfBpseq(const std::string& bpseq) {
-  std::set<Ends> pairs;
-  for (const std::string& line : linesOf(bpseq)) {
-    std::istringstream fields(line);
-    int i = 0, j = 0;
-    std::string base;
-    fields >> i >> base >> j;
-    if (j > i) pairs.emplace(i, j);
-  }
-  return pairs;
 }
 
 bool cross(Ends a, Ends b) {
@@ -128,7 +88,7 @@ std::vector<BPInfo> transferRnaPairs() {
 TEST(SecondaryStructure, TransferRnaCloverleafWithItsTertiaryPseudoknot) {
   SecondaryStructure structure = buildSecondaryStructure(residuesNumbered(kTrnaSequence), "A", transferRnaPairs());
   EXPECT_EQ(formatDotBracket(structure, "1EHZ_A"), ">1EHZ_A\n" + kTrnaSequence + "\n" + kTrnaBrackets + "\n");
-  EXPECT_EQ(pairsOfBpseq(formatBpseq(structure)), pairsOfBrackets(kTrnaBrackets));
+  EXPECT_EQ(test::pairsOfBpseq(formatBpseq(structure)), test::pairsOfBrackets(kTrnaBrackets));
   EXPECT_THAT(formatBpseq(structure), ::testing::StartsWith("1 G 72\n2 C 71\n"));
 }
 
@@ -163,7 +123,7 @@ TEST(SecondaryStructure, WhichPairsAreBracketed) {
   for (const SelectionCase& c : cases) {
     SCOPED_TRACE(c.name);
     SecondaryStructure structure = buildSecondaryStructure(residuesNumbered(std::string(10, 'N')), "A", c.pairs);
-    std::vector<std::string> lines = linesOf(formatDotBracket(structure, "x"));
+    std::vector<std::string> lines = test::textLines(formatDotBracket(structure, "x"));
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[2], c.brackets);
     std::vector<std::string> notes;
@@ -185,10 +145,10 @@ TEST(SecondaryStructure, GeneratedCrossingSetsGetBalancedMinimalOrders) {
     std::vector<BPInfo> written;
     for (Ends p : pairs) written.push_back(makePair(p.first, p.second, "GC", "W/W"));
     SecondaryStructure structure = buildSecondaryStructure(residuesNumbered(std::string(length, 'N')), "A", written);
-    std::vector<std::string> lines = linesOf(formatDotBracket(structure, "generated"));
+    std::vector<std::string> lines = test::textLines(formatDotBracket(structure, "generated"));
     ASSERT_EQ(lines.size(), 3u) << "seed " << seed;
-    EXPECT_EQ(pairsOfBrackets(lines[2]), std::set<Ends>(pairs.begin(), pairs.end())) << "seed " << seed;
-    EXPECT_EQ(pairsOfBpseq(formatBpseq(structure)), pairsOfBrackets(lines[2])) << "seed " << seed;
+    EXPECT_EQ(test::pairsOfBrackets(lines[2]), std::set<Ends>(pairs.begin(), pairs.end())) << "seed " << seed;
+    EXPECT_EQ(test::pairsOfBpseq(formatBpseq(structure)), test::pairsOfBrackets(lines[2])) << "seed " << seed;
     std::vector<Ends> left = pairs;
     for (int order = 0; !left.empty(); ++order) {
       std::vector<Ends> inOrder, rest;
@@ -213,7 +173,7 @@ TEST(SecondaryStructure, OrdersBeyondTheBracketsAreNotedAndWarned) {
                                            kMcAnnotate, collectingReporter(messages)));
   EXPECT_EQ(messages, "Warning!!! Bracket order limit of 30 reached in " + dir.file("X_A.mca.bexora.dbn") +
                           "; the rest is ignored.\n");
-  std::vector<std::string> lines = linesOf(test::readFile(dir.file("X_A.mca.bexora.dbn")));
+  std::vector<std::string> lines = test::textLines(test::readFile(dir.file("X_A.mca.bexora.dbn")));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[2], "([{<ABCDEFGHIJKLMNOPQRSTUVWXYZ.)]}>abcdefghijklmnopqrstuvwxyz.");
   EXPECT_EQ(lines[3], "# A31-A62 : G-C W/W cis not bracketed: more than 30 bracket orders");
