@@ -25,12 +25,18 @@ constexpr int kDrawOrder[] = {kSourceBoth, kSourceTool, kSourceBexora};
 
 void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void appendf(std::string& out, const char* format, ...) {
-  char buffer[512];
-  va_list args;
+  va_list args, probe;
   va_start(args, format);
-  int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_copy(probe, args);
+  int length = std::vsnprintf(nullptr, 0, format, probe);
+  va_end(probe);
+  if (length > 0) {
+    std::size_t end = out.size();
+    out.resize(end + static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(&out[end], static_cast<std::size_t>(length) + 1, format, args);
+    out.pop_back();
+  }
   va_end(args);
-  if (length > 0) out.append(buffer, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof buffer - 1));
 }
 
 std::string escaped(const std::string& text) {

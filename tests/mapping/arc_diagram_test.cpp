@@ -133,10 +133,11 @@ TEST(ArcDiagram, InsertionCodesStayInTheNumbers) {
   EXPECT_THAT(svg, HasSubstr(">190A</text>"));
 }
 
-// The diagram of threeProvenances() written to `folder`; returns its path.
+// The diagram of threeProvenances() written to `folder`, with a title longer
+// than any fixed text buffer; returns its path.
 std::string writeDiagram(const test::TempDir& folder) {
   std::string path = folder.file("diagram.svg");
-  test::writeFile(path, drawArcDiagram(threeProvenances(), "2EXT_A & <1EXR_A>", kDssr));
+  test::writeFile(path, drawArcDiagram(threeProvenances(), "2EXT_A & <1EXR_A> " + std::string(1000, 'x'), kDssr));
   return path;
 }
 
