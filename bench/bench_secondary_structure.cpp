@@ -34,8 +34,8 @@ int main() {
   bexora::AnnotationOutput annotation;
   std::vector<bexora::AtomInfo> atoms;
   bexora::RefineInfo refine;
-  if (!bexora::readRNAViewOutput(folder + "3JBV.rv.out", "A", annotation) ||
-      !bexora::readPDBFile(folder, "3JBV", refine, "A", atoms)) {
+  if (!bexora::readRNAViewOutput(folder + "3JBV.rv.out", "A", annotation, bexora::Reporter(), {}) ||
+      !bexora::readPDBFile(folder, "3JBV", refine, "A", atoms, bexora::Reporter())) {
     std::printf("cannot read the 3JBV files in %s\n", folder.c_str());
     return 1;
   }

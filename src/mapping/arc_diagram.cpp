@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
+
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -22,22 +22,6 @@ constexpr int kLegendColumn = 200;
 
 constexpr const char* kSourceColour[] = {"#009E73", "#D55E00", "#0072B2"};  // own, carried over, both
 constexpr int kDrawOrder[] = {kSourceBoth, kSourceTool, kSourceBexora};
-
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string& out, const char* format, ...) {
-  va_list args, probe;
-  va_start(args, format);
-  va_copy(probe, args);
-  int length = std::vsnprintf(nullptr, 0, format, probe);
-  va_end(probe);
-  if (length > 0) {
-    std::size_t end = out.size();
-    out.resize(end + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(&out[end], static_cast<std::size_t>(length) + 1, format, args);
-    out.pop_back();
-  }
-  va_end(args);
-}
 
 std::string escaped(const std::string& text) {
   std::string out;
