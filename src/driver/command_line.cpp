@@ -161,6 +161,7 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings) {
   for (std::size_t i = 4; i < args.size(); ++i) {
     if (args[i] == "-V") settings.verbose = true;
     if (args[i] == "--MODIFIED") settings.readModified = true;
+    if (args[i] == "--2D") settings.secondaryStructure = true;
     if (args[i] == "--UNKNOWN-DPI" && !parseUnknownDpi(args, i, settings.unknownDpi)) return false;
     if (i + 1 == args.size()) continue;
     if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
@@ -201,7 +202,7 @@ void printUsage() {
   std::printf(
       "Usage:\n"
       "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A]\n"
-      "         [-V] [-I DIR] [-O DIR]\n"
+      "         [--2d] [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
       "      A chain id has 1 to 4 characters.\n"
       "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
@@ -210,6 +211,8 @@ void printUsage() {
       "                  (default: only A, C, G and U residues are read)\n"
       "      --unknown-dpi A  DPI in angstrom of a structure whose DPI cannot be computed\n"
       "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
+      "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
+      "                  and an arc diagram of all its pairs (.svg) beside each result\n"
       "  bexora -R LIST_FILE [-V] [-I DIR]\n"
       "      Recommend a reference for a target from a candidate list in the input folder.\n"
       "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"

@@ -1,6 +1,6 @@
 // The command line: a single run (refId refChain targetId targetChain
 // [options]), the best-reference mode (-R list), the benchmark modes
-// (-B BENCHMARK, -B BENCHMARK-MOTIF), and the folder, verbose, help and
+// (-B BENCHMARK, -B BENCHMARK-MOTIF), and the folder, verbose, 2D, help and
 // version options. Arguments are upper-cased except folder names and the
 // -R list name, which are kept as typed.
 #pragma once
@@ -22,6 +22,7 @@ struct RunSettings {
   std::array<std::array<std::string, kPassSlots>, kSides> chainIds;
   std::vector<int> methodList;
   bool origFormat = false;
+  bool secondaryStructure = false;  // --2d: dot-bracket, BPSEQ and arc diagram beside each annotation
   bool motifMode = false;
   bool testCodeFlag = false;   // log.txt and the precision tables
   bool testCodeFlag2 = false;  // log2.txt and the inferability tables

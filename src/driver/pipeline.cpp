@@ -13,6 +13,7 @@
 #include "annotation/mc_annotate.h"
 #include "annotation/rnaview.h"
 #include "mapping/annotation_writer.h"
+#include "mapping/secondary_structure_files.h"
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
@@ -275,6 +276,17 @@ void mapPairs(RunState& state, int method, int pass) {
       m.accepted[kGroupTargetNonInferable].total);
 }
 
+// The --2d files beside the enhanced annotation `output`.
+bool writeSecondaryStructure(const RunState& state, int method, int pass, const std::string& output) {
+  std::string title = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) + ", " +
+                      methodTitle(method, "annotation") + " enhanced from " + pdbId(state, kReference, pass) + "_" +
+                      chainId(state, kReference, pass);
+  return writeSecondaryStructureFiles(output, title, chainId(state, kTarget, pass),
+                                      state.pdbMap[kTarget].chain.entries,
+                                      pairsInWritingOrder(state.mapping.assessedPairs, state.mapping.keptTargetPairs),
+                                      method, state.reporter);
+}
+
 // Step 10: the enhanced annotation of the target, on even passes of a
 // writing phase.
 void writeOutput(RunState& state, int method, int pass) {
@@ -298,6 +310,8 @@ void writeOutput(RunState& state, int method, int pass) {
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
                      pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder,
                      state.reporter);
+  if (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output))
+    state.outputFailed = true;
 }
 
 void printSuccess(const RunState& state) {

@@ -1,11 +1,11 @@
 #include "tables/result_tables.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "model/model.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -16,23 +16,6 @@ constexpr const char* kInferabilityTablesName = "inferablityTablesInLatex.txt";
 constexpr int kAllTools = kMethodCount;
 constexpr int kFirstPrecisionTable = 12;
 constexpr int kFirstInferabilityTable = 7;
-
-void appendf(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string& text, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list probe;
-  va_copy(probe, args);
-  int length = std::vsnprintf(nullptr, 0, format, probe);
-  va_end(probe);
-  if (length > 0) {
-    std::size_t old = text.size();
-    text.resize(old + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(&text[old], static_cast<std::size_t>(length) + 1, format, args);
-    text.resize(old + static_cast<std::size_t>(length));
-  }
-  va_end(args);
-}
 
 long long asPrinted(int64_t value) { return static_cast<long long>(value); }
 

@@ -1,37 +1,12 @@
 #include "util/pair_formats.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstring>
+
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
-
-// Appends printf-formatted text; the pieces are short, so one stack buffer
-// covers the common case and a second pass handles anything longer.
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void appendf(std::string& out, const char* format, ...) {
-  char small[128];
-  std::va_list args;
-  va_start(args, format);
-  std::va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(small, sizeof small, format, args);
-  va_end(args);
-  if (length < 0) {
-    va_end(copy);
-    return;
-  }
-  if (static_cast<std::size_t>(length) < sizeof small) {
-    out.append(small, static_cast<std::size_t>(length));
-  } else {
-    std::string large(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(&large[0], large.size(), format, copy);
-    out.append(large.data(), static_cast<std::size_t>(length));
-  }
-  va_end(copy);
-}
 
 bool startsWithLetter(const char* chain) {
   return std::isalpha(static_cast<unsigned char>(chain[0])) != 0;

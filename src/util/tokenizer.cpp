@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace bexora {
@@ -93,6 +95,30 @@ bool readWholeInteger(std::string_view text, int32_t& value) {
   const char* end = text.data() + text.size();
   auto result = std::from_chars(text.data(), end, value);
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+// The pieces are mostly short, so one stack buffer covers the common case
+// and a second pass handles anything longer.
+void appendf(std::string& out, const char* format, ...) {
+  char small[128];
+  std::va_list args;
+  va_start(args, format);
+  std::va_list copy;
+  va_copy(copy, args);
+  const int length = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (length < 0) {
+    va_end(copy);
+    return;
+  }
+  if (static_cast<std::size_t>(length) < sizeof small) {
+    out.append(small, static_cast<std::size_t>(length));
+  } else {
+    std::string large(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(&large[0], large.size(), format, copy);
+    out.append(large.data(), static_cast<std::size_t>(length));
+  }
+  va_end(copy);
 }
 
 }  // namespace bexora

@@ -1,7 +1,7 @@
 // Splitting of text lines into tokens at caller-given delimiters, and small
-// string helpers the readers share. Tokens are views into the caller's text:
-// nothing is allocated, and the caller's table capacity and token width are
-// limits that are reported, never overrun.
+// string helpers the readers and writers share. Tokens are views into the
+// caller's text: nothing is allocated, and the caller's table capacity and
+// token width are limits that are reported, never overrun.
 #pragma once
 
 #include <cstddef>
@@ -49,5 +49,8 @@ std::string_view unquoted(std::string_view field);
 
 // A decimal integer filling the whole text; false for empty or trailing text.
 bool readWholeInteger(std::string_view text, int32_t& value);
+
+// Appends printf-formatted text of any length.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace bexora
