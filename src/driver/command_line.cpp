@@ -124,7 +124,7 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
     if (!inputFolderExists(settings)) return {false, 1};
     const Reporter reporter = consoleReporter(verbose);
     reporter.record("run mode=bestref methods= reference=: target=: origFormat=0");
-    return {false, findBestReference(listAsTyped, settings.inputFolder, reporter)};
+    return {false, findBestReference(listAsTyped, settings.inputFolder, settings.outputFolder, reporter)};
   }
   if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
   settings.motifMode = args[1] == "BENCHMARK-MOTIF";
@@ -213,8 +213,9 @@ void printUsage() {
       "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
       "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
       "                  and an arc diagram of all its pairs (.svg) beside each result\n"
-      "  bexora -R LIST_FILE [-V] [-I DIR]\n"
-      "      Recommend a reference for a target from a candidate list in the input folder.\n"
+      "  bexora -R LIST_FILE [-V] [-I DIR] [-O DIR]\n"
+      "      Recommend a reference for a target from a candidate list in the input folder;\n"
+      "      every candidate, ranked, goes to TARGET_C.candidates.tsv in the output folder.\n"
       "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"
       "  bexora -B BENCHMARK-MOTIF [-V] [-I DIR] [-O DIR]\n"
       "      Run the built-in benchmark (and the motif reports) and write LaTeX tables.\n"
