@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 
 bool haveSnakemake() { return std::system("command -v snakemake >/dev/null 2>&1") == 0; }
 
-#define REQUIRE_SNAKEMAKE() \
-  if (!haveSnakemake()) GTEST_SKIP() << "snakemake is not installed; workflow test skipped"
-
 // Every file under the folder, by relative path, with its bytes.
 std::map<std::string, std::string> filesUnder(const std::string& folder) {
   std::map<std::string, std::string> files;
@@ -30,7 +27,10 @@ std::map<std::string, std::string> filesUnder(const std::string& folder) {
 // The bundled example with a manifest; the workflow runs in its folder.
 class Workflow : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(makeExample("example", dir.file("io_data/Input"))); }
+  void SetUp() override {
+    if (!haveSnakemake()) GTEST_SKIP() << "snakemake is not installed; workflow test skipped";
+    ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
+  }
 
   // Snakemake on `manifest` with the output folder flow/; `more` is added
   // to the command line as it is.
@@ -49,7 +49,6 @@ class Workflow : public ::testing::Test {
 };
 
 TEST_F(Workflow, PairFoldersEqualSingleRuns) {
-  REQUIRE_SNAKEMAKE();
   RunResult run = snakemake("# example pairs\n1EXR A 2EXT A ALL\r\n\n2ext a 1exr a DS,FR  # reversed\n1EXR A 1EXR A\n");
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::tuple<std::string, std::vector<std::string>>> singles = {
@@ -73,7 +72,6 @@ TEST_F(Workflow, PairFoldersEqualSingleRuns) {
 // A pair whose run fails fails the workflow, keeps its log and leaves the
 // other pairs done.
 TEST_F(Workflow, FailedPairFailsTheWorkflowOnly) {
-  REQUIRE_SNAKEMAKE();
   RunResult run = snakemake("1EXR A 9ZZZ A\n1EXR A 2EXT A\n", "--keep-going");
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(exists(dir.file("flow/1EXR_A_2EXT_A/2EXT_A.mca.bexora")));
@@ -84,7 +82,6 @@ TEST_F(Workflow, FailedPairFailsTheWorkflowOnly) {
 
 // A faulty manifest stops the workflow before any run, naming the line.
 TEST_F(Workflow, ManifestFaultsNameTheLine) {
-  REQUIRE_SNAKEMAKE();
   const std::tuple<const char*, int, const char*> cases[] = {
       {"1EXR A 2EXT\n", 1, "Line 1 of pairs.txt is not REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS]: 1EXR A 2EXT"},
       {"# a\n1EXR A 2EXT A MC RV\n", 1, "Line 2 of pairs.txt is not REF_ID"},
