@@ -139,6 +139,11 @@ void printBpSrc(std::string& out, int method, int source) {
   }
 }
 
+bool writeFileWhole(const std::string& path, const std::string& content) {
+  StagedFile file(path);
+  return file.write(content) && file.commit();
+}
+
 std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs) {
   std::vector<BPInfo> pairs;
   pairs.reserve(assessed.size() + keptPairs.size());

@@ -22,6 +22,11 @@ struct WriteSummary {
 // "  Both", "  Bexora", or the tool's name for the target's own lines.
 void printBpSrc(std::string& out, int method, int source);
 
+// Writes `content` under a temporary name beside `path` and renames it into
+// place, so that `path` only ever holds a complete file. False on failure,
+// which leaves `path` as it was.
+bool writeFileWhole(const std::string& path, const std::string& content);
+
 // The pairs of an enhanced annotation in the order it lists them: the
 // assessed pairs and the target's kept pairs together, by pair id.
 std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs);
