@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -43,9 +42,8 @@ double targetContact(const PairGeometry& geometry, int j) {
 
 // The (reference, target) distances the tests compared.
 std::vector<std::pair<double, double>> comparedDistances(const PairGeometry& g) {
-  std::vector<std::pair<double, double>> compared = {{g.c1[kReference], g.c1[kTarget]},
-                                                     {g.c2[kReference], g.c2[kTarget]},
-                                                     {g.c5[kReference], g.c5[kTarget]}};
+  std::vector<std::pair<double, double>> compared = {
+      {g.c1[kReference], g.c1[kTarget]}, {g.c2[kReference], g.c2[kTarget]}, {g.c5[kReference], g.c5[kTarget]}};
   for (int j = 0; j < 2; ++j) compared.emplace_back(referenceContact(g, j), targetContact(g, j));
   return compared;
 }
@@ -86,14 +84,25 @@ void appendRow(std::string& out, const PairEvidence& row, double tolerance, cons
   const PairGeometry& g = row.geometry;
   bool everyDigit = !roundingKeepsDecision(g, tolerance);
   auto num = [everyDigit](double value) { return number(value, everyDigit); };
-  const std::string fields[] = {groupName(row.group), row.accepted ? "accepted" : "rejected", reasonName(row.reason),
-                                referencePairText(row), formatPairBexora(row.targetPair), num(tolerance),
-                                num(pdbMap[kReference].dpi), num(pdbMap[kTarget].dpi), num(g.c1[kReference]),
-                                num(g.c1[kTarget]), num(g.c2[kReference]), num(g.c2[kTarget]), num(g.c5[kReference]),
-                                num(g.c5[kTarget]), contactName(g, 0), num(referenceContact(g, 0)),
-                                num(targetContact(g, 0)), contactName(g, 1), num(referenceContact(g, 1)),
-                                num(targetContact(g, 1)), orientationName(g.orientation)};
-  for (std::size_t i = 0; i < std::size(fields); ++i) {
+  std::vector<std::string> fields = {groupName(row.group),
+                                     row.accepted ? "accepted" : "rejected",
+                                     reasonName(row.reason),
+                                     referencePairText(row),
+                                     formatPairBexora(row.targetPair),
+                                     num(tolerance),
+                                     num(pdbMap[kReference].dpi),
+                                     num(pdbMap[kTarget].dpi)};
+  for (const auto& distances : {g.c1, g.c2, g.c5}) {
+    fields.push_back(num(distances[kReference]));
+    fields.push_back(num(distances[kTarget]));
+  }
+  for (int j = 0; j < 2; ++j) {
+    fields.push_back(contactName(g, j));
+    fields.push_back(num(referenceContact(g, j)));
+    fields.push_back(num(targetContact(g, j)));
+  }
+  fields.push_back(orientationName(g.orientation));
+  for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) out += '\t';
     out += fields[i];
   }

@@ -15,6 +15,9 @@ namespace bexora::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using Lines = std::vector<std::string>;
 using Row = std::map<std::string, std::string>;
 
@@ -66,7 +69,8 @@ int assessedPairs(const std::string& err, const std::string& tag) {
 void expectSummaryMatchesTags(const std::string& out, const std::string& tool, const std::string& sourceTags) {
   std::smatch m;
   ASSERT_TRUE(std::regex_search(out, m,
-                                std::regex("\nSummary: " + tool + ": target \\d+ pairs, reference \\d+; carried over "
+                                std::regex("\nSummary: " + tool +
+                                           ": target \\d+ pairs, reference \\d+; carried over "
                                            "\\d+, accepted \\d+; target's own checked \\d+, kept \\d+ \\(tolerance "
                                            "[0-9.]+ A\\); written (\\d+): Both (\\d+), Bexora (\\d+), " +
                                            tool + " (\\d+)\n")))
@@ -89,7 +93,10 @@ TEST(SummaryAndEvidence, EveryToolOfTheExample) {
     const char* tool;
     const char* tag;
     const char* extension;
-  } tools[] = {{"MC-Annotate", "MC", "mca"}, {"RNAView", "RV", "rv"}, {"FR3D", "FR", "fr3d"}, {"DSSR", "DS", "dssr"},
+  } tools[] = {{"MC-Annotate", "MC", "mca"},
+               {"RNAView", "RV", "rv"},
+               {"FR3D", "FR", "fr3d"},
+               {"DSSR", "DS", "dssr"},
                {"ClaRNA", "CLA", "clarna"}};
   for (const auto& t : tools) {
     SCOPED_TRACE(t.tool);
@@ -98,6 +105,28 @@ TEST(SummaryAndEvidence, EveryToolOfTheExample) {
     EXPECT_EQ(static_cast<int>(evidenceRows(readFile(base + ".evidence.tsv")).size()), assessedPairs(r.err, t.tag));
   }
   EXPECT_LT(r.out.rfind("\nSummary: ClaRNA: "), r.out.find("\nSuccessfully enhanced"));
+}
+
+// An output that cannot be written ends the run with status 1; the summary
+// says what was written.
+TEST(SummaryAndEvidence, AnOutputInTheWayIsAFailure) {
+  const struct {
+    const char* blocked;
+    const char* summaryEnd;
+  } cases[] = {{"2EXT_A.dssr.bexora", "nothing written\n"}, {"BP_Src/2EXT_A.dssr.bexora.evidence.tsv", "Bexora "}};
+  TempDir inputs;
+  ASSERT_TRUE(makeExample("example", inputs.file("io_data/Input")));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blocked);
+    TempDir dir;
+    fs::copy(inputs.file("io_data"), dir.file("io_data"), fs::copy_options::recursive);
+    makeDirs(dir.file(std::string("io_data/Output/") + c.blocked + "/inside"));
+    RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "DS"}, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.out, HasSubstr(std::string("./io_data/Output/") + c.blocked + " file could not be created\n"));
+    EXPECT_THAT(r.out, ContainsRegex(std::string("Summary: DSSR: [^\n]*") + c.summaryEnd));
+    EXPECT_THAT(r.out, Not(HasSubstr("Successfully")));
+  }
 }
 
 // Atom coordinates of chain A read straight from the ATOM lines, by residue
@@ -112,7 +141,7 @@ Atoms chainAtoms(const std::string& pdbPath) {
     name.erase(0, name.find_first_not_of(' '));
     name.erase(name.find_last_not_of(' ') + 1);
     atoms[{std::stoi(line.substr(22, 4)), name}] = {std::stod(line.substr(30, 8)), std::stod(line.substr(38, 8)),
-                                                   std::stod(line.substr(46, 8))};
+                                                    std::stod(line.substr(46, 8))};
   }
   return atoms;
 }

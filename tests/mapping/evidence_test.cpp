@@ -91,8 +91,8 @@ TEST(Evidence, EachTestDecidesItsPair) {
       {"own, same geometry", kTargetOnly, "GC", kGuanine, kCytosine, 0.3, kGroupTargetInferable, false,
        AssessReason::kC1, 0},
       {"in both", kBoth, "GC", kGuanine, kCytosine, 1.5, kGroupCommon, true, AssessReason::kAcceptAll, -1},
-      {"own, on an unaligned residue", kTargetUnaligned, "GC", kGuanine, kCytosine, 1.5, kGroupTargetNonInferable,
-       true, AssessReason::kAcceptAll, -1},
+      {"own, on an unaligned residue", kTargetUnaligned, "GC", kGuanine, kCytosine, 1.5, kGroupTargetNonInferable, true,
+       AssessReason::kAcceptAll, -1},
   };
   for (const ReasonCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,7 +117,8 @@ TEST(Evidence, EachTestDecidesItsPair) {
 }
 
 TEST(Evidence, NothingIsKeptUnlessAsked) {
-  std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine), twoResidues(kGuanine, kCytosine)};
+  std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine),
+                                                     twoResidues(kGuanine, kCytosine)};
   std::array<std::vector<BPInfo>, kSides> lists = {std::vector<BPInfo>{makePair(1, 2, "GC", "W/W")},
                                                    std::vector<BPInfo>{}};
   MappingState state;
@@ -153,7 +154,7 @@ TEST(Evidence, TableRowsFromAnAssessment) {
 }
 
 PairEvidence carriedRow(double c1Reference, double c1Target) {
-  PairEvidence row{kGroupRefInferable, true, AssessReason::kAgrees, makePair(1, 2, "GC", "W/W"),
+  PairEvidence row{kGroupRefInferable,          true,          AssessReason::kAgrees, makePair(1, 2, "GC", "W/W"),
                    makePair(1, 2, "GC", "W/W"), PairGeometry{}};
   row.geometry.c1 = {c1Reference, c1Target};
   return row;
