@@ -14,6 +14,8 @@ namespace {
 constexpr std::size_t kShortHeader = 7;
 constexpr std::size_t kIdStart = 1;
 constexpr std::size_t kChainStart = 6;
+// Id and chain field are compared without regard to case.
+constexpr std::size_t kCaseFreeLength = kChainStart + kChainIdWidth;
 
 std::string upperCased(std::string_view text, std::size_t count) {
   std::string copy(text);
@@ -22,13 +24,15 @@ std::string upperCased(std::string_view text, std::size_t count) {
   return copy;
 }
 
-// The header (already upper-cased as far as the caller wants) names the PDB
-// id at characters 1 to 4 and starts its chain field with the chain id.
+// The header (already upper-cased) names the PDB id at characters 1 to 4
+// and the chain in the field from character 6 to the first blank, whole:
+// chain A is not chain AA.
 bool headerNames(std::string_view header, const std::string& pdbId, const std::string& chain) {
   if (header.size() < kChainStart) return false;
   std::string_view id = header.substr(kIdStart, kPdbIdWidth);
+  std::string_view chainField = header.substr(kChainStart);
   return id == std::string_view(pdbId).substr(0, kPdbIdWidth) &&
-         header.substr(kChainStart).substr(0, chain.size()) == chain;
+         chainField.substr(0, chainField.find_first_of(" \t")) == chain;
 }
 
 bool isWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
@@ -55,7 +59,7 @@ struct SequenceReader {
   void header(std::string_view line, long lineNumber) {
     pending[kReference] = pending[kTarget] = false;
     if (line.size() <= kShortHeader) return;
-    std::string head = upperCased(line, kShortHeader + 1);
+    std::string head = upperCased(line, kCaseFreeLength);
     for (int side = 0; side < kSides; ++side) {
       if (!headerNames(head, *pdbIds[side], *chains[side])) continue;
       StructureResidueMap& map = maps[side];
@@ -143,7 +147,7 @@ struct ListReader {
   void header(std::string_view line, long lineNumber) {
     current = -1;
     if (line.size() < kShortHeader) return;
-    std::string head = upperCased(line, kShortHeader);
+    std::string head = upperCased(line, kCaseFreeLength);
     std::size_t i = 0;
     while (i < pdbIds.size() && !headerNames(head, pdbIds[i], chainIds[i])) ++i;
     if (i == pdbIds.size()) return;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "alignment/best_reference.h"
@@ -135,6 +137,38 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
 
 bool idIsValid(const std::string& id) { return id.size() == kPdbIdWidth && !gotNonAlphaNumeric(id); }
 
+// A chain id is taken whole up to the width of its slot; a longer one is cut
+// to its first character, as the warning says.
+std::string chainArgument(const std::string& chain) {
+  return chain.size() > kChainIdWidth ? chain.substr(0, 1) : chain;
+}
+
+// The value of --unknown-dpi: a number of angstrom, 0 or more.
+bool parseUnknownDpi(const std::vector<std::string>& args, std::size_t at, double& dpi) {
+  const std::string value = at + 1 < args.size() ? args[at + 1] : std::string();
+  char* end = nullptr;
+  double parsed = std::strtod(value.c_str(), &end);
+  if (!value.empty() && *end == '\0' && parsed >= 0 && std::isfinite(parsed)) {
+    dpi = parsed;
+    return true;
+  }
+  std::printf("Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.\n");
+  return false;
+}
+
+// Options from the fifth argument on; false after a message when one is wrong.
+bool scanOptions(const std::vector<std::string>& args, RunSettings& settings) {
+  for (std::size_t i = 4; i < args.size(); ++i) {
+    if (args[i] == "-V") settings.verbose = true;
+    if (args[i] == "--MODIFIED") settings.readModified = true;
+    if (args[i] == "--UNKNOWN-DPI" && !parseUnknownDpi(args, i, settings.unknownDpi)) return false;
+    if (i + 1 == args.size()) continue;
+    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
+    if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
+  }
+  return true;
+}
+
 ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSettings& settings) {
   bool refBad = !idIsValid(args[0]);
   bool targetBad = !idIsValid(args[2]);
@@ -142,21 +176,16 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
   if (targetBad) std::printf("Target PDB id doesn't seem correct.\n");
   if (refBad || targetBad) return {false, 1};
 
-  if (args[1].size() > 1 || args[3].size() > 1)
+  if (args[1].size() > kChainIdWidth || args[3].size() > kChainIdWidth)
     std::printf("Warning!!! Single character chain id expected, continuing  with first character anyway.\n");
   settings.mode = RunMode::kSingle;
   settings.pdbIds[kReference][0] = args[0];
   settings.pdbIds[kTarget][0] = args[2];
-  settings.chainIds[kReference][0] = args[1].substr(0, 1);
-  settings.chainIds[kTarget][0] = args[3].substr(0, 1);
+  settings.chainIds[kReference][0] = chainArgument(args[1]);
+  settings.chainIds[kTarget][0] = chainArgument(args[3]);
 
   settings.methodList.clear();
-  for (std::size_t i = 4; i < args.size(); ++i) {
-    if (args[i] == "-V") settings.verbose = true;
-    if (i + 1 == args.size()) continue;
-    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
-    if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
-  }
+  if (!scanOptions(args, settings)) return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
   return {true, 0};
@@ -171,10 +200,16 @@ bool gotNonAlphaNumeric(const std::string& text) {
 void printUsage() {
   std::printf(
       "Usage:\n"
-      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [-V] [-I DIR] [-O DIR]\n"
+      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A]\n"
+      "         [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
+      "      A chain id has 1 to 4 characters.\n"
       "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
       "      -F ORIG     write MC-Annotate and RNAView results in the tool's own layout\n"
+      "      --modified  read modified nucleotides (PSU, 2MG, ...) as their parent base\n"
+      "                  (default: only A, C, G and U residues are read)\n"
+      "      --unknown-dpi A  DPI in angstrom of a structure whose DPI cannot be computed\n"
+      "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
       "  bexora -R LIST_FILE [-V] [-I DIR]\n"
       "      Recommend a reference for a target from a candidate list in the input folder.\n"
       "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"

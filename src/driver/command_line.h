@@ -26,6 +26,8 @@ struct RunSettings {
   bool testCodeFlag = false;   // log.txt and the precision tables
   bool testCodeFlag2 = false;  // log2.txt and the inferability tables
   bool verbose = false;
+  bool readModified = false;  // --modified: modified nucleotides as their parent base
+  double unknownDpi = 0;      // --unknown-dpi: DPI of structures without one, in angstrom
   std::string inputFolder = kDefaultInputFolder;
   std::string outputFolder = kDefaultOutputFolder;
   std::string bestReferenceList;  // the -R value as typed

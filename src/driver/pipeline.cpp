@@ -54,14 +54,16 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
-bool readAnnotationFile(int method, const std::string& path, const std::string& id, const std::string& chain,
-                        AnnotationOutput& out) {
+bool readAnnotationFile(const RunState& state, int method, const std::string& path, const std::string& id,
+                        const std::string& chain, AnnotationOutput& out) {
+  const Reporter& reporter = state.reporter;
+  const AnnotationReadOptions options{state.settings.readModified};
   switch (method) {
-    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out);
-    case kFr3d: return readFR3DOutput(path, id, chain, out);
-    case kDssr: return readDSSROutput(path, id, chain, out);
-    case kClaRna: return readClaRNAOutput(path, id, chain, out);
-    default: return readRNAViewOutput(path, chain, out);
+    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter, options);
+    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter, options);
+    case kDssr: return readDSSROutput(path, id, chain, out, reporter, options);
+    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter, options);
+    default: return readRNAViewOutput(path, chain, out, reporter, options);
   }
 }
 
@@ -78,11 +80,12 @@ bool readAnnotations(RunState& state, int method, int pass) {
     }
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
-    if (!readAnnotationFile(method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
-    state.diagnostics.record("annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu",
-                             methodFiles(method).tag, side, pdbId(state, side, pass).c_str(),
-                             chainId(state, side, pass).c_str(), path.c_str(), out.pairs.size(), out.keptLines.size(),
-                             out.skippedLines);
+    if (!readAnnotationFile(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
+    state.diagnostics.record(
+        "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
+        methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
+        path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
+        out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
@@ -126,10 +129,17 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
   state.diagnostics.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
-      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g",
+      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
       s.file.format.c_str(), s.atoms.size(), countResidues(s.atoms), s.refine.noOfAtoms, s.refine.noOfReflections,
-      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi);
+      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
+}
+
+void warnUnknownDpi(const std::string& id) {
+  std::printf(
+      "Warning!!! The DPI of structure %s is unknown and counts as 0 in the tolerance; --unknown-dpi A gives such "
+      "structures a DPI of A angstrom.\n",
+      id.c_str());
 }
 
 const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
@@ -138,11 +148,14 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   if (found != state.structures.end()) return &found->second;
   LoadedStructure loaded;
   loaded.atoms.reserve(kMaxAtoms);
+  StructureReadOptions options{state.settings.readModified, state.settings.unknownDpi};
   if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
-                   loaded.atoms, &loaded.file))
+                   loaded.atoms, state.reporter, &loaded.file, options))
     return nullptr;
   loaded.atoms.shrink_to_fit();
   recordStructure(state, side, pass, loaded);
+  if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
+    warnUnknownDpi(pdbId(state, side, pass));
   return &state.structures.emplace(key, std::move(loaded)).first->second;
 }
 
@@ -247,7 +260,10 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
 // Steps 8 and 9.
 void mapPairs(RunState& state, int method, int pass) {
   state.mapping.compareEdge = state.compareEdgeSetting ? 1 : (pass % 2 == 1 ? 1 : 0);
-  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping);
+  // The hint concerns single runs that left modified nucleotides out.
+  bool hintModified = !isBenchmark(state) && !state.settings.readModified;
+  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping,
+               hintModified ? state.reporter : Reporter());
   const MappingState& m = state.mapping;
   state.diagnostics.record(
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "
@@ -392,10 +408,22 @@ bool writeTables(const RunState& state) {
   return ok;
 }
 
+// Output text goes to standard output as it comes; records go the way of
+// the driver's own.
+Reporter consoleReporter(const Diagnostics& diagnostics) {
+  auto sink = [&diagnostics](Channel channel, const std::string& text) {
+    if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
+    if (channel == Channel::kRecord) diagnostics.record("%s", text.c_str());
+    if (channel == Channel::kPause) pauseForKey();
+  };
+  return Reporter(sink, diagnostics.enabled);
+}
+
 }  // namespace
 
 RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;
+  reporter = consoleReporter(diagnostics);
   mapping.collectEvidence = !isBenchmark(*this);
   for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);

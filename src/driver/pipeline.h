@@ -17,6 +17,7 @@
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -35,9 +36,13 @@ struct PreparedAlignment {
 
 struct RunState {
   explicit RunState(const RunSettings& runSettings);
+  // The reporter refers to this state's diagnostics.
+  RunState(const RunState&) = delete;
+  RunState& operator=(const RunState&) = delete;
 
   RunSettings settings;
   Diagnostics diagnostics;
+  Reporter reporter;  // messages of the modules below the driver
   PassPlan plan;
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;

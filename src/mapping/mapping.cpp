@@ -292,6 +292,20 @@ struct AssessGroupPlan {
   AssessMode mode;
 };
 
+bool isUnreadEnd(const StructureResidueMap& map, const BPInfo& pair, int end) {
+  return map.chainCount > 0 && std::strcmp(map.chain.chainId, pair.chainId[end]) == 0 &&
+         !findEntry(map.chain, pair.resSeqNo[end], pair.iCode[end]);
+}
+
+void reportUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists,
+                          const Reporter& reporter) {
+  int unread = countPairsOnUnreadResidues(pdbMap, lists);
+  if (unread > 0)
+    reporter.say("Warning!!! %d base pairs of %s and %s were left out because their residues were not read; "
+                 "--modified reads modified nucleotides.\n",
+                 unread, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
+}
+
 void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
   AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, state.assessedPairs.size()};
   GroupAcceptance kept;
@@ -396,9 +410,17 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
                         state.basePairNoAlign[kTarget]);
 }
 
+int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists) {
+  int unread = 0;
+  for (int side = 0; side < kSides; ++side)
+    for (const BPInfo& pair : lists[side])
+      if (isUnreadEnd(pdbMap[side], pair, 0) || isUnreadEnd(pdbMap[side], pair, 1)) ++unread;
+  return unread;
+}
+
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state) {
+                  MappingState& state, const Reporter& reporter) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
   state.evidence.clear();
@@ -429,6 +451,7 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
   }
   writeLogText(logs.log2, "\n");
   if (assess) keepUnlistedTargetPairs(state, where);
+  if (assess) reportUnreadResidues(pdbMap, basePairMap, reporter);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "model/model.h"
 #include "util/basepair.h"
 #include "util/geometry.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -143,11 +144,17 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 // another chain than the map's, or on a residue the map does not hold.
 bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair);
 
+// Pairs of either list with an end on the map's chain that has no atoms:
+// the structure reader left its residue out (a modified nucleotide).
+int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists);
+
 // Sorts both lists, splits them, writes the log lines and, when `assess` is
 // set, fills state.assessedPairs and state.keptTargetPairs, and
-// state.evidence when state.collectEvidence is set. Always returns true.
+// state.evidence when state.collectEvidence is set, and tells `reporter` in
+// one line how many pairs were left out because their residues were not
+// read. Always returns true.
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state);
+                  MappingState& state, const Reporter& reporter = Reporter());
 
 }  // namespace bexora

@@ -54,6 +54,10 @@ struct AtomInfo {
   double tempFactor;
 };
 
+// Where a structure's DPI came from: its quality record, nowhere (0), or
+// the value the user gave for structures without one.
+enum class DpiSource { kComputed, kUnknown, kOption };
+
 // Quality of one structure; 0 stands for a value the file does not give.
 struct RefineInfo {
   double completeness = 0;
@@ -62,6 +66,7 @@ struct RefineInfo {
   int32_t noOfAtoms = 0;
   int32_t noOfReflections = 0;
   double dpi = 0;
+  DpiSource dpiSource = DpiSource::kUnknown;
 };
 
 enum PairSource : int32_t { kSourceTool = 0, kSourceBexora = 1, kSourceBoth = 2 };

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdarg>
+#include <cstring>
 
 namespace bexora {
 namespace {
@@ -40,9 +41,12 @@ void appendInsertionCode(std::string& out, char iCode) {
   if (iCode != ' ') appendf(out, ".%c", iCode);
 }
 
-// Chains not starting with a letter are quoted so the id stays readable.
+// A one-letter chain is written as is ("A12"). Any other chain is quoted
+// ("'7'12", "'A1'12") so that a chain ending in a digit cannot run into the
+// residue number; one quoted end quotes both.
 void appendResidueIds(std::string& out, const BPInfo& pair) {
-  const bool plain = startsWithLetter(pair.chainId[0]);
+  const bool plain = startsWithLetter(pair.chainId[0]) && std::strlen(pair.chainId[0]) == 1 &&
+                     std::strlen(pair.chainId[1]) <= 1;
   appendf(out, plain ? "%s%d" : "'%s'%d", pair.chainId[0], pair.resSeqNo[0]);
   appendInsertionCode(out, pair.iCode[0]);
   appendf(out, plain ? "-%s%d" : "-'%s'%d", pair.chainId[1], pair.resSeqNo[1]);

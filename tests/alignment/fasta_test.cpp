@@ -60,7 +60,7 @@ TEST(ReadFastaSequence, LayoutsAndLetters) {
       {"leading blanks", "  >1abc_A mol:na\n\t  ACGU\n   \n>2xyz_B mol:na\n GGC\n", true, "ACGU", "GGC", ""},
       {"others between", ">1abc_C mol:na\nUU\n>2xyz_B mol:na\nGGC\n>9zzz_A mol:na\nCC\n>1abc_A mol:na\nACGU\n", true,
        "ACGU", "GGC", ""},
-      {"chain is a prefix", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", true, "ACGU", "GGC", ""},
+      {"a longer chain is another chain", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
       {"missing target", ">1abc_A mol:na\nACGU\n", false, "ACGU", "", ""},
       {"header of 7 characters", ">1abc_A\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
       {"header ends the record", ">1abc_A mol:na\nAC\n>1abc_B\nGG\n>2xyz_B mol:na\nGGC\n", true, "AC", "GGC", ""},
@@ -97,9 +97,20 @@ TEST(ReadFastaSequence, SameChainTwiceAndSecondHeaders) {
   EXPECT_STREQ(same.maps[kTarget].pdbId, "1ABC");
   const ResidueMapEntry& last = same.maps[kTarget].chain.entries.back();
   EXPECT_EQ(std::make_tuple(last.resSeqNo, last.iCode, last.mapIndex, last.identical), std::make_tuple(6, ' ', -1, 0));
-  SequenceRun twice = readText(">1abc_AB mol:na\nACGU\n>1abc_A mol:na\nUUUU\n>2xyz_B mol:na\nGGC\n");
+  SequenceRun twice = readText(">1abc_A mol:na\nACGU\n>1abc_a mol:na\nUUUU\n>2xyz_B mol:na\nGGC\n");
   EXPECT_EQ(lettersOf(twice.maps[kReference]), "ACGU");
   EXPECT_EQ(twice.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 3", 0), 0u) << twice.out;
+}
+
+TEST(ReadFastaSequence, ChainFieldIsTakenWhole) {
+  const std::string text = ">1abc_A mol:na\nACGU\n>4v9d_AA mol:na\nGGC\n>4v9d_A mol:na\nGG\n>4v9d_a1\tmol:na\nCC\n"
+                           ">4v9d_S2AB mol:na\nUU\n";
+  const std::pair<const char*, const char*> cases[] = {{"AA", "GGC"}, {"A", "GG"}, {"A1", "CC"}, {"S2AB", "UU"},
+                                                       {"S2", ""}};
+  for (const auto& [chain, letters] : cases) {
+    SCOPED_TRACE(chain);
+    EXPECT_EQ(lettersOf(readText(text, "4V9D", chain).maps[kTarget]), letters);
+  }
 }
 
 TEST(ReadFastaSequence, LongChainIsCutAtTheLimitWithOneWarning) {
@@ -139,10 +150,11 @@ ListRun readList(const std::string& text, const std::vector<std::string>& ids, c
 }
 
 TEST(ReadFastaSeqList, CandidatesGetTheirRawSequencesCutAtTheLimit) {
-  ListRun run = readList(">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_AB mol:na\nGGGG\n>1ab\nCC\n",
-                         {"2XYZ", "1ABC", "4NON", "1ABC"}, {"B", "A", "A", "A"});
+  ListRun run = readList(
+      ">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_a mol:na\nGGGG\n>1ab\nCC\n>1abc_AB mol:na\nUU\n",
+                         {"2XYZ", "1ABC", "4NON", "1ABC", "1ABC"}, {"B", "A", "A", "A", "AB"});
   EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", ""}));
+  EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", "", "UU"}));
   EXPECT_EQ(run.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 6", 0), 0u) << run.out;
   EXPECT_FALSE(readList(">1abc_A mol:na\n", {"1ABC"}, {"A"}).ok);
 

@@ -271,5 +271,28 @@ TEST(Mapping, EveryTargetPairReachesTheAnnotation) {
   EXPECT_TRUE(s.keptTargetPairs.empty());
 }
 
+// Residue 3 of the reference and 2 of the target have no atoms (the map
+// leaves them out); pairs on them are counted once each, in one line.
+TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
+  ResidueMapPair map = identityMap("GCGCA");
+  auto& reference = map[kReference].chain.entries;
+  auto& target = map[kTarget].chain.entries;
+  reference.erase(reference.begin() + 2);
+  target.erase(target.begin() + 1);
+  MappingRun run;
+  run.lists[kReference] = {makePair(1, 4, "GC", "W/W"), makePair(2, 3, "CG", "W/W"), makePair(3, 3, "GG", "W/W"),
+                           makePair(1, 3, "GG", "W/W", 'c', kSourceTool, "B")};
+  run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
+  EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
+  std::string said;
+  mapBasePairs(run.atoms, map, run.lists, true, {}, run.state, collectingReporter(said));
+  EXPECT_EQ(said,
+            "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
+            "reads modified nucleotides.\n");
+  said.clear();
+  mapBasePairs(run.atoms, identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said));
+  EXPECT_EQ(said, "");
+}
+
 }  // namespace
 }  // namespace bexora
