@@ -21,19 +21,14 @@ using ::testing::Not;
 using Lines = std::vector<std::string>;
 using Row = std::map<std::string, std::string>;
 
-Lines linesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-Lines split(const std::string& line, char separator) {
+Lines split(const std::string& text, char separator) {
   Lines fields;
-  std::istringstream in(line);
+  std::istringstream in(text);
   for (std::string field; std::getline(in, field, separator);) fields.push_back(field);
   return fields;
 }
+
+Lines linesOf(const std::string& text) { return split(text, '\n'); }
 
 // The rows of an evidence file, each by column name.
 std::vector<Row> evidenceRows(const std::string& text) {

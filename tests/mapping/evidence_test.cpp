@@ -23,18 +23,11 @@ using test::makePair;
 using test::Residue;
 using test::twoResidues;
 
-std::vector<std::string> fieldsOf(const std::string& line) {
-  std::vector<std::string> fields;
-  std::istringstream in(line);
-  for (std::string field; std::getline(in, field, '\t');) fields.push_back(field);
-  return fields;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
 }
 
 Residue moved(Residue residue, const char* atom, double dx) {
@@ -179,7 +172,7 @@ TEST(Evidence, RoundingNeverTurnsADecision) {
     MappingState state;
     state.tolerance = 0.5;
     state.evidence = {carriedRow(c.c1Reference, c.c1Target)};
-    std::vector<std::string> fields = fieldsOf(linesOf(evidenceTable(state, ResidueMapPair{}))[1]);
+    std::vector<std::string> fields = split(split(evidenceTable(state, ResidueMapPair{}), '\n')[1], '\t');
     ASSERT_EQ(fields.size(), 21u);
     EXPECT_EQ(fields[8] == "10.000000", !c.everyDigit) << fields[8];
     double tolerance = std::strtod(fields[5].c_str(), nullptr);
