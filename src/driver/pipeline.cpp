@@ -151,7 +151,6 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
                    loaded.atoms, state.reporter, &loaded.file, options))
     return nullptr;
-  loaded.atoms.shrink_to_fit();
   recordStructure(state, side, pass, loaded);
   if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
     warnUnknownDpi(pdbId(state, side, pass));
@@ -164,7 +163,7 @@ bool readStructures(RunState& state, int pass) {
     const LoadedStructure* loaded = loadStructure(state, side, pass);
     if (!loaded) return false;
     state.refine[side][pass] = loaded->refine;
-    copyAtoms(state.atomMultiList[side], loaded->atoms);
+    state.atomMultiList[side] = &loaded->atoms;
   }
   return true;
 }
@@ -181,7 +180,7 @@ bool prepareChains(RunState& state, int pass) {
     state.pdbTempMap = cached->second.pdbTempMap;
   } else {
     for (int side = 0; side < kSides; ++side)
-      if (!alignPDBWithRef(state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
+      if (!alignPDBWithRef(*state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
                            state.refSeqsMap[side]))
         return false;
     if (!alignFasta(state.refSeqsMap)) return false;
@@ -394,7 +393,6 @@ Reporter consoleReporter(const Diagnostics& diagnostics) {
 RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;
   reporter = consoleReporter(diagnostics);
-  for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 

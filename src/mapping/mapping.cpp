@@ -184,7 +184,7 @@ bool hasExtraAtoms(const std::array<ResidueAtoms, 2>& ends) {
   return ends[0].c2 && ends[1].c2 && ends[0].c5 && ends[1].c5;
 }
 
-bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPInfo& referencePair,
+bool isAccepted(const AtomTables& atoms, const BPInfo& referencePair,
                 const BPInfo& targetPair, AssessMode mode, double tolerance) {
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
@@ -193,8 +193,8 @@ bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BP
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
-  findAtoms(atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
-  findAtoms(atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
+  findAtoms(*atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
+  findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
   if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return false;
   bool agree = mode == ASSESS_AGREE;
   if (!passesTolerance(c1Distance(target) - c1Distance(reference), tolerance, agree)) return false;
@@ -324,7 +324,7 @@ bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
   return swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode);
 }
 
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
                                        AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2) {
   GroupAcceptance group;
   for (std::size_t i = 0; i < list.count(); ++i) {
@@ -365,7 +365,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
   return unread;
 }
 
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter) {
   state.assessedPairs.clear();

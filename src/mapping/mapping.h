@@ -15,6 +15,10 @@
 
 namespace bexora {
 
+// The atoms of both sides, read once and kept by the caller; a chain
+// compared with itself points to one table twice.
+using AtomTables = std::array<const std::vector<AtomInfo>*, kSides>;
+
 // Couples of (reference-side pair, target-side pair), parallel arrays.
 struct BPMatchList {
   std::vector<BPInfo> referencePairs;
@@ -86,7 +90,7 @@ struct AcceptTarget {
 
 // Appends the accepted target-side pairs of `list` and returns the group's
 // counts; writes the two count lines to log2 when it is open.
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
                                        AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2);
 
 // Whether the target's contacts measured in the reference pass the
@@ -112,7 +116,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 // set, fills state.assessedPairs and state.keptTargetPairs and tells
 // `reporter` in one line how many pairs were left out because their residues
 // were not read. Always returns true.
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter = Reporter());
 

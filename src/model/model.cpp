@@ -36,10 +36,6 @@ void copyField(char* field, std::size_t size, std::string_view text) {
   field[n] = '\0';
 }
 
-void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source) {
-  destination.assign(source.begin(), source.end());
-}
-
 void methodListPrint(const std::vector<int>& methods) {
   for (std::size_t i = 0; i < methods.size(); ++i) {
     if (i > 0) std::printf(i + 1 == methods.size() ? " and" : ",");

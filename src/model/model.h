@@ -122,7 +122,6 @@ void setField(char (&field)[N], std::string_view text) {
   copyField(field, N, text);
 }
 
-void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source);
 void methodListPrint(const std::vector<int>& methods);
 
 // "Warning!!! " line for a full table: `what` names the limit, `file` the input.

@@ -25,8 +25,9 @@ struct MappingRun {
   std::array<std::vector<BPInfo>, kSides> lists;
   MappingState state;
 
+  AtomTables atomTables() const { return {&atoms[kReference], &atoms[kTarget]}; }
   void map(const ResidueMapPair& pdbMap, bool assess = true, MappingLogs logs = {}) {
-    mapBasePairs(atoms, pdbMap, lists, assess, logs, state);
+    mapBasePairs(atomTables(), pdbMap, lists, assess, logs, state);
   }
 };
 
@@ -303,12 +304,12 @@ TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
   run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
   EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
   std::string said;
-  mapBasePairs(run.atoms, map, run.lists, true, {}, run.state, collectingReporter(said));
+  mapBasePairs(run.atomTables(), map, run.lists, true, {}, run.state, collectingReporter(said));
   EXPECT_EQ(said,
             "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
             "reads modified nucleotides.\n");
   said.clear();
-  mapBasePairs(run.atoms, identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said));
+  mapBasePairs(run.atomTables(), identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said));
   EXPECT_EQ(said, "");
 }
 
