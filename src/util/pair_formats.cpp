@@ -84,8 +84,12 @@ void appendOrientationWord(std::string& out, char orientation) {
   else if (orientation == 't') out += " trans";
 }
 
+// Room for the ids and what follows them on a line, in one allocation.
+constexpr std::size_t kRNAViewIdsWidth = 72;
+
 // Pieces shared by the RNAView pair and stacking lines.
 void appendRNAViewIds(std::string& out, const BPInfo& pair) {
+  out.reserve(out.size() + kRNAViewIdsWidth);
   char first[16];
   char second[16];
   std::string numbers(integerText(pair.resSeqNo[0], first));

@@ -56,11 +56,12 @@ struct TokenTable {
 };
 
 // Without collapsing, every token lies between two delimiters.
-TokenizeResult splitPlain(std::string_view text, const DelimiterTable& delimiters, const TokenTable& table) {
+template <typename IsDelimiter>
+TokenizeResult splitPlain(std::string_view text, IsDelimiter isDelimiter, const TokenTable& table) {
   TokenizeResult result;
   std::size_t tokenStart = 0;
   for (std::size_t i = 0;; ++i) {
-    if (i < text.size() && !delimiters.contains(text[i])) continue;
+    if (i < text.size() && !isDelimiter(text[i])) continue;
     table.close(text.substr(tokenStart, i - tokenStart), result);
     if (i == text.size() || isDefaultDelim(text[i]) || result.tooManyTokens) break;
     tokenStart = i + 1;
@@ -73,9 +74,14 @@ TokenizeResult splitPlain(std::string_view text, const DelimiterTable& delimiter
 TokenizeResult tokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                         std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength, bool keepEmpty,
                         bool tabsCollapse) {
-  const DelimiterTable delimiterTable(delimiters);
   const TokenTable table{tokens, capacity, maxTokenLength, keepEmpty};
-  if (!collapseBlanks) return splitPlain(text, delimiterTable, table);
+  // One delimiter, the common case of the tabular readers, needs no table.
+  if (!collapseBlanks && delimiters.size() == 1) {
+    const char delimiter = delimiters.front();
+    return splitPlain(text, [delimiter](char c) { return c == delimiter || isDefaultDelim(c); }, table);
+  }
+  const DelimiterTable delimiterTable(delimiters);
+  if (!collapseBlanks) return splitPlain(text, [&](char c) { return delimiterTable.contains(c); }, table);
   TokenizeResult result;
   std::size_t tokenStart = 0;
   std::size_t tokenLength = 0;
