@@ -126,6 +126,7 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 }
 
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
+  if (!state.diagnostics.enabled) return;  // counting the residues walks every atom
   state.diagnostics.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
