@@ -109,7 +109,9 @@ double cpuSecondsOfRun(std::vector<std::string> args) {
     std::fprintf(stderr, "command failed: %s\n", args[0].c_str());
     std::exit(1);
   }
-  auto secondsOf = [](const timeval& t) { return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec); };
+  auto secondsOf = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+  };
   return secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
 }
 
