@@ -129,6 +129,7 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 }
 
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
+  if (!state.reporter.recordsWanted()) return;  // counting the residues walks every atom
   state.reporter.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
@@ -154,7 +155,6 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
                    loaded.atoms, state.reporter, &loaded.file, options))
     return nullptr;
-  loaded.atoms.shrink_to_fit();
   recordStructure(state, side, pass, loaded);
   if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
     warnUnknownDpi(pdbId(state, side, pass));
@@ -167,7 +167,7 @@ bool readStructures(RunState& state, int pass) {
     const LoadedStructure* loaded = loadStructure(state, side, pass);
     if (!loaded) return false;
     state.refine[side][pass] = loaded->refine;
-    copyAtoms(state.atomMultiList[side], loaded->atoms);
+    state.atomMultiList[side] = &loaded->atoms;
   }
   return true;
 }
@@ -184,7 +184,7 @@ bool prepareChains(RunState& state, int pass) {
     state.pdbTempMap = cached->second.pdbTempMap;
   } else {
     for (int side = 0; side < kSides; ++side)
-      if (!alignPDBWithRef(state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
+      if (!alignPDBWithRef(*state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
                            state.refSeqsMap[side], state.reporter))
         return false;
     if (!alignFasta(state.refSeqsMap, state.reporter)) return false;
@@ -431,7 +431,6 @@ bool writeTables(const RunState& state) {
 RunState::RunState(const RunSettings& runSettings)
     : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
   mapping.collectEvidence = !isBenchmark(*this);
-  for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 

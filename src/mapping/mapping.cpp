@@ -240,7 +240,7 @@ AssessReason firstDecidingTest(const PairGeometry& geometry, bool agree, double 
 
 // Measures everything the tests of `mode` compare, then decides; measuring
 // before deciding keeps the recorded geometry complete for a refused pair.
-AssessReason assessPair(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPInfo& referencePair,
+AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair,
                         const BPInfo& targetPair, AssessMode mode, double tolerance, PairGeometry& geometry) {
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
@@ -249,8 +249,8 @@ AssessReason assessPair(const std::array<std::vector<AtomInfo>, kSides>& atoms, 
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
-  findAtoms(atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
-  findAtoms(atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
+  findAtoms(*atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
+  findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
   if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return AssessReason::kMissingC1;
   measureDistances(reference, target, geometry);
   bool agree = mode == ASSESS_AGREE;
@@ -431,7 +431,7 @@ bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
          ContactVerdict::kPass;
 }
 
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
                                        AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
                                        const EvidenceTarget* evidence) {
   GroupAcceptance group;
@@ -478,7 +478,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
   return unread;
 }
 
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter, bool hintUnread) {
   state.assessedPairs.clear();

@@ -16,6 +16,10 @@
 
 namespace bexora {
 
+// The atoms of both sides, read once and kept by the caller; a chain
+// compared with itself points to one table twice.
+using AtomTables = std::array<const std::vector<AtomInfo>*, kSides>;
+
 // Couples of (reference-side pair, target-side pair), parallel arrays.
 struct BPMatchList {
   std::vector<BPInfo> referencePairs;
@@ -126,7 +130,7 @@ struct AcceptTarget {
 // Appends the accepted target-side pairs of `list` and returns the group's
 // counts; writes the two count lines to log2 when it is open, and the
 // record of every pair of the list to `evidence` when given.
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
                                        AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
                                        const EvidenceTarget* evidence = nullptr);
 
@@ -156,7 +160,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 // structure, base and edge, with their count; with `hintUnread`, one line
 // also tells how many pairs were left out because their residues were not
 // read. Always returns true.
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter, bool hintUnread = false);
 

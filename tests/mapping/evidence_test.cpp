@@ -98,7 +98,7 @@ TEST(Evidence, EachTestDecidesItsPair) {
     if (c.lists != kTargetUnaligned) links.emplace_back(2, 2);
     MappingState state;
     state.collectEvidence = true;
-    mapBasePairs(atoms, makeMap("GC", c.targetLetters, links, 0.25, 0.25), lists, true, {}, state, Reporter());
+    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", c.targetLetters, links, 0.25, 0.25), lists, true, {}, state, Reporter());
     ASSERT_EQ(state.evidence.size(), 1u);
     const PairEvidence& row = state.evidence[0];
     EXPECT_EQ(row.group, c.group);
@@ -115,7 +115,7 @@ TEST(Evidence, NothingIsKeptUnlessAsked) {
   std::array<std::vector<BPInfo>, kSides> lists = {std::vector<BPInfo>{makePair(1, 2, "GC", "W/W")},
                                                    std::vector<BPInfo>{}};
   MappingState state;
-  mapBasePairs(atoms, makeMap("GC", "GC", {{1, 1}, {2, 2}}, 0.25, 0.25), lists, true, {}, state, Reporter());
+  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", "GC", {{1, 1}, {2, 2}}, 0.25, 0.25), lists, true, {}, state, Reporter());
   EXPECT_EQ(state.assessedPairs.size(), 1u);
   EXPECT_TRUE(state.evidence.empty());
 }
@@ -131,7 +131,7 @@ TEST(Evidence, TableRowsFromAnAssessment) {
   MappingState state;
   state.collectEvidence = true;
   const ResidueMapPair map = makeMap("GCGA", "GCGA", {{1, 1}, {2, 2}, {3, 3}}, 0.25, 0.25);
-  mapBasePairs(atoms, map, lists, true, {}, state, Reporter());
+  mapBasePairs({&atoms[0], &atoms[1]}, map, lists, true, {}, state, Reporter());
   EXPECT_EQ(evidenceTable(state, map),
             "group\tdecision\treason\treference_pair\ttarget_pair\ttolerance\tdpi_reference\tdpi_target\t"
             "c1_reference\tc1_target\tc2_reference\tc2_target\tc5_reference\tc5_target\t"
