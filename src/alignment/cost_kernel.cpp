@@ -206,9 +206,6 @@ void alignGroup(const TargetProfile& target, const Group& group, const std::vect
   }
 }
 
-bool isPurine(unsigned char c) { return c == 'A' || c == 'G'; }
-bool isPyrimidine(unsigned char c) { return c == 'C' || c == 'U'; }
-
 }  // namespace
 
 bool simdLevelSupported(SimdLevel level) {
@@ -234,12 +231,6 @@ const char* simdLevelName(SimdLevel level) {
     case SimdLevel::kSse41: return "sse4.1";
     default: return "portable";
   }
-}
-
-int32_t substitutionTenths(unsigned char a, unsigned char b) {
-  if (a == b) return 0;
-  if ((isPurine(a) && isPurine(b)) || (isPyrimidine(a) && isPyrimidine(b))) return kReducedCostTenths;
-  return kReplaceCostTenths;
 }
 
 std::vector<int32_t> alignmentCostsTenths(std::string_view target, const std::vector<std::string_view>& candidates,
