@@ -20,13 +20,22 @@ namespace bexora {
 
 namespace {
 
-// Residue codes as the lanes compare them. Bytes without a class get a
-// different class value on each side, so two of them never share a class;
-// the padding around the columns matches no byte.
-constexpr int32_t kRowNoClass = 3;
-constexpr int32_t kColumnNoClass = 4;
-constexpr int32_t kPaddingCode = 0x1FF;
+// Residues as the lanes compare them: the XOR of two codes is 0 for the same
+// byte, the reduced cost for two bytes of one class and at least the full
+// replacement cost otherwise, so min(x ^ y, replace) is the substitution
+// cost. The padding around the columns matches no byte.
+constexpr int32_t kClassStride = 32;  // a power of two above both replacement costs
+static_assert(kReducedCostTenths < kReplaceCostTenths && kReplaceCostTenths <= kClassStride);
+constexpr int32_t kPaddingCode = 300 * 2 * kClassStride;
 constexpr std::size_t kMostLanes = 16;
+
+constexpr int32_t laneCode(unsigned char byte) {
+  switch (residueClass(byte)) {
+    case ResidueClass::kPurine: return byte == 'A' ? 0 : kReducedCostTenths;
+    case ResidueClass::kPyrimidine: return kClassStride | (byte == 'C' ? 0 : kReducedCostTenths);
+    default: return (byte + 1) * 2 * kClassStride;
+  }
+}
 
 // Every cost a narrow pass forms stays below this bound (two gap openings
 // for the boundaries, one more and a replacement inside a step).
@@ -58,42 +67,32 @@ struct VectorOf<int32_t, 32> {
   typedef int32_t Type __attribute__((vector_size(32)));
 };
 
-// A string coded for the lanes. Columns carry kMostLanes of padding on both
-// sides, as the lanes of the first and last steps read past the ends.
+// A string coded for the lanes, with kMostLanes of padding on both sides, as
+// the lanes of a group's first and last steps read past the ends.
 template <typename Cost>
-struct Coded {
-  std::vector<Cost> code;
-  std::vector<Cost> klass;
-};
-
-template <typename Cost>
-Coded<Cost> codeResidues(std::string_view text, bool reversed, int32_t noClass, std::size_t padding) {
-  Coded<Cost> coded;
-  coded.code.assign(text.size() + 2 * padding, static_cast<Cost>(kPaddingCode));
-  coded.klass.assign(text.size() + 2 * padding, static_cast<Cost>(noClass));
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char byte = static_cast<unsigned char>(reversed ? text[text.size() - 1 - i] : text[i]);
-    ResidueClass klass = residueClass(byte);
-    coded.code[padding + i] = byte;
-    coded.klass[padding + i] = static_cast<Cost>(klass == ResidueClass::kNone ? noClass : static_cast<int32_t>(klass));
-  }
-  return coded;
+std::vector<Cost> laneCodes(std::string_view text, bool reversed) {
+  std::vector<Cost> codes(text.size() + 2 * kMostLanes, static_cast<Cost>(kPaddingCode));
+  for (std::size_t i = 0; i < text.size(); ++i)
+    codes[kMostLanes + i] =
+        static_cast<Cost>(laneCode(static_cast<unsigned char>(reversed ? text[text.size() - 1 - i] : text[i])));
+  return codes;
 }
 
 // One pass as the lanes see it. Step t of a group reads the column codes at
-// columnCodeEnd - t: lane k then holds the residue of column t - k. h and d
-// (columns + kMostLanes + 1 entries) hold the last row swept so far.
+// columnEnd - t: lane k then holds the code of column t - k. The row above
+// the group is read from hIn, dIn and the group's last row written to hOut,
+// dOut; each has kMostLanes of padding before column 0 and after the last.
 template <typename Cost>
 struct PassInput {
-  const Cost* rowCode;
-  const Cost* rowClass;
-  std::size_t rows;
-  const Cost* columnCodeEnd;
-  const Cost* columnClassEnd;
+  const Cost* rows;
+  std::size_t rowCount;
+  const Cost* columnEnd;
   std::size_t columns;
   int32_t tb;
-  Cost* h;
-  Cost* d;
+  Cost* hIn;
+  Cost* dIn;
+  Cost* hOut;
+  Cost* dOut;
 };
 
 template <typename Cost, std::size_t Bytes>
@@ -101,7 +100,9 @@ struct Wavefront {
   using Vector = typename VectorOf<Cost, Bytes>::Type;
   static constexpr std::size_t kLanes = Bytes / sizeof(Cost);
   // Rows of one lane swept together: their chains overlap.
-  static constexpr std::size_t kStrip = 3;
+  static constexpr std::size_t kStrip = 4;
+  // The lane of a loaded vector that shiftIn moves into lane 0.
+  static constexpr std::size_t kIncoming = Bytes == 32 ? kLanes / 2 - 1 : kLanes - 1;
 
   BEXORA_ALWAYS_INLINE static Vector splat(int32_t x) { return Vector{} + static_cast<Cost>(x); }
 
@@ -113,14 +114,14 @@ struct Wavefront {
 
   BEXORA_ALWAYS_INLINE static Vector least(const Vector& a, const Vector& b) { return a < b ? a : b; }
 
-  // [x, v[0], .., v[L - 2]]: lane k takes what lane k - 1 held.
+  // [incoming[L - 1], v[0], .., v[L - 2]]: lane k takes what lane k - 1 held.
   template <std::size_t... K>
   BEXORA_ALWAYS_INLINE static Vector shiftInWithin(const Vector& incoming, const Vector& v, std::index_sequence<K...>) {
     return __builtin_shufflevector(incoming, v, (K == 0 ? kLanes - 1 : K - 1 + kLanes)...);
   }
 
-  // The same over two 128-bit halves, written as a swap of halves and a
-  // rotation within each, which the AVX2 shuffles do in one instruction each.
+  // [incoming[L/2 - 1], v[0], .., v[L - 2]] as a swap of 128-bit halves and a
+  // rotation within each, one AVX2 instruction each.
   template <std::size_t... K>
   BEXORA_ALWAYS_INLINE static Vector shiftInHalves(const Vector& incoming, const Vector& v, std::index_sequence<K...>) {
     constexpr std::size_t half = kLanes / 2;
@@ -128,31 +129,36 @@ struct Wavefront {
     return __builtin_shufflevector(swapped, v, (K % half == 0 ? K + half - 1 : K - 1 + kLanes)...);
   }
 
-  BEXORA_ALWAYS_INLINE static Vector shiftIn(Cost x, const Vector& v) {
-    if constexpr (Bytes == 32) return shiftInHalves(splat(x), v, std::make_index_sequence<kLanes>());
-    return shiftInWithin(splat(x), v, std::make_index_sequence<kLanes>());
+  // v moved up one lane, with *p in lane 0.
+  BEXORA_ALWAYS_INLINE static Vector shiftIn(const Cost* p, const Vector& v) {
+    const Vector incoming = load(p - kIncoming);
+    if constexpr (Bytes == 32) return shiftInHalves(incoming, v, std::make_index_sequence<kLanes>());
+    return shiftInWithin(incoming, v, std::make_index_sequence<kLanes>());
   }
 
-  // The per-lane state of a group: the costs of each strip row at the
-  // column the lane is on, and the row's residue.
+  // The per-lane state of a group: each strip row's residue and its costs
+  // at the column the lane is on.
   template <std::size_t R>
   struct Group {
-    Vector code[R], klass[R], c[R], e[R];
+    Vector code[R], c[R], e[R];
   };
 
   // Lane k sweeps rows top + k * R .. top + k * R + R - 1; rows past the end
   // of the pass are padding whose costs nothing reads.
   template <std::size_t R>
   BEXORA_ALWAYS_INLINE static Group<R> startGroup(const PassInput<Cost>& in, std::size_t top) {
+    Cost codes[R][kLanes], lane[kLanes];
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      lane[k] = static_cast<Cost>(k * R * kGapExtendTenths);
+      for (std::size_t r = 0; r < R; ++r) {
+        std::size_t row = top + k * R + r;
+        codes[r][k] = row < in.rowCount ? in.rows[row] : static_cast<Cost>(kPaddingCode);
+      }
+    }
     Group<R> g;
     for (std::size_t r = 0; r < R; ++r) {
-      for (std::size_t k = 0; k < kLanes; ++k) {
-        std::size_t row = top + k * R + r;
-        bool inside = row < in.rows;
-        g.code[r][k] = inside ? in.rowCode[row] : static_cast<Cost>(kPaddingCode);
-        g.klass[r][k] = inside ? in.rowClass[row] : static_cast<Cost>(kRowNoClass);
-        g.c[r][k] = static_cast<Cost>(columnZero(in.tb, row + 1));
-      }
+      g.code[r] = load(codes[r]);
+      g.c[r] = load(lane) + splat(columnZero(in.tb, top + r + 1));
       g.e[r] = g.c[r] + splat(kGapOpenTenths);
     }
     return g;
@@ -162,17 +168,15 @@ struct Wavefront {
   // costs of the row above each lane's strip at its new column, diag at the
   // column before. Leaves the strip's last row in above and dAbove.
   template <std::size_t R>
-  BEXORA_ALWAYS_INLINE static void step(Group<R>& g, const Cost* columnCode, const Cost* columnClass, Vector diag,
-                                        Vector& above, Vector& dAbove) {
+  BEXORA_ALWAYS_INLINE static void step(Group<R>& g, const Cost* columnCode, const Vector& diagAbove, Vector& above,
+                                        Vector& dAbove) {
     const Vector openExtend = splat(kGapOpenTenths + kGapExtendTenths);
     const Vector extend = splat(kGapExtendTenths);
     const Vector replace = splat(kReplaceCostTenths);
-    const Vector reducedLess = splat(kReducedCostTenths - kReplaceCostTenths);
     const Vector code = load(columnCode);
-    const Vector klass = load(columnClass);
+    Vector diag = diagAbove;
     for (std::size_t r = 0; r < R; ++r) {
-      Vector same = (Vector)(g.code[r] == code);
-      Vector substitution = (replace + ((Vector)(g.klass[r] == klass) & reducedLess)) & ~same;
+      Vector substitution = least(g.code[r] ^ code, replace);
       g.e[r] = least(g.c[r] + openExtend, g.e[r] + extend);
       dAbove = least(above + openExtend, dAbove + extend);
       Vector cell = least(least(diag + substitution, g.e[r]), dAbove);
@@ -182,23 +186,23 @@ struct Wavefront {
     }
   }
 
-  // Sweeps one group over all columns and leaves row (outLane + 1) * R of
-  // the group in h and d. Lane k starts at step k + 1; until then its state
-  // is held at column 0.
+  // Sweeps one group over all columns and makes its row (outLane + 1) * R
+  // the row above the next group. Lane k starts at step k + 1; until then
+  // its state is held at column 0.
   template <std::size_t R>
-  BEXORA_ALWAYS_INLINE static void sweepGroup(const PassInput<Cost>& in, std::size_t top, std::size_t outLane) {
+  BEXORA_ALWAYS_INLINE static void sweepGroup(PassInput<Cost>& in, std::size_t top, std::size_t outLane) {
     Group<R> g = startGroup<R>(in, top);
     const Group<R> atColumnZero = g;
     Vector lane;
     for (std::size_t k = 0; k < kLanes; ++k) lane[k] = static_cast<Cost>(k);
     Vector bottom = g.c[R - 1], dBottom = g.c[R - 1];
-    Vector diag = shiftIn(in.h[0], bottom);
+    Vector diag = shiftIn(in.hIn, bottom);
     const std::size_t last = in.columns + outLane;
     for (std::size_t t = 1; t <= last; ++t) {
-      Vector above = shiftIn(in.h[t], bottom);
-      Vector dAbove = shiftIn(in.d[t], dBottom);
-      Vector nextDiag = above;
-      step<R>(g, in.columnCodeEnd - t, in.columnClassEnd - t, diag, above, dAbove);
+      Vector above = shiftIn(in.hIn + t, bottom);
+      Vector dAbove = shiftIn(in.dIn + t, dBottom);
+      const Vector nextDiag = above;
+      step<R>(g, in.columnEnd - t, diag, above, dAbove);
       diag = nextDiag;
       if (t < kLanes) {
         auto started = lane < splat(static_cast<int32_t>(t));
@@ -212,42 +216,51 @@ struct Wavefront {
       bottom = above;
       dBottom = dAbove;
       if (t > outLane) {
-        in.h[t - outLane] = bottom[outLane];
-        in.d[t - outLane] = dBottom[outLane];
+        in.hOut[t - outLane] = bottom[outLane];
+        in.dOut[t - outLane] = dBottom[outLane];
       }
     }
-    in.h[0] = in.d[0] = static_cast<Cost>(columnZero(in.tb, top + (outLane + 1) * R));
+    in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + (outLane + 1) * R));
+    std::swap(in.hIn, in.hOut);
+    std::swap(in.dIn, in.dOut);
   }
 
-  BEXORA_ALWAYS_INLINE static void run(const PassInput<Cost>& in) {
-    in.h[0] = in.d[0] = 0;
+  // The row before the first: column j is reached by a gap of j.
+  BEXORA_ALWAYS_INLINE static void startRow(const PassInput<Cost>& in) {
+    in.hIn[0] = in.dIn[0] = 0;
     for (std::size_t j = 1; j <= in.columns; ++j) {
-      in.h[j] = static_cast<Cost>(kGapOpenTenths + kGapExtendTenths * static_cast<int32_t>(j));
-      in.d[j] = static_cast<Cost>(in.h[j] + kGapOpenTenths);
+      in.hIn[j] = static_cast<Cost>(kGapOpenTenths + kGapExtendTenths * static_cast<int32_t>(j));
+      in.dIn[j] = static_cast<Cost>(in.hIn[j] + kGapOpenTenths);
     }
+  }
+
+  // Returns the input with the pass's last row in hIn and dIn.
+  BEXORA_ALWAYS_INLINE static PassInput<Cost> run(PassInput<Cost> in) {
+    startRow(in);
     std::size_t top = 0;
-    for (; top + kLanes * kStrip <= in.rows; top += kLanes * kStrip) sweepGroup<kStrip>(in, top, kLanes - 1);
-    for (; top + kLanes <= in.rows; top += kLanes) sweepGroup<1>(in, top, kLanes - 1);
-    if (top < in.rows) sweepGroup<1>(in, top, in.rows - top - 1);
+    for (; top + kLanes * kStrip <= in.rowCount; top += kLanes * kStrip) sweepGroup<kStrip>(in, top, kLanes - 1);
+    for (; top + kLanes <= in.rowCount; top += kLanes) sweepGroup<1>(in, top, kLanes - 1);
+    if (top < in.rowCount) sweepGroup<1>(in, top, in.rowCount - top - 1);
+    return in;
   }
 };
 
 template <typename Cost>
-using PassFunction = void (*)(const PassInput<Cost>&);
+using PassFunction = PassInput<Cost> (*)(const PassInput<Cost>&);
 
 template <typename Cost>
-void passPortable(const PassInput<Cost>& in) {
-  Wavefront<Cost, 16>::run(in);
+PassInput<Cost> passPortable(const PassInput<Cost>& in) {
+  return Wavefront<Cost, 16>::run(in);
 }
 
 #if BEXORA_X86
 template <typename Cost>
-__attribute__((target("sse4.1"))) void passSse41(const PassInput<Cost>& in) {
-  Wavefront<Cost, 16>::run(in);
+__attribute__((target("sse4.1"))) PassInput<Cost> passSse41(const PassInput<Cost>& in) {
+  return Wavefront<Cost, 16>::run(in);
 }
 template <typename Cost>
-__attribute__((target("avx2"))) void passAvx2(const PassInput<Cost>& in) {
-  Wavefront<Cost, 32>::run(in);
+__attribute__((target("avx2"))) PassInput<Cost> passAvx2(const PassInput<Cost>& in) {
+  return Wavefront<Cost, 32>::run(in);
 }
 #endif
 
@@ -261,30 +274,32 @@ PassFunction<Cost> passFor(SimdLevel level) {
   return passPortable<Cost>;
 }
 
-// Both strings coded for one lane width, in both reading directions. A
-// forward pass reads the columns back to front (lane k lags k columns).
+// Both strings coded for one lane width, in both reading directions, and
+// the two rows a pass alternates between. A forward pass reads the columns
+// back to front (lane k lags k columns behind lane 0).
 template <typename Cost>
 struct CodedPair {
   CodedPair(std::string_view rows, std::string_view columns, SimdLevel level)
-      : rowsForward(codeResidues<Cost>(rows, false, kRowNoClass, 0)),
-        rowsBackward(codeResidues<Cost>(rows, true, kRowNoClass, 0)),
-        columnsForward(codeResidues<Cost>(columns, true, kColumnNoClass, kMostLanes)),
-        columnsBackward(codeResidues<Cost>(columns, false, kColumnNoClass, kMostLanes)),
-        h(columns.size() + kMostLanes + 1),
-        d(columns.size() + kMostLanes + 1),
-        pass(passFor<Cost>(level)) {}
-
-  void run(const Coded<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const Coded<Cost>& columnCodes,
-           std::size_t columnEnd, std::size_t n, int32_t tb, PassCosts& out) {
-    pass(PassInput<Cost>{rowCodes.code.data() + rowStart, rowCodes.klass.data() + rowStart, m,
-                         columnCodes.code.data() + kMostLanes + columnEnd,
-                         columnCodes.klass.data() + kMostLanes + columnEnd, n, tb, h.data(), d.data()});
-    out.c.assign(h.begin(), h.begin() + n + 1);
-    out.d.assign(d.begin(), d.begin() + n + 1);
+      : rowsForward(laneCodes<Cost>(rows, false)),
+        rowsBackward(laneCodes<Cost>(rows, true)),
+        columnsForward(laneCodes<Cost>(columns, true)),
+        columnsBackward(laneCodes<Cost>(columns, false)),
+        pass(passFor<Cost>(level)) {
+    for (std::vector<Cost>& row : costRows) row.assign(columns.size() + 2 * kMostLanes + 1, 0);
   }
 
-  Coded<Cost> rowsForward, rowsBackward, columnsForward, columnsBackward;
-  std::vector<Cost> h, d;
+  void run(const std::vector<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const std::vector<Cost>& columnCodes,
+           std::size_t columnEnd, std::size_t n, int32_t tb, PassCosts& out) {
+    PassInput<Cost> last =
+        pass(PassInput<Cost>{rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n,
+                             tb, costRows[0].data() + kMostLanes, costRows[1].data() + kMostLanes,
+                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes});
+    out.c.assign(last.hIn, last.hIn + n + 1);
+    out.d.assign(last.dIn, last.dIn + n + 1);
+  }
+
+  std::vector<Cost> rowsForward, rowsBackward, columnsForward, columnsBackward;
+  std::vector<Cost> costRows[4];
   PassFunction<Cost> pass;
 };
 
