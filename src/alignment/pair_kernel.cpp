@@ -1,6 +1,7 @@
 #include "alignment/pair_kernel.h"
 
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -82,6 +83,7 @@ std::vector<Cost> laneCodes(std::string_view text, bool reversed) {
 // columnEnd - t: lane k then holds the code of column t - k. The row above
 // the group is read from hIn, dIn and the group's last row written to hOut,
 // dOut; each has kMostLanes of padding before column 0 and after the last.
+// stash holds 2 * (columns + kMostLanes) vectors of the widest kind.
 template <typename Cost>
 struct PassInput {
   const Cost* rows;
@@ -93,15 +95,17 @@ struct PassInput {
   Cost* dIn;
   Cost* hOut;
   Cost* dOut;
+  Cost* stash;
 };
 
 template <typename Cost, std::size_t Bytes>
 struct Wavefront {
   using Vector = typename VectorOf<Cost, Bytes>::Type;
   static constexpr std::size_t kLanes = Bytes / sizeof(Cost);
-  // Rows of one lane swept together: their chains overlap.
-  static constexpr std::size_t kStrip = 4;
-  // The lane of a loaded vector that shiftIn moves into lane 0.
+  // Rows of one lane swept together: their chains overlap. Taller strips
+  // would no longer keep their state in the registers.
+  static constexpr std::size_t kStrip = 8;
+  // The lane of the incoming vector that shiftIn moves into lane 0.
   static constexpr std::size_t kIncoming = Bytes == 32 ? kLanes / 2 - 1 : kLanes - 1;
 
   BEXORA_ALWAYS_INLINE static Vector splat(int32_t x) { return Vector{} + static_cast<Cost>(x); }
@@ -129,9 +133,12 @@ struct Wavefront {
     return __builtin_shufflevector(swapped, v, (K % half == 0 ? K + half - 1 : K - 1 + kLanes)...);
   }
 
-  // v moved up one lane, with *p in lane 0.
+  // v moved up one lane, with *p in lane 0. *p is inserted, not loaded with
+  // its neighbours: those may have been stored a moment ago one by one,
+  // and a wide load of them would wait for the stores.
   BEXORA_ALWAYS_INLINE static Vector shiftIn(const Cost* p, const Vector& v) {
-    const Vector incoming = load(p - kIncoming);
+    Vector incoming{};
+    incoming[kIncoming] = *p;
     if constexpr (Bytes == 32) return shiftInHalves(incoming, v, std::make_index_sequence<kLanes>());
     return shiftInWithin(incoming, v, std::make_index_sequence<kLanes>());
   }
@@ -188,16 +195,20 @@ struct Wavefront {
 
   // Sweeps one group over all columns and makes its row (outLane + 1) * R
   // the row above the next group. Lane k starts at step k + 1; until then
-  // its state is held at column 0.
-  template <std::size_t R>
+  // its state is held at column 0. The last lane is read out at each step;
+  // any other is stashed whole and read out after the sweep, since taking a
+  // lane chosen at run time out of a vector goes through memory on the
+  // chain from one step to the next.
+  template <std::size_t R, bool kLastLane>
   BEXORA_ALWAYS_INLINE static void sweepGroup(PassInput<Cost>& in, std::size_t top, std::size_t outLane) {
+    const std::size_t out = kLastLane ? kLanes - 1 : outLane;
     Group<R> g = startGroup<R>(in, top);
     const Group<R> atColumnZero = g;
     Vector lane;
     for (std::size_t k = 0; k < kLanes; ++k) lane[k] = static_cast<Cost>(k);
     Vector bottom = g.c[R - 1], dBottom = g.c[R - 1];
     Vector diag = shiftIn(in.hIn, bottom);
-    const std::size_t last = in.columns + outLane;
+    const std::size_t last = in.columns + out;
     for (std::size_t t = 1; t <= last; ++t) {
       Vector above = shiftIn(in.hIn + t, bottom);
       Vector dAbove = shiftIn(in.dIn + t, dBottom);
@@ -215,14 +226,42 @@ struct Wavefront {
       }
       bottom = above;
       dBottom = dAbove;
-      if (t > outLane) {
-        in.hOut[t - outLane] = bottom[outLane];
-        in.dOut[t - outLane] = dBottom[outLane];
+      if constexpr (kLastLane) {
+        if (t > out) {
+          in.hOut[t - out] = bottom[kLanes - 1];
+          in.dOut[t - out] = dBottom[kLanes - 1];
+        }
+      } else {
+        std::memcpy(in.stash + 2 * t * kLanes, &bottom, sizeof bottom);
+        std::memcpy(in.stash + (2 * t + 1) * kLanes, &dBottom, sizeof dBottom);
       }
     }
-    in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + (outLane + 1) * R));
+    if constexpr (!kLastLane) {
+      for (std::size_t j = 1; j <= in.columns; ++j) {
+        in.hOut[j] = in.stash[2 * (j + out) * kLanes + out];
+        in.dOut[j] = in.stash[(2 * (j + out) + 1) * kLanes + out];
+      }
+    }
+    in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + (out + 1) * R));
     std::swap(in.hIn, in.hOut);
     std::swap(in.dIn, in.dOut);
+  }
+
+  // Whole groups of R-row strips from row top on; the rest is left over.
+  template <std::size_t R>
+  BEXORA_ALWAYS_INLINE static void sweepStrips(PassInput<Cost>& in, std::size_t& top) {
+    for (; top + kLanes * R <= in.rowCount; top += kLanes * R) sweepGroup<R, true>(in, top, kLanes - 1);
+  }
+
+  // Fewer rows than lanes: a group of half the width, where there is one,
+  // wastes fewer lanes and steps.
+  BEXORA_ALWAYS_INLINE static void sweepLastRows(PassInput<Cost>& in, std::size_t top) {
+    const std::size_t rows = in.rowCount - top;
+    if (rows == 0) return;
+    if constexpr (Bytes == 32) {
+      if (rows <= kLanes / 2) return Wavefront<Cost, 16>::template sweepGroup<1, false>(in, top, rows - 1);
+    }
+    sweepGroup<1, false>(in, top, rows - 1);
   }
 
   // The row before the first: column j is reached by a gap of j.
@@ -238,9 +277,11 @@ struct Wavefront {
   BEXORA_ALWAYS_INLINE static PassInput<Cost> run(PassInput<Cost> in) {
     startRow(in);
     std::size_t top = 0;
-    for (; top + kLanes * kStrip <= in.rowCount; top += kLanes * kStrip) sweepGroup<kStrip>(in, top, kLanes - 1);
-    for (; top + kLanes <= in.rowCount; top += kLanes) sweepGroup<1>(in, top, kLanes - 1);
-    if (top < in.rowCount) sweepGroup<1>(in, top, in.rowCount - top - 1);
+    sweepStrips<kStrip>(in, top);
+    sweepStrips<4>(in, top);
+    sweepStrips<2>(in, top);
+    sweepStrips<1>(in, top);
+    sweepLastRows(in, top);
     return in;
   }
 };
@@ -286,6 +327,7 @@ struct CodedPair {
         columnsBackward(laneCodes<Cost>(columns, false)),
         pass(passFor<Cost>(level)) {
     for (std::vector<Cost>& row : costRows) row.assign(columns.size() + 2 * kMostLanes + 1, 0);
+    stash.assign(2 * (columns.size() + kMostLanes) * kMostLanes, 0);
   }
 
   void run(const std::vector<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const std::vector<Cost>& columnCodes,
@@ -293,36 +335,33 @@ struct CodedPair {
     PassInput<Cost> last =
         pass(PassInput<Cost>{rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n,
                              tb, costRows[0].data() + kMostLanes, costRows[1].data() + kMostLanes,
-                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes});
+                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes, stash.data()});
     out.c.assign(last.hIn, last.hIn + n + 1);
     out.d.assign(last.dIn, last.dIn + n + 1);
   }
 
   std::vector<Cost> rowsForward, rowsBackward, columnsForward, columnsBackward;
   std::vector<Cost> costRows[4];
+  std::vector<Cost> stash;
   PassFunction<Cost> pass;
 };
 
 }  // namespace
 
 struct PairPasses::Tables {
+  // The 32-bit tables only where some pass may need them.
   Tables(std::string_view rows, std::string_view columns, const PassOptions& options)
-      : rowCount(rows.size()),
-        columnCount(columns.size()),
-        narrowLanes(options.narrowLanes),
-        narrow(rows, columns, level(options)),
-        wide(rows, columns, level(options)) {}
-
-  static SimdLevel level(const PassOptions& options) {
-    return simdLevelSupported(options.level) ? options.level : widestSimdLevel();
+      : rowCount(rows.size()), columnCount(columns.size()) {
+    const SimdLevel level = simdLevelSupported(options.level) ? options.level : widestSimdLevel();
+    if (options.narrowLanes) narrow.emplace(rows, columns, level);
+    if (!options.narrowLanes || !fitsNarrowLanes(rowCount, columnCount)) wide.emplace(rows, columns, level);
   }
 
-  bool useNarrow(std::size_t m, std::size_t n) const { return narrowLanes && fitsNarrowLanes(m, n); }
+  bool useNarrow(std::size_t m, std::size_t n) const { return narrow && fitsNarrowLanes(m, n); }
 
   std::size_t rowCount, columnCount;
-  bool narrowLanes;
-  CodedPair<uint16_t> narrow;
-  CodedPair<int32_t> wide;
+  std::optional<CodedPair<uint16_t>> narrow;
+  std::optional<CodedPair<int32_t>> wide;
 };
 
 PairPasses::PairPasses(std::string_view rows, std::string_view columns, const PassOptions& options)
@@ -333,22 +372,21 @@ PairPasses::~PairPasses() = default;
 void PairPasses::forward(std::size_t row0, std::size_t m, std::size_t column0, std::size_t n, int32_t tb,
                          PassCosts& out) {
   Tables& t = *tables_;
-  std::size_t columnEnd = t.columnCount - column0;
+  const std::size_t columnEnd = t.columnCount - column0;
   if (t.useNarrow(m, n))
-    t.narrow.run(t.narrow.rowsForward, row0, m, t.narrow.columnsForward, columnEnd, n, tb, out);
+    t.narrow->run(t.narrow->rowsForward, row0, m, t.narrow->columnsForward, columnEnd, n, tb, out);
   else
-    t.wide.run(t.wide.rowsForward, row0, m, t.wide.columnsForward, columnEnd, n, tb, out);
+    t.wide->run(t.wide->rowsForward, row0, m, t.wide->columnsForward, columnEnd, n, tb, out);
 }
 
 void PairPasses::reverse(std::size_t row0, std::size_t m, std::size_t column0, std::size_t n, int32_t te,
                          PassCosts& out) {
   Tables& t = *tables_;
-  std::size_t rowStart = t.rowCount - row0 - m;
-  std::size_t columnEnd = column0 + n;
+  const std::size_t rowStart = t.rowCount - row0 - m, columnEnd = column0 + n;
   if (t.useNarrow(m, n))
-    t.narrow.run(t.narrow.rowsBackward, rowStart, m, t.narrow.columnsBackward, columnEnd, n, te, out);
+    t.narrow->run(t.narrow->rowsBackward, rowStart, m, t.narrow->columnsBackward, columnEnd, n, te, out);
   else
-    t.wide.run(t.wide.rowsBackward, rowStart, m, t.wide.columnsBackward, columnEnd, n, te, out);
+    t.wide->run(t.wide->rowsBackward, rowStart, m, t.wide->columnsBackward, columnEnd, n, te, out);
 }
 
 }  // namespace bexora
