@@ -171,12 +171,18 @@ struct Wavefront {
     return g;
   }
 
+  // Where a group's last row lies: strip row `row` of lane `lane`.
+  struct RowPlace {
+    std::size_t lane, row;
+  };
+
   // One step: every lane moves one column on. above and dAbove are the
   // costs of the row above each lane's strip at its new column, diag at the
-  // column before. Leaves the strip's last row in above and dAbove.
-  template <std::size_t R>
+  // column before. Leaves the strip's last row in above and dAbove, and
+  // strip row `keep` in kept and dKept.
+  template <std::size_t R, bool kKeep>
   BEXORA_ALWAYS_INLINE static void step(Group<R>& g, const Cost* columnCode, const Vector& diagAbove, Vector& above,
-                                        Vector& dAbove) {
+                                        Vector& dAbove, std::size_t keep, Vector& kept, Vector& dKept) {
     const Vector openExtend = splat(kGapOpenTenths + kGapExtendTenths);
     const Vector extend = splat(kGapExtendTenths);
     const Vector replace = splat(kReplaceCostTenths);
@@ -190,30 +196,35 @@ struct Wavefront {
       diag = g.c[r];
       g.c[r] = cell;
       above = cell;
+      if (kKeep && r == keep) {
+        kept = cell;
+        dKept = dAbove;
+      }
     }
   }
 
-  // Sweeps one group over all columns and makes its row (outLane + 1) * R
-  // the row above the next group. Lane k starts at step k + 1; until then
-  // its state is held at column 0. The last lane is read out at each step;
-  // any other is stashed whole and read out after the sweep, since taking a
-  // lane chosen at run time out of a vector goes through memory on the
-  // chain from one step to the next.
-  template <std::size_t R, bool kLastLane>
-  BEXORA_ALWAYS_INLINE static void sweepGroup(PassInput<Cost>& in, std::size_t top, std::size_t outLane) {
-    const std::size_t out = kLastLane ? kLanes - 1 : outLane;
+  // Sweeps one group of `rows` rows from row top on over all columns and
+  // makes its last row the row above the next group. Lane k starts at step
+  // k + 1; until then its state is held at column 0. A full group's last row
+  // is the last lane's bottom, read out at each step; any other is stashed
+  // whole and read out after the sweep, since taking a lane chosen at run
+  // time out of a vector goes through memory on the chain from one step to
+  // the next.
+  template <std::size_t R, bool kFull>
+  BEXORA_ALWAYS_INLINE static void sweepGroup(PassInput<Cost>& in, std::size_t top, std::size_t rows) {
+    const RowPlace out = kFull ? RowPlace{kLanes - 1, R - 1} : RowPlace{(rows - 1) / R, (rows - 1) % R};
     Group<R> g = startGroup<R>(in, top);
     const Group<R> atColumnZero = g;
     Vector lane;
     for (std::size_t k = 0; k < kLanes; ++k) lane[k] = static_cast<Cost>(k);
-    Vector bottom = g.c[R - 1], dBottom = g.c[R - 1];
+    Vector bottom = g.c[R - 1], dBottom = bottom, kept = bottom, dKept = bottom;
     Vector diag = shiftIn(in.hIn, bottom);
-    const std::size_t last = in.columns + out;
+    const std::size_t last = in.columns + out.lane;
     for (std::size_t t = 1; t <= last; ++t) {
       Vector above = shiftIn(in.hIn + t, bottom);
       Vector dAbove = shiftIn(in.dIn + t, dBottom);
       const Vector nextDiag = above;
-      step<R>(g, in.columnEnd - t, diag, above, dAbove);
+      step<R, !kFull>(g, in.columnEnd - t, diag, above, dAbove, out.row, kept, dKept);
       diag = nextDiag;
       if (t < kLanes) {
         auto started = lane < splat(static_cast<int32_t>(t));
@@ -226,42 +237,39 @@ struct Wavefront {
       }
       bottom = above;
       dBottom = dAbove;
-      if constexpr (kLastLane) {
-        if (t > out) {
-          in.hOut[t - out] = bottom[kLanes - 1];
-          in.dOut[t - out] = dBottom[kLanes - 1];
+      if constexpr (kFull) {
+        if (t > out.lane) {
+          in.hOut[t - out.lane] = bottom[kLanes - 1];
+          in.dOut[t - out.lane] = dBottom[kLanes - 1];
         }
       } else {
-        std::memcpy(in.stash + 2 * t * kLanes, &bottom, sizeof bottom);
-        std::memcpy(in.stash + (2 * t + 1) * kLanes, &dBottom, sizeof dBottom);
+        std::memcpy(in.stash + 2 * t * kLanes, &kept, sizeof kept);
+        std::memcpy(in.stash + (2 * t + 1) * kLanes, &dKept, sizeof dKept);
       }
     }
-    if constexpr (!kLastLane) {
+    if constexpr (!kFull) {
       for (std::size_t j = 1; j <= in.columns; ++j) {
-        in.hOut[j] = in.stash[2 * (j + out) * kLanes + out];
-        in.dOut[j] = in.stash[(2 * (j + out) + 1) * kLanes + out];
+        in.hOut[j] = in.stash[2 * (j + out.lane) * kLanes + out.lane];
+        in.dOut[j] = in.stash[(2 * (j + out.lane) + 1) * kLanes + out.lane];
       }
     }
-    in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + (out + 1) * R));
+    in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + rows));
     std::swap(in.hIn, in.hOut);
     std::swap(in.dIn, in.dOut);
   }
 
-  // Whole groups of R-row strips from row top on; the rest is left over.
+  // The rows left after the full groups, fewer than a full group, in one
+  // group of the lowest strip height that holds them; a group of half the
+  // width, where there is one, wastes fewer lanes and steps on a few rows.
   template <std::size_t R>
-  BEXORA_ALWAYS_INLINE static void sweepStrips(PassInput<Cost>& in, std::size_t& top) {
-    for (; top + kLanes * R <= in.rowCount; top += kLanes * R) sweepGroup<R, true>(in, top, kLanes - 1);
-  }
-
-  // Fewer rows than lanes: a group of half the width, where there is one,
-  // wastes fewer lanes and steps.
-  BEXORA_ALWAYS_INLINE static void sweepLastRows(PassInput<Cost>& in, std::size_t top) {
-    const std::size_t rows = in.rowCount - top;
-    if (rows == 0) return;
-    if constexpr (Bytes == 32) {
-      if (rows <= kLanes / 2) return Wavefront<Cost, 16>::template sweepGroup<1, false>(in, top, rows - 1);
+  BEXORA_ALWAYS_INLINE static void sweepRest(PassInput<Cost>& in, std::size_t top, std::size_t rows) {
+    if constexpr (R == 1 && Bytes == 32) {
+      if (rows <= kLanes / 2) return Wavefront<Cost, 16>::template sweepGroup<1, false>(in, top, rows);
     }
-    sweepGroup<1, false>(in, top, rows - 1);
+    if constexpr (R < kStrip) {
+      if (rows > kLanes * R) return sweepRest<R + 1>(in, top, rows);
+    }
+    sweepGroup<R, false>(in, top, rows);
   }
 
   // The row before the first: column j is reached by a gap of j.
@@ -277,11 +285,9 @@ struct Wavefront {
   BEXORA_ALWAYS_INLINE static PassInput<Cost> run(PassInput<Cost> in) {
     startRow(in);
     std::size_t top = 0;
-    sweepStrips<kStrip>(in, top);
-    sweepStrips<4>(in, top);
-    sweepStrips<2>(in, top);
-    sweepStrips<1>(in, top);
-    sweepLastRows(in, top);
+    for (; top + kLanes * kStrip <= in.rowCount; top += kLanes * kStrip)
+      sweepGroup<kStrip, true>(in, top, kLanes * kStrip);
+    if (top < in.rowCount) sweepRest<1>(in, top, in.rowCount - top);
     return in;
   }
 };
