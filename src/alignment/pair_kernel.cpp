@@ -259,12 +259,13 @@ struct Wavefront {
   }
 
   // The rows left after the full groups, fewer than a full group, in one
-  // group of the lowest strip height that holds them; a group of half the
-  // width, where there is one, wastes fewer lanes and steps on a few rows.
+  // group of the lowest strip height that holds them. Up to strips of four
+  // rows, a group of half the width, where there is one, wastes fewer lanes
+  // and fewer steps at its start.
   template <std::size_t R>
   BEXORA_ALWAYS_INLINE static void sweepRest(PassInput<Cost>& in, std::size_t top, std::size_t rows) {
     if constexpr (R == 1 && Bytes == 32) {
-      if (rows <= kLanes / 2) return Wavefront<Cost, 16>::template sweepGroup<1, false>(in, top, rows);
+      if (rows <= 2 * kLanes) return Wavefront<Cost, 16>::template sweepRest<1>(in, top, rows);
     }
     if constexpr (R < kStrip) {
       if (rows > kLanes * R) return sweepRest<R + 1>(in, top, rows);
