@@ -79,10 +79,26 @@ TEST(PairPasses, EqualTheScalarPassOnEveryLengthAndPart) {
   }
 }
 
+// One residue against one: the cost of the only cheaper-than-gaps
+// alignment is the substitution, for every pair of byte values.
+TEST(PairPasses, EveryPairOfBytesCostsItsSubstitution) {
+  std::string bytes(256, '\0');
+  for (int x = 0; x < 256; ++x) bytes[x] = static_cast<char>(x);
+  for (const Setting& setting : everySetting()) {
+    PairPasses passes(bytes, bytes, PassOptions{setting.level, setting.narrowLanes});
+    PassCosts got;
+    for (int x = 0; x < 256; ++x)
+      for (int y = 0; y < 256; ++y) {
+        passes.forward(x, 1, y, 1, kGapOpenTenths, got);
+        ASSERT_EQ(got.c[1], substitutionTenths(x, y)) << describe(setting) << " " << x << " " << y;
+      }
+  }
+}
+
 // Rows all A against columns all C drive the costs to their largest: the
-// last sizes where 16-bit lanes are used and the first where they are not.
+// last size where 16-bit lanes are used, and one whose costs pass 65535.
 TEST(PairPasses, LargestCostsAroundTheNarrowLaneLimit) {
-  for (std::size_t total : {6505u, 6506u}) {
+  for (std::size_t total : {6505u, 6600u}) {
     const std::string a(total / 2, 'A'), b(total - total / 2, 'C');
     const test::ScalarPassRow expected = test::scalarPass(a, b, kGapOpenTenths);
     for (SimdLevel level : {SimdLevel::kPortable, widestSimdLevel()}) {
