@@ -11,6 +11,15 @@
 #include <string_view>
 #include <vector>
 
+// For the SIMD kernels: whether the x86 levels exist, and the inlining
+// that keeps their vector helpers inside the function of one level.
+#if defined(__x86_64__) || defined(__i386__)
+#define BEXORA_X86 1
+#else
+#define BEXORA_X86 0
+#endif
+#define BEXORA_ALWAYS_INLINE __attribute__((always_inline)) inline
+
 namespace bexora {
 
 // The one cost table of every aligner: a gap of k residues costs

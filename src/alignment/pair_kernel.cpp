@@ -4,18 +4,10 @@
 #include <optional>
 #include <utility>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define BEXORA_X86 1
-#else
-#define BEXORA_X86 0
-#endif
-
 // The vector helpers are always inlined into the function of their SIMD
 // level, so GCC's note about the call ABI of 32-byte vectors without AVX
 // never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
-
-#define BEXORA_ALWAYS_INLINE __attribute__((always_inline)) inline
 
 namespace bexora {
 
@@ -83,7 +75,6 @@ std::vector<Cost> laneCodes(std::string_view text, bool reversed) {
 // columnEnd - t: lane k then holds the code of column t - k. The row above
 // the group is read from hIn, dIn and the group's last row written to hOut,
 // dOut; each has kMostLanes of padding before column 0 and after the last.
-// stash holds 2 * (columns + kMostLanes) vectors of the widest kind.
 template <typename Cost>
 struct PassInput {
   const Cost* rows;
@@ -95,7 +86,6 @@ struct PassInput {
   Cost* dIn;
   Cost* hOut;
   Cost* dOut;
-  Cost* stash;
 };
 
 template <typename Cost, std::size_t Bytes>
@@ -206,10 +196,9 @@ struct Wavefront {
   // Sweeps one group of `rows` rows from row top on over all columns and
   // makes its last row the row above the next group. Lane k starts at step
   // k + 1; until then its state is held at column 0. A full group's last row
-  // is the last lane's bottom, read out at each step; any other is stashed
-  // whole and read out after the sweep, since taking a lane chosen at run
-  // time out of a vector goes through memory on the chain from one step to
-  // the next.
+  // is the last lane's bottom; any other is read from a copy of its vector,
+  // since taking a lane chosen at run time out of the vector itself would
+  // put a trip through memory on the chain from one step to the next.
   template <std::size_t R, bool kFull>
   BEXORA_ALWAYS_INLINE static void sweepGroup(PassInput<Cost>& in, std::size_t top, std::size_t rows) {
     const RowPlace out = kFull ? RowPlace{kLanes - 1, R - 1} : RowPlace{(rows - 1) / R, (rows - 1) % R};
@@ -219,6 +208,7 @@ struct Wavefront {
     for (std::size_t k = 0; k < kLanes; ++k) lane[k] = static_cast<Cost>(k);
     Vector bottom = g.c[R - 1], dBottom = bottom, kept = bottom, dKept = bottom;
     Vector diag = shiftIn(in.hIn, bottom);
+    Cost copy[2 * kLanes];
     const std::size_t last = in.columns + out.lane;
     for (std::size_t t = 1; t <= last; ++t) {
       Vector above = shiftIn(in.hIn + t, bottom);
@@ -243,14 +233,12 @@ struct Wavefront {
           in.dOut[t - out.lane] = dBottom[kLanes - 1];
         }
       } else {
-        std::memcpy(in.stash + 2 * t * kLanes, &kept, sizeof kept);
-        std::memcpy(in.stash + (2 * t + 1) * kLanes, &dKept, sizeof dKept);
-      }
-    }
-    if constexpr (!kFull) {
-      for (std::size_t j = 1; j <= in.columns; ++j) {
-        in.hOut[j] = in.stash[2 * (j + out.lane) * kLanes + out.lane];
-        in.dOut[j] = in.stash[(2 * (j + out.lane) + 1) * kLanes + out.lane];
+        std::memcpy(copy, &kept, sizeof kept);
+        std::memcpy(copy + kLanes, &dKept, sizeof dKept);
+        if (t > out.lane) {
+          in.hOut[t - out.lane] = copy[out.lane];
+          in.dOut[t - out.lane] = copy[kLanes + out.lane];
+        }
       }
     }
     in.hOut[0] = in.dOut[0] = static_cast<Cost>(columnZero(in.tb, top + rows));
@@ -334,7 +322,6 @@ struct CodedPair {
         columnsBackward(laneCodes<Cost>(columns, false)),
         pass(passFor<Cost>(level)) {
     for (std::vector<Cost>& row : costRows) row.assign(columns.size() + 2 * kMostLanes + 1, 0);
-    stash.assign(2 * (columns.size() + kMostLanes) * kMostLanes, 0);
   }
 
   void run(const std::vector<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const std::vector<Cost>& columnCodes,
@@ -342,14 +329,13 @@ struct CodedPair {
     PassInput<Cost> last =
         pass(PassInput<Cost>{rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n,
                              tb, costRows[0].data() + kMostLanes, costRows[1].data() + kMostLanes,
-                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes, stash.data()});
+                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes});
     out.c.assign(last.hIn, last.hIn + n + 1);
     out.d.assign(last.dIn, last.dIn + n + 1);
   }
 
   std::vector<Cost> rowsForward, rowsBackward, columnsForward, columnsBackward;
   std::vector<Cost> costRows[4];
-  std::vector<Cost> stash;
   PassFunction<Cost> pass;
 };
 
