@@ -74,7 +74,7 @@ std::vector<Cost> laneCodes(std::string_view text, bool reversed) {
 // One pass as the lanes see it. Step t of a group reads the column codes at
 // columnEnd - t: lane k then holds the code of column t - k. The row above
 // the group is read from hIn, dIn and the group's last row written to hOut,
-// dOut; each has kMostLanes of padding before column 0 and after the last.
+// dOut; each has kMostLanes of padding after the last column.
 template <typename Cost>
 struct PassInput {
   const Cost* rows;
@@ -321,15 +321,14 @@ struct CodedPair {
         columnsForward(laneCodes<Cost>(columns, true)),
         columnsBackward(laneCodes<Cost>(columns, false)),
         pass(passFor<Cost>(level)) {
-    for (std::vector<Cost>& row : costRows) row.assign(columns.size() + 2 * kMostLanes + 1, 0);
+    for (std::vector<Cost>& row : costRows) row.assign(columns.size() + kMostLanes + 1, 0);
   }
 
   void run(const std::vector<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const std::vector<Cost>& columnCodes,
            std::size_t columnEnd, std::size_t n, int32_t tb, PassCosts& out) {
     PassInput<Cost> last =
         pass(PassInput<Cost>{rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n,
-                             tb, costRows[0].data() + kMostLanes, costRows[1].data() + kMostLanes,
-                             costRows[2].data() + kMostLanes, costRows[3].data() + kMostLanes});
+                             tb, costRows[0].data(), costRows[1].data(), costRows[2].data(), costRows[3].data()});
     out.c.assign(last.hIn, last.hIn + n + 1);
     out.d.assign(last.dIn, last.dIn + n + 1);
   }
