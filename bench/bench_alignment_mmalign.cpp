@@ -17,7 +17,7 @@ int main() {
   const std::string &a = pair.a, &b = pair.b;
   const double cells = pair.cells();
   int32_t scalarTenths = 0;
-  const double scalar = bench::bestSeconds(3, [&] { scalarTenths = bexora::test::scalarPass(a, b, 110).c.back(); });
+  const double scalar = bench::bestSeconds(5, [&] { scalarTenths = bexora::test::scalarPass(a, b, 110).c.back(); });
   std::printf("%s: %zu x %zu residues; scalar pass %.2f ms, %.2f G cells/s\n", pair.name.c_str(), a.size(), b.size(),
               scalar * 1e3, cells / scalar / 1e9);
 

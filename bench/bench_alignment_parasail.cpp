@@ -41,7 +41,7 @@ bool measure(const bench::Pair& pair, const ParasailCosts& costs) {
   int32_t scalarTenths = 0;
   int scanScore = 0, traceScore = 0;
   bool saturated = false;
-  double scalar = bench::bestSeconds(3, [&] { scalarTenths = bexora::test::scalarPass(a, b, 110).c.back(); });
+  double scalar = bench::bestSeconds(5, [&] { scalarTenths = bexora::test::scalarPass(a, b, 110).c.back(); });
   double pass = bench::bestSeconds(kRuns, [&] { bexora::MMAlign(a, b, nullptr, &cost); });
   double full = bench::bestSeconds(kRuns, [&] { bexora::MMAlign(a, b, &script, &fullCost); });
   double scan = bench::bestSeconds(kRuns, [&] {
