@@ -1,5 +1,6 @@
 #include "alignment/pair_kernel.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -21,6 +22,8 @@ constexpr int32_t kClassStride = 32;  // a power of two above both replacement c
 static_assert(kReducedCostTenths < kReplaceCostTenths && kReplaceCostTenths <= kClassStride);
 constexpr int32_t kPaddingCode = 300 * 2 * kClassStride;
 constexpr std::size_t kMostLanes = 16;
+// Passes of at most this many cells run one cell at a time.
+constexpr std::size_t kPlainPassCells = 32;
 
 constexpr int32_t laneCode(unsigned char byte) {
   switch (residueClass(byte)) {
@@ -324,8 +327,37 @@ struct CodedPair {
     for (std::vector<Cost>& row : costRows) row.assign(columns.size() + kMostLanes + 1, 0);
   }
 
+  // A pass of a few cells, one cell at a time: a group's setup and first
+  // steps would cost more than its cells. The codes are read in the order
+  // the lanes read them: rows forward, columns back from columnEnd.
+  static void runPlain(const Cost* rows, std::size_t m, const Cost* columnEnd, std::size_t n, int32_t tb,
+                       PassCosts& out) {
+    constexpr int32_t openExtend = kGapOpenTenths + kGapExtendTenths;
+    out.c.assign(n + 1, 0);
+    out.d.assign(n + 1, 0);
+    for (std::size_t j = 1; j <= n; ++j) {
+      out.c[j] = kGapOpenTenths + kGapExtendTenths * static_cast<int32_t>(j);
+      out.d[j] = out.c[j] + kGapOpenTenths;
+    }
+    for (std::size_t i = 0; i < m; ++i) {
+      int32_t diag = out.c[0], left = columnZero(tb, i + 1), e = left + kGapOpenTenths;
+      out.c[0] = out.d[0] = left;
+      for (std::size_t j = 1; j <= n; ++j) {
+        e = std::min(left + openExtend, e + kGapExtendTenths);
+        out.d[j] = std::min(out.c[j] + openExtend, out.d[j] + kGapExtendTenths);
+        const int32_t substitution = std::min<int32_t>(rows[i] ^ *(columnEnd - j), kReplaceCostTenths);
+        left = std::min({diag + substitution, e, out.d[j]});
+        diag = out.c[j];
+        out.c[j] = left;
+      }
+    }
+  }
+
   void run(const std::vector<Cost>& rowCodes, std::size_t rowStart, std::size_t m, const std::vector<Cost>& columnCodes,
            std::size_t columnEnd, std::size_t n, int32_t tb, PassCosts& out) {
+    if (m * n <= kPlainPassCells)
+      return runPlain(rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n, tb,
+                      out);
     PassInput<Cost> last =
         pass(PassInput<Cost>{rowCodes.data() + kMostLanes + rowStart, m, columnCodes.data() + kMostLanes + columnEnd, n,
                              tb, costRows[0].data(), costRows[1].data(), costRows[2].data(), costRows[3].data()});
