@@ -1,0 +1,40 @@
+#include "driver/shared_inputs.h"
+
+namespace bexora {
+
+bool readStructureFile(const RunSettings& settings, const std::string& pdbId, const std::string& chainId,
+                       LoadedStructure& loaded, const Reporter& reporter) {
+  loaded.atoms.reserve(kMaxAtoms);
+  StructureReadOptions options{settings.readModified, settings.unknownDpi};
+  if (!readPDBFile(settings.inputFolder, pdbId, loaded.refine, chainId, loaded.atoms, reporter, &loaded.file,
+                   options))
+    return false;
+  loaded.atoms.shrink_to_fit();
+  return true;
+}
+
+SharedInputs::Entry& SharedInputs::entryOf(const std::string& key) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::unique_ptr<Entry>& entry = structures_[key];
+  if (!entry) entry = std::make_unique<Entry>();
+  return *entry;
+}
+
+const LoadedStructure* SharedInputs::structure(const std::string& pdbId, const std::string& chainId,
+                                               const Reporter& reporter) {
+  Entry& entry = entryOf(pdbId + ":" + chainId);
+  std::call_once(entry.read, [&] {
+    Reporter capture([&entry](Channel channel, const std::string& text) { entry.messages.emplace_back(channel, text); },
+                     settings_.verbose);
+    entry.found = readStructureFile(settings_, pdbId, chainId, entry.loaded, capture);
+  });
+  for (const auto& [channel, text] : entry.messages) reporter.relay(channel, text);
+  return entry.found ? &entry.loaded : nullptr;
+}
+
+const FastaText& SharedInputs::fasta(const std::string& fileName) {
+  std::call_once(fastaRead_, [&] { fasta_ = loadFastaText(fileName); });
+  return fasta_;
+}
+
+}  // namespace bexora
