@@ -10,24 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
+
 namespace fs = std::filesystem;
+using bench::run;
+using bench::timeCommand;
 
 namespace {
 
 // Id and chain of each generated structure.
 const std::vector<std::string> kStructures = {"1YL4 A", "2B9M A", "2B9N A", "2VQE A",
                                               "2ZJR X", "3R8S A", "3V2F A", "4GD1 A"};
-
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-double timeCommand(const std::string& command) {
-  auto start = std::chrono::steady_clock::now();
-  if (!run(command)) {
-    std::fprintf(stderr, "command failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 int writeManifest(const fs::path& path) {
   std::ofstream out(path);
