@@ -168,6 +168,13 @@ class Progress {
   std::size_t total_;
 };
 
+// Both chains of the pair, one of them when the pair names it twice.
+template <typename F>
+void forEachChain(const ManifestPair& pair, F&& use) {
+  use(pair.refId, pair.refChain);
+  if (pair.refId != pair.targetId || pair.refChain != pair.targetChain) use(pair.targetId, pair.targetChain);
+}
+
 unsigned threadCount(const RunSettings& settings, std::size_t pairs) {
   unsigned wanted = settings.batchThreads ? settings.batchThreads : std::thread::hardware_concurrency();
   return static_cast<unsigned>(std::min<std::size_t>(std::max(wanted, 1u), pairs));
@@ -183,6 +190,7 @@ std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector
   SharedInputs shared(settings);
   Progress progress(settings, runnable.size());
   std::atomic<std::size_t> next{0};
+  for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
   auto work = [&] {
     for (std::size_t k; (k = next++) < runnable.size();) {
       const ManifestPair& pair = pairs[runnable[k]];
@@ -191,6 +199,7 @@ std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector
       } catch (const std::bad_alloc&) {
         outcomes[runnable[k]].ok = false;  // the other pairs go on; this one is reported failed
       }
+      forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
       progress.finished(pair, outcomes[runnable[k]].ok);
     }
   };

@@ -13,6 +13,12 @@ bool readStructureFile(const RunSettings& settings, const std::string& pdbId, co
   return true;
 }
 
+namespace {
+
+std::string keyOf(const std::string& pdbId, const std::string& chainId) { return pdbId + ":" + chainId; }
+
+}  // namespace
+
 SharedInputs::Entry& SharedInputs::entryOf(const std::string& key) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::unique_ptr<Entry>& entry = structures_[key];
@@ -22,7 +28,7 @@ SharedInputs::Entry& SharedInputs::entryOf(const std::string& key) {
 
 const LoadedStructure* SharedInputs::structure(const std::string& pdbId, const std::string& chainId,
                                                const Reporter& reporter) {
-  Entry& entry = entryOf(pdbId + ":" + chainId);
+  Entry& entry = entryOf(keyOf(pdbId, chainId));
   std::call_once(entry.read, [&] {
     Reporter capture([&entry](Channel channel, const std::string& text) { entry.messages.emplace_back(channel, text); },
                      settings_.verbose);
@@ -35,6 +41,22 @@ const LoadedStructure* SharedInputs::structure(const std::string& pdbId, const s
 const FastaText& SharedInputs::fasta(const std::string& fileName) {
   std::call_once(fastaRead_, [&] { fasta_ = loadFastaText(fileName); });
   return fasta_;
+}
+
+
+void SharedInputs::expectUse(const std::string& pdbId, const std::string& chainId) {
+  ++entryOf(keyOf(pdbId, chainId)).usesLeft;
+}
+
+void SharedInputs::endUse(const std::string& pdbId, const std::string& chainId) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto found = structures_.find(keyOf(pdbId, chainId));
+  if (found != structures_.end() && --found->second->usesLeft <= 0) structures_.erase(found);
+}
+
+std::size_t SharedInputs::structuresHeld() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return structures_.size();
 }
 
 }  // namespace bexora

@@ -2,6 +2,8 @@
 // the FASTA file are read once, by the first pair that needs them, while the
 // other pairs wait for that read instead of repeating it. Every pair gets the
 // messages the reading gave, so each reports what a run of its own would.
+// A structure is dropped once the last pair that names it is done, so a
+// long batch holds only the structures still to be used.
 #pragma once
 
 #include <map>
@@ -32,6 +34,13 @@ class SharedInputs {
 
   const FastaText& fasta(const std::string& fileName);
 
+  // Counted before the pairs start: one use per pair that names the chain.
+  void expectUse(const std::string& pdbId, const std::string& chainId);
+  // After a pair is done; the chain's last use drops it.
+  void endUse(const std::string& pdbId, const std::string& chainId);
+  // Chains read or still to be read.
+  std::size_t structuresHeld();
+
  private:
   using Messages = std::vector<std::pair<Channel, std::string>>;
   struct Entry {
@@ -39,6 +48,7 @@ class SharedInputs {
     bool found = false;
     LoadedStructure loaded;
     Messages messages;
+    int usesLeft = 0;
   };
 
   Entry& entryOf(const std::string& key);

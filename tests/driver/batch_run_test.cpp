@@ -196,26 +196,33 @@ TEST(ReadManifest, LinesAreCheckedOneByOne) {
   EXPECT_FALSE(readManifest(dir.file("absent.txt"), {}).found);
 }
 
-TEST_F(BatchRun, SharedStructuresAreReadOnceAndTheirMessagesGoToEveryPair) {
+TEST_F(BatchRun, SharedStructuresAreReadOnceGoToEveryPairWithTheirMessagesAndAreDroppedAfterTheLastUse) {
   RunSettings settings;
   settings.inputFolder = dir.file("io_data/Input/");
+  std::string alone;
+  LoadedStructure direct;
+  ASSERT_FALSE(readStructureFile(settings, "9ZZZ", "A", direct, collectingReporter(alone)));
+  ASSERT_TRUE(readStructureFile(settings, "2B9N", "A", direct, collectingReporter(alone)));
+  EXPECT_THAT(alone, HasSubstr("9ZZZ"));
+
   SharedInputs shared(settings);
   constexpr int kThreads = 4;
   std::string texts[kThreads];
   const LoadedStructure* found[kThreads] = {};
   const LoadedStructure* missing[kThreads] = {};
+  for (int t = 0; t < kThreads; ++t) {
+    shared.expectUse("2B9N", "A");
+    shared.expectUse("9ZZZ", "A");
+  }
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       Reporter reporter = collectingReporter(texts[t]);
       found[t] = shared.structure("2B9N", "A", reporter);
       missing[t] = shared.structure("9ZZZ", "A", reporter);
+      shared.endUse("9ZZZ", "A");
     });
   for (std::thread& thread : threads) thread.join();
-  std::string alone;
-  LoadedStructure direct;
-  ASSERT_FALSE(readStructureFile(settings, "9ZZZ", "A", direct, collectingReporter(alone)));
-  ASSERT_TRUE(readStructureFile(settings, "2B9N", "A", direct, collectingReporter(alone)));
   for (int t = 0; t < kThreads; ++t) {
     ASSERT_NE(found[t], nullptr);
     EXPECT_EQ(found[t], found[0]);
@@ -223,7 +230,9 @@ TEST_F(BatchRun, SharedStructuresAreReadOnceAndTheirMessagesGoToEveryPair) {
     EXPECT_EQ(missing[t], nullptr);
     EXPECT_EQ(texts[t], alone);
   }
-  EXPECT_THAT(alone, HasSubstr("9ZZZ"));
+  EXPECT_EQ(shared.structuresHeld(), 1u);
+  for (int t = 0; t < kThreads; ++t) shared.endUse("2B9N", "A");
+  EXPECT_EQ(shared.structuresHeld(), 0u);
 }
 
 }  // namespace
