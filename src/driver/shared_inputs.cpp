@@ -9,7 +9,6 @@ bool readStructureFile(const RunSettings& settings, const std::string& pdbId, co
   if (!readPDBFile(settings.inputFolder, pdbId, loaded.refine, chainId, loaded.atoms, reporter, &loaded.file,
                    options))
     return false;
-  loaded.atoms.shrink_to_fit();
   return true;
 }
 
@@ -33,6 +32,7 @@ const LoadedStructure* SharedInputs::structure(const std::string& pdbId, const s
     Reporter capture([&entry](Channel channel, const std::string& text) { entry.messages.emplace_back(channel, text); },
                      settings_.verbose);
     entry.found = readStructureFile(settings_, pdbId, chainId, entry.loaded, capture);
+    entry.loaded.atoms.shrink_to_fit();  // held until the last pair that names it is done
   });
   for (const auto& [channel, text] : entry.messages) reporter.relay(channel, text);
   return entry.found ? &entry.loaded : nullptr;
