@@ -249,7 +249,7 @@ void printUsage() {
       "      Each pair writes the files of a single run, and its messages as run.log, in\n"
       "      OUTPUT/REF_RC_TARGET_TC/; batch_summary.tsv lists every pair. METHODS (as -M)\n"
       "      replaces -M for that pair; the other options apply to every pair.\n"
-      "      -j N        pairs run at once (default: one per core)\n"
+      "      -j N        pairs run at once, 1 to 1024 (default: one per core)\n"
       "  bexora -R LIST_FILE [-V] [-I DIR]\n"
       "      Recommend a reference for a target from a candidate list in the input folder.\n"
       "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"
