@@ -153,27 +153,26 @@ void warnUnknownDpi(const RunState& state, const std::string& id) {
       id.c_str());
 }
 
-// A batch takes its copy of the structure the pairs share.
-bool readStructure(RunState& state, int side, int pass, LoadedStructure& loaded) {
-  if (!state.shared)
-    return readStructureFile(state.settings, pdbId(state, side, pass), chainId(state, side, pass), loaded,
-                             state.reporter);
-  const LoadedStructure* shared = state.shared->structure(pdbId(state, side, pass), chainId(state, side, pass),
-                                                          state.reporter);
-  if (shared) loaded = *shared;
-  return shared != nullptr;
+// A batch takes the structure its pairs share.
+std::shared_ptr<const LoadedStructure> readStructure(RunState& state, int side, int pass) {
+  if (state.shared) return state.shared->structure(pdbId(state, side, pass), chainId(state, side, pass), state.reporter);
+  auto loaded = std::make_shared<LoadedStructure>();
+  if (!readStructureFile(state.settings, pdbId(state, side, pass), chainId(state, side, pass), *loaded,
+                         state.reporter))
+    return nullptr;
+  return loaded;
 }
 
 const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   std::string key = pdbId(state, side, pass) + ":" + chainId(state, side, pass);
   auto found = state.structures.find(key);
-  if (found != state.structures.end()) return &found->second;
-  LoadedStructure loaded;
-  if (!readStructure(state, side, pass, loaded)) return nullptr;
-  recordStructure(state, side, pass, loaded);
-  if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
+  if (found != state.structures.end()) return found->second.get();
+  std::shared_ptr<const LoadedStructure> loaded = readStructure(state, side, pass);
+  if (!loaded) return nullptr;
+  recordStructure(state, side, pass, *loaded);
+  if (!isBenchmark(state) && loaded->refine.dpiSource == DpiSource::kUnknown)
     warnUnknownDpi(state, pdbId(state, side, pass));
-  return &state.structures.emplace(key, std::move(loaded)).first->second;
+  return state.structures.emplace(key, std::move(loaded)).first->second.get();
 }
 
 // Step 3: atoms and quality records of both sides.

@@ -59,7 +59,7 @@ struct RunState {
   MappingLogs logs;
   MotifState motifs;
 
-  std::map<std::string, LoadedStructure> structures;
+  std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;
 
   SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run

@@ -25,17 +25,19 @@ SharedInputs::Entry& SharedInputs::entryOf(const std::string& key) {
   return *entry;
 }
 
-const LoadedStructure* SharedInputs::structure(const std::string& pdbId, const std::string& chainId,
-                                               const Reporter& reporter) {
+std::shared_ptr<const LoadedStructure> SharedInputs::structure(const std::string& pdbId, const std::string& chainId,
+                                                               const Reporter& reporter) {
   Entry& entry = entryOf(keyOf(pdbId, chainId));
   std::call_once(entry.read, [&] {
     Reporter capture([&entry](Channel channel, const std::string& text) { entry.messages.emplace_back(channel, text); },
                      settings_.verbose);
-    entry.found = readStructureFile(settings_, pdbId, chainId, entry.loaded, capture);
-    entry.loaded.atoms.shrink_to_fit();  // held until the last pair that names it is done
+    auto loaded = std::make_shared<LoadedStructure>();
+    if (!readStructureFile(settings_, pdbId, chainId, *loaded, capture)) return;
+    loaded->atoms.shrink_to_fit();  // held until the last pair that names it is done
+    entry.loaded = std::move(loaded);
   });
   for (const auto& [channel, text] : entry.messages) reporter.relay(channel, text);
-  return entry.found ? &entry.loaded : nullptr;
+  return entry.loaded;
 }
 
 const FastaText& SharedInputs::fasta(const std::string& fileName) {

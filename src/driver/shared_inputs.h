@@ -2,8 +2,8 @@
 // the FASTA file are read once, by the first pair that needs them, while the
 // other pairs wait for that read instead of repeating it. Every pair gets the
 // messages the reading gave, so each reports what a run of its own would.
-// A structure is dropped once the last pair that names it is done, so a
-// long batch holds only the structures still to be used.
+// The batch lets go of a structure once the last pair that names it is done,
+// so a long batch holds only the structures still to be used.
 #pragma once
 
 #include <map>
@@ -30,7 +30,8 @@ class SharedInputs {
 
   // The chain as readStructureFile gives it, or null when it could not be
   // read; the messages of its reading go to `reporter` on every call.
-  const LoadedStructure* structure(const std::string& pdbId, const std::string& chainId, const Reporter& reporter);
+  std::shared_ptr<const LoadedStructure> structure(const std::string& pdbId, const std::string& chainId,
+                                                   const Reporter& reporter);
 
   const FastaText& fasta(const std::string& fileName);
 
@@ -45,8 +46,7 @@ class SharedInputs {
   using Messages = std::vector<std::pair<Channel, std::string>>;
   struct Entry {
     std::once_flag read;
-    bool found = false;
-    LoadedStructure loaded;
+    std::shared_ptr<const LoadedStructure> loaded;  // null when it could not be read
     Messages messages;
     int usesLeft = 0;
   };

@@ -208,8 +208,7 @@ TEST_F(BatchRun, SharedStructuresAreReadOnceGoToEveryPairWithTheirMessagesAndAre
   SharedInputs shared(settings);
   constexpr int kThreads = 4;
   std::string texts[kThreads];
-  const LoadedStructure* found[kThreads] = {};
-  const LoadedStructure* missing[kThreads] = {};
+  std::shared_ptr<const LoadedStructure> found[kThreads], missing[kThreads];
   for (int t = 0; t < kThreads; ++t) {
     shared.expectUse("2B9N", "A");
     shared.expectUse("9ZZZ", "A");
