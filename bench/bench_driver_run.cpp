@@ -20,26 +20,15 @@
 #include <vector>
 
 #include "alignment/aligner.h"
+#include "bench_support.h"
 #include "util/line_reader.h"
 
 namespace fs = std::filesystem;
+using bench::run;
+using bench::seconds;
+using bench::timeCommand;
 
 namespace {
-
-double seconds(const std::chrono::steady_clock::time_point& start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-double timeCommand(const std::string& command) {
-  auto start = std::chrono::steady_clock::now();
-  if (!run(command)) {
-    std::fprintf(stderr, "command failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-  return seconds(start);
-}
 
 // Reads every file of the folder line by line, as the readers' floor.
 double timeRawReading(const fs::path& folder, std::size_t& bytes) {

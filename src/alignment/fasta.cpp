@@ -172,6 +172,14 @@ struct ListReader {
   }
 };
 
+template <typename Reader>
+void feedLine(std::string_view line, long lineNumber, Reader& records) {
+  if (line[0] == '>')
+    records.header(line, lineNumber);
+  else
+    records.sequenceLine(line, lineNumber);
+}
+
 // Feeds every non-blank line, without its leading blanks, to the reader.
 template <typename Reader>
 bool readRecords(const std::string& fileName, Reader& records) {
@@ -183,11 +191,7 @@ bool readRecords(const std::string& fileName, Reader& records) {
   std::string_view line;
   while (reader.next(line)) {
     line = skipLeadingSpace(line);
-    if (line.empty()) continue;
-    if (line[0] == '>')
-      records.header(line, reader.lineNumber());
-    else
-      records.sequenceLine(line, reader.lineNumber());
+    if (!line.empty()) feedLine(line, reader.lineNumber(), records);
   }
   if (reader.failed()) {
     records.reporter.say("File \"%s\" could not be read to its end.\n", fileName.c_str());
@@ -196,17 +200,59 @@ bool readRecords(const std::string& fileName, Reader& records) {
   return true;
 }
 
+template <typename Reader>
+bool readRecords(const FastaText& text, Reader& records) {
+  if (!text.opened) {
+    records.reporter.say("File \"%s\" was not found.\n", text.fileName.c_str());
+    return false;
+  }
+  for (const auto& [lineNumber, line] : text.lines) feedLine(line, lineNumber, records);
+  if (!text.complete) {
+    records.reporter.say("File \"%s\" could not be read to its end.\n", text.fileName.c_str());
+    return false;
+  }
+  return true;
+}
+
+template <typename Source>
+bool readSequencePair(const Source& source, const std::string& fileName, const std::string& refPdbId,
+                      const std::string& refChain, const std::string& targetPdbId, const std::string& targetChain,
+                      ResidueMapPair& maps, const Reporter& reporter) {
+  for (StructureResidueMap& map : maps) map = StructureResidueMap{};
+  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps, reporter};
+  if (!readRecords(source, records)) return false;
+  for (const StructureResidueMap& map : maps)
+    if (map.chainCount == 0 || map.chain.entries.empty()) return false;
+  return true;
+}
+
 }  // namespace
 
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter) {
-  for (StructureResidueMap& map : maps) map = StructureResidueMap{};
-  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps, reporter};
-  if (!readRecords(fileName, records)) return false;
-  for (const StructureResidueMap& map : maps)
-    if (map.chainCount == 0 || map.chain.entries.empty()) return false;
-  return true;
+  return readSequencePair(fileName, fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+}
+
+FastaText loadFastaText(const std::string& fileName) {
+  FastaText text;
+  text.fileName = fileName;
+  LineReader reader;
+  text.opened = reader.open(fileName);
+  if (!text.opened) return text;
+  std::string_view line;
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (!line.empty()) text.lines.emplace_back(reader.lineNumber(), std::string(line));
+  }
+  text.complete = !reader.failed();
+  return text;
+}
+
+bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter) {
+  return readSequencePair(text, text.fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
 }
 
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,

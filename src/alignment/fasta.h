@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
@@ -15,6 +16,22 @@ namespace bexora {
 // target (maps[1]); false when the file is missing or breaks off, or a side
 // got no sequence.
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter);
+
+// A FASTA file's lines held in memory, for runs that look up the chains of
+// many pairs: the file is read once, and each lookup gives the result and
+// the messages that reading the file would.
+struct FastaText {
+  std::string fileName;
+  bool opened = false;
+  bool complete = false;  // false: reading broke off before the end
+  std::vector<std::pair<long, std::string>> lines;  // line number, text without leading blanks; blank lines left out
+};
+
+FastaText loadFastaText(const std::string& fileName);
+
+bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter);
 

@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kVersion = "bexora 0.1.0";
 constexpr std::size_t kMaxMethodTokens = 10;
 constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
+constexpr unsigned kMaxBatchThreads = 1024;
 
 std::string upperCased(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -156,9 +157,9 @@ bool parseUnknownDpi(const std::vector<std::string>& args, std::size_t at, doubl
   return false;
 }
 
-// Options from the fifth argument on; false after a message when one is wrong.
-bool scanOptions(const std::vector<std::string>& args, RunSettings& settings) {
-  for (std::size_t i = 4; i < args.size(); ++i) {
+// Options from argument `first` on; false after a message when one is wrong.
+bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, std::size_t first = 4) {
+  for (std::size_t i = first; i < args.size(); ++i) {
     if (args[i] == "-V") settings.verbose = true;
     if (args[i] == "--MODIFIED") settings.readModified = true;
     if (args[i] == "--2D") settings.secondaryStructure = true;
@@ -192,6 +193,34 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
   return {true, 0};
 }
 
+// The value of -j: a whole number of threads, 1 or more.
+bool parseThreads(const std::vector<std::string>& args, RunSettings& settings) {
+  auto option = std::find(args.begin() + 2, args.end(), "-J");
+  if (option == args.end()) return true;
+  const std::string value = option + 1 != args.end() ? *(option + 1) : std::string();
+  char* end = nullptr;
+  unsigned long parsed = std::strtoul(value.c_str(), &end, 10);
+  if (!value.empty() && std::isdigit(static_cast<unsigned char>(value[0])) && *end == '\0' && parsed >= 1 &&
+      parsed <= kMaxBatchThreads) {
+    settings.batchThreads = static_cast<unsigned>(parsed);
+    return true;
+  }
+  std::printf("Option -j needs a number of threads from 1 to %u.\n", kMaxBatchThreads);
+  return false;
+}
+
+ArgumentsOutcome processBatch(const std::vector<std::string>& args, const std::string& manifestAsTyped,
+                              RunSettings& settings) {
+  if (args.size() < 2 || manifestAsTyped.empty()) return reject("Option -L needs a manifest file name.\n");
+  settings.mode = RunMode::kBatch;
+  settings.batchManifest = manifestAsTyped;
+  settings.methodList.clear();
+  if (!scanOptions(args, settings, 2) || !parseThreads(args, settings)) return {false, 1};
+  if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
+  if (!inputFolderExists(settings)) return {false, 1};
+  return {true, 0};
+}
+
 }  // namespace
 
 bool gotNonAlphaNumeric(const std::string& text) {
@@ -213,6 +242,14 @@ void printUsage() {
       "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
       "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
       "                  and an arc diagram of all its pairs (.svg) beside each result\n"
+      "  bexora -L MANIFEST [-j N] [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A] [--2d] [-V]\n"
+      "         [-I DIR] [-O DIR]\n"
+      "      Run every pair of a manifest in the input folder, one pair a line:\n"
+      "      REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS], '#' starts a comment.\n"
+      "      Each pair writes the files of a single run, and its messages as run.log, in\n"
+      "      OUTPUT/REF_RC_TARGET_TC/; batch_summary.tsv lists every pair. METHODS (as -M)\n"
+      "      replaces -M for that pair; the other options apply to every pair.\n"
+      "      -j N        pairs run at once, 1 to 1024 (default: one per core)\n"
       "  bexora -R LIST_FILE [-V] [-I DIR] [-O DIR]\n"
       "      Recommend a reference for a target from a candidate list in the input folder;\n"
       "      every candidate, ranked, goes to TARGET_C.candidates.tsv in the output folder.\n"
@@ -239,6 +276,7 @@ ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings) 
   if (!extractFolderOptions(args, settings)) return {false, 1};
   std::string listAsTyped = args.size() > 1 ? args[1] : std::string();
   for (std::string& arg : args) arg = upperCased(arg);
+  if (!args.empty() && args[0] == "-L") return processBatch(args, listAsTyped, settings);
   if (args.size() <= 3) return processShortForm(args, listAsTyped, settings);
   return processSingleRun(args, settings);
 }

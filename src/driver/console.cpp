@@ -36,13 +36,14 @@ void show(Channel channel, const std::string& text) {
 
 Reporter consoleReporter(bool verbose) { return Reporter(show, verbose); }
 
-void methodListPrint(const std::vector<int>& methods) {
+std::string methodListText(const std::vector<int>& methods) {
+  std::string text;
   for (std::size_t i = 0; i < methods.size(); ++i) {
-    if (i > 0) std::printf(i + 1 == methods.size() ? " and" : ",");
+    if (i > 0) text += i + 1 == methods.size() ? " and" : ",";
     const char* name = methodName(methods[i]);
-    std::printf(" %s", name ? name : "Undefined Method");
+    text += std::string(" ") + (name ? name : "Undefined Method");
   }
-  std::printf(" ");
+  return text + " ";
 }
 
 void methodPrintToFile(int method, std::FILE* stream) {

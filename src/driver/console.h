@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "util/reporter.h"
@@ -16,8 +17,8 @@ namespace bexora {
 // for one key only when standard input is a terminal, so scripts never block.
 Reporter consoleReporter(bool verbose);
 
-// " MC-Annotate, RNAView and FR3D " on standard output.
-void methodListPrint(const std::vector<int>& methods);
+// " MC-Annotate, RNAView and FR3D ", for the closing message.
+std::string methodListText(const std::vector<int>& methods);
 
 // Writes the method's log header when a log is open (`stream` non-null).
 void methodPrintToFile(int method, std::FILE* stream);

@@ -12,6 +12,8 @@
 #include "annotation/fr3d.h"
 #include "annotation/mc_annotate.h"
 #include "annotation/rnaview.h"
+#include "driver/batch.h"
+#include "driver/shared_inputs.h"
 #include "mapping/annotation_writer.h"
 #include "mapping/secondary_structure_files.h"
 #include "mapping/evidence.h"
@@ -106,10 +108,16 @@ std::string pairKey(const RunState& state, int pass) {
 // Step 2: both chain sequences.
 bool readSequences(RunState& state, int pass) {
   std::string fasta = state.settings.inputFolder + kFastaName;
-  if (!readFastaSequence(fasta, pdbId(state, kReference, pass), chainId(state, kReference, pass),
-                         pdbId(state, kTarget, pass), chainId(state, kTarget, pass), state.refSeqsMap,
-                         state.reporter)) {
-    std::printf(
+  const std::string& refId = pdbId(state, kReference, pass);
+  const std::string& refChain = chainId(state, kReference, pass);
+  const std::string& targetId = pdbId(state, kTarget, pass);
+  const std::string& targetChain = chainId(state, kTarget, pass);
+  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta), refId, refChain, targetId, targetChain,
+                                                state.refSeqsMap, state.reporter)
+                            : readFastaSequence(fasta, refId, refChain, targetId, targetChain, state.refSeqsMap,
+                                                state.reporter);
+  if (!found) {
+    state.reporter.say(
         "The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the file from PDB "
         "server.\n",
         fasta.c_str());
@@ -138,27 +146,33 @@ void recordStructure(const RunState& state, int side, int pass, const LoadedStru
       s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
 }
 
-void warnUnknownDpi(const std::string& id) {
-  std::printf(
+void warnUnknownDpi(const RunState& state, const std::string& id) {
+  state.reporter.say(
       "Warning!!! The DPI of structure %s is unknown and counts as 0 in the tolerance; --unknown-dpi A gives such "
       "structures a DPI of A angstrom.\n",
       id.c_str());
 }
 
+// A batch takes the structure its pairs share.
+std::shared_ptr<const LoadedStructure> readStructure(RunState& state, int side, int pass) {
+  if (state.shared) return state.shared->structure(pdbId(state, side, pass), chainId(state, side, pass), state.reporter);
+  auto loaded = std::make_shared<LoadedStructure>();
+  if (!readStructureFile(state.settings, pdbId(state, side, pass), chainId(state, side, pass), *loaded,
+                         state.reporter))
+    return nullptr;
+  return loaded;
+}
+
 const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   std::string key = pdbId(state, side, pass) + ":" + chainId(state, side, pass);
   auto found = state.structures.find(key);
-  if (found != state.structures.end()) return &found->second;
-  LoadedStructure loaded;
-  loaded.atoms.reserve(kMaxAtoms);
-  StructureReadOptions options{state.settings.readModified, state.settings.unknownDpi};
-  if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
-                   loaded.atoms, state.reporter, &loaded.file, options))
-    return nullptr;
-  recordStructure(state, side, pass, loaded);
-  if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
-    warnUnknownDpi(pdbId(state, side, pass));
-  return &state.structures.emplace(key, std::move(loaded)).first->second;
+  if (found != state.structures.end()) return found->second.get();
+  std::shared_ptr<const LoadedStructure> loaded = readStructure(state, side, pass);
+  if (!loaded) return nullptr;
+  recordStructure(state, side, pass, *loaded);
+  if (!isBenchmark(state) && loaded->refine.dpiSource == DpiSource::kUnknown)
+    warnUnknownDpi(state, pdbId(state, side, pass));
+  return state.structures.emplace(key, std::move(loaded)).first->second.get();
 }
 
 // Step 3: atoms and quality records of both sides.
@@ -202,8 +216,8 @@ void warnResolution(const RunState& state, int pass) {
   double reference = state.refine[kReference][pass].resolution;
   double target = state.refine[kTarget][pass].resolution;
   if (reference <= target) return;
-  std::printf("\nWarning!!! Undesired data resolution - ");
-  std::printf(
+  state.reporter.say("\nWarning!!! Undesired data resolution - ");
+  state.reporter.say(
       "Reference (%s - %.2lfA) is lower resolution than Target (%s - %.2lfA) (you may have given the PDB ids in "
       "reverse order), continuing anyway.\n",
       pdbId(state, kReference, pass).c_str(), reference, pdbId(state, kTarget, pass).c_str(), target);
@@ -238,9 +252,9 @@ void composeResidueMap(RunState& state, int pass) {
   bool fromFile = updatePDBAlign_Vantor(state.pdbMap, state.settings.inputFolder, ref.pdbId, ref.chain.chainId,
                                         target.pdbId, target.chain.chainId, state.reporter);
   if (!fromFile && !state.alignmentWarningShown) {
-    std::printf("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
-                ref.chain.chainId, target.pdbId, target.chain.chainId);
-    std::printf("continuing with alternate built-in sequence alignment.\n");
+    state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
+                       ref.chain.chainId, target.pdbId, target.chain.chainId);
+    state.reporter.say("continuing with alternate built-in sequence alignment.\n");
     state.alignmentWarningShown = true;
   }
   recordAlignment(state, fromFile);
@@ -332,6 +346,7 @@ void writeOutput(RunState& state, int method, int pass) {
     printSummary(state, method, nullptr);
     return;
   }
+  state.written[method] = summary;
   state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
                         summary.both, summary.bexora, summary.own);
   writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv");
@@ -345,11 +360,10 @@ void writeOutput(RunState& state, int method, int pass) {
 }
 
 void printSuccess(const RunState& state) {
-  std::printf("\nSuccessfully enhanced the basepair annotation for PDB %s, chain %s.\n",
-              pdbId(state, kTarget, 0).c_str(), chainId(state, kTarget, 0).c_str());
-  std::printf("The result for method");
-  methodListPrint(state.settings.methodList);
-  std::printf("is placed in folder: %s\n", state.settings.outputFolder.c_str());
+  state.reporter.say("\nSuccessfully enhanced the basepair annotation for PDB %s, chain %s.\n",
+                     pdbId(state, kTarget, 0).c_str(), chainId(state, kTarget, 0).c_str());
+  state.reporter.say("The result for method%sis placed in folder: %s\n",
+                     methodListText(state.settings.methodList).c_str(), state.settings.outputFolder.c_str());
 }
 
 void writePhaseHeader(const RunState& state) {
@@ -449,32 +463,38 @@ bool runPass(RunState& state, int method, int pass) {
   return true;
 }
 
+int runPipeline(RunState& state) {
+  const RunSettings& settings = state.settings;
+  recordRun(state);
+  // A folder that cannot be made shows up as the first output that cannot be written.
+  std::error_code ignored;
+  std::filesystem::create_directories(settings.outputFolder, ignored);
+  if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, state.reporter);
+  if (!isBenchmark(state))
+    state.reporter.say("Reference: %s %s\nTarget: %s %s\n", pdbId(state, kReference, 0).c_str(),
+                       chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
+                       chainId(state, kTarget, 0).c_str());
+  if (settings.testCodeFlag) {
+    if (!openLogs(state)) {
+      closeLogs(state);
+      return 1;
+    }
+    state.writeCompResult = 0;
+  }
+  bool ok = runPhases(state);
+  ok = closeLogs(state) && ok;
+  if (ok && isBenchmark(state)) ok = writeTables(state);
+  std::fflush(stdout);
+  return ok && !state.outputFailed ? 0 : 1;
+}
+
 int runProgram(int argc, char** argv) {
   RunSettings settings;
   ArgumentsOutcome outcome = processArguments(argc, argv, settings);
   if (!outcome.runPipeline) return outcome.exitStatus;
+  if (settings.mode == RunMode::kBatch) return runBatch(settings);
   auto state = std::make_unique<RunState>(settings);
-  recordRun(*state);
-  // A folder that cannot be made shows up as the first output that cannot be written.
-  std::error_code ignored;
-  std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder, state->reporter);
-  if (!isBenchmark(*state))
-    std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),
-                chainId(*state, kReference, 0).c_str(), pdbId(*state, kTarget, 0).c_str(),
-                chainId(*state, kTarget, 0).c_str());
-  if (settings.testCodeFlag) {
-    if (!openLogs(*state)) {
-      closeLogs(*state);
-      return 1;
-    }
-    state->writeCompResult = 0;
-  }
-  bool ok = runPhases(*state);
-  ok = closeLogs(*state) && ok;
-  if (ok && isBenchmark(*state)) ok = writeTables(*state);
-  std::fflush(stdout);
-  return ok && !state->outputFailed ? 0 : 1;
+  return runPipeline(*state);
 }
 
 }  // namespace bexora

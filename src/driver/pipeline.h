@@ -8,6 +8,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "driver/command_line.h"
 #include "driver/console.h"
 #include "model/model.h"
+#include "mapping/annotation_writer.h"
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
@@ -34,6 +36,8 @@ struct PreparedAlignment {
   ResidueMapPair refMap;
   ResidueMapPair pdbTempMap;
 };
+
+class SharedInputs;
 
 struct RunState {
   explicit RunState(const RunSettings& runSettings);
@@ -55,8 +59,11 @@ struct RunState {
   MappingLogs logs;
   MotifState motifs;
 
-  std::map<std::string, LoadedStructure> structures;
+  std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;
+
+  SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run
+  std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
 };
 
 // Runs one pass of method `method` at pass index `pass`; false ends the run.
@@ -64,6 +71,10 @@ bool runPass(RunState& state, int method, int pass);
 
 // The first stage of a pass: both annotation lists into state.basePairMap.
 bool readAnnotations(RunState& state, int method, int pass);
+
+// Runs the phases of a run whose settings are parsed, all messages through
+// state.reporter; returns the exit status.
+int runPipeline(RunState& state);
 
 // Runs the program on its command line and returns the exit status.
 int runProgram(int argc, char** argv);

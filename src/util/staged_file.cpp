@@ -11,6 +11,15 @@ namespace bexora {
 
 namespace {
 
+// Read once before main: reading the mask means setting it, and a pair
+// thread setting it while another creates a file would change that file's
+// mode, or leave the process with a cleared mask.
+const mode_t kProcessUmask = [] {
+  mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}();
+
 // A file written under a temporary name beside its final one; the temporary
 // file is removed unless committed.
 class StagedFile {
@@ -27,9 +36,7 @@ class StagedFile {
     int fd = mkstemp(name.data());
     if (fd < 0) return false;
     staged_ = name;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    fchmod(fd, 0666 & ~kProcessUmask);
     std::FILE* file = fdopen(fd, "w");
     if (!file) {
       close(fd);

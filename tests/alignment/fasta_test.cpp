@@ -23,10 +23,20 @@ struct SequenceRun {
   std::string out;
 };
 
+// Reads the file, and once more from its lines held in memory, which must
+// give the same sequences and messages.
 SequenceRun readPair(const std::string& path, const std::string& refId, const std::string& refChain,
                      const std::string& targetId, const std::string& targetChain) {
-  SequenceRun run;
+  SequenceRun run, held;
   run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps, collectingReporter(run.out));
+  held.ok = readFastaSequence(loadFastaText(path), refId, refChain, targetId, targetChain, held.maps,
+                              collectingReporter(held.out));
+  EXPECT_EQ(held.ok, run.ok);
+  EXPECT_EQ(held.out, run.out);
+  for (int side = 0; side < kSides; ++side) {
+    EXPECT_EQ(lettersOf(held.maps[side]), lettersOf(run.maps[side]));
+    EXPECT_STREQ(held.maps[side].pdbId, run.maps[side].pdbId);
+  }
   return run;
 }
 

@@ -16,6 +16,7 @@ constexpr const char* kNoArguments = "Required valid arguments not found.\nPleas
 constexpr const char* kBadReference = "Reference PDB id doesn't seem correct.\n";
 constexpr const char* kBadTarget = "Target PDB id doesn't seem correct.\n";
 constexpr const char* kBadDpi = "Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.\n";
+constexpr const char* kBadThreads = "Option -j needs a number of threads from 1 to 1024.\n";
 constexpr const char* kLongChain =
     "Warning!!! Single character chain id expected, continuing  with first character anyway.\n";
 
@@ -48,6 +49,14 @@ TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
       {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "-0.1"}, kBadDpi},
       {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "0.2A"}, kBadDpi},
       {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "nan"}, kBadDpi},
+      {{"-L"}, "Option -L needs a manifest file name.\n"},
+      {{"-L", "pairs.txt", "-j"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "0"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "-2"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "2x"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "1025"}, kBadThreads},
+      {{"-L", "pairs.txt", "--unknown-dpi", "x"}, kBadDpi},
+      {{"-l", "absent.txt"}, "Manifest ./io_data/Input/absent.txt was not found.\n"},
   };
   for (const auto& c : cases) {
     RunResult r = run(c.args);

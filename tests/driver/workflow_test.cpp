@@ -48,9 +48,15 @@ class Workflow : public ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(Workflow, PairFoldersEqualSingleRuns) {
-  RunResult run = snakemake("# example pairs\n1EXR A 2EXT A ALL\r\n\n2ext a 1exr a DS,FR  # reversed\n1EXR A 1EXR A\n");
+// The workflow's pair folders equal single runs of the pairs, and the pair
+// folders of a -L batch of the same manifest (less the batch's run.log).
+TEST_F(Workflow, PairFoldersEqualSingleRunsAndTheBatch) {
+  const std::string manifest = "# example pairs\n1EXR A 2EXT A ALL\r\n\n2ext a 1exr a DS,FR  # reversed\n1EXR A 1EXR A\n";
+  RunResult run = snakemake(manifest);
   ASSERT_EQ(run.status, 0) << run.err;
+  writeFile(dir.file("io_data/Input/pairs.txt"), manifest);
+  RunResult batch = runBexora({"-L", "pairs.txt", "-j", "2", "--2d", "--unknown-dpi", "0.5", "-O", "batch/"}, dir.path());
+  ASSERT_EQ(batch.status, 0) << batch.out;
   const std::vector<std::tuple<std::string, std::vector<std::string>>> singles = {
       {"1EXR_A_2EXT_A", {"1EXR", "A", "2EXT", "A", "-M", "ALL"}},
       {"2EXT_A_1EXR_A", {"2ext", "a", "1exr", "a", "-M", "DS,FR"}},
@@ -62,6 +68,9 @@ TEST_F(Workflow, PairFoldersEqualSingleRuns) {
     const auto expected = filesUnder(dir.file("single/" + folder));
     EXPECT_GT(expected.size(), 4u) << folder;
     EXPECT_EQ(filesUnder(dir.file("flow/" + folder)), expected) << folder;
+    auto batchFiles = filesUnder(dir.file("batch/" + folder));
+    EXPECT_EQ(batchFiles.erase("run.log"), 1u) << folder;
+    EXPECT_EQ(batchFiles, expected) << folder;
     EXPECT_NE(readFile(dir.file("flow/logs/" + folder + ".log")).find("Target: "), std::string::npos) << folder;
   }
   std::size_t entries = 0;
