@@ -28,14 +28,6 @@ int sectionOfTitle(std::string_view line) {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// The signed number at `pos`; false when there is none.
-bool readNumber(std::string_view text, std::size_t& pos, int32_t& number) {
-  const std::size_t start = pos;
-  if (pos < text.size() && text[pos] == '-') ++pos;
-  while (pos < text.size() && isDigit(text[pos])) ++pos;
-  return readWholeInteger(text.substr(start, pos - start), number);
-}
-
 // A '-' directly before digits is a minus sign unless it opens the chain.
 bool startsNegativeNumber(std::string_view text, std::size_t pos, std::size_t chainStart) {
   return text[pos] == '-' && pos > chainStart && pos + 1 < text.size() && isDigit(text[pos + 1]);
@@ -61,7 +53,7 @@ bool readResidue(std::string_view token, std::size_t& pos, bool quoted, char (&c
     if (chainText.empty()) return false;
   }
   setField(chain, chainText);
-  if (!readNumber(token, pos, number)) return false;
+  if (!readIntegerAt(token, pos, number)) return false;
   if (pos + 1 < token.size() && token[pos] == '.') iCode = token[pos + 1];
   return true;
 }

@@ -45,9 +45,4 @@ void methodListPrint(const std::vector<int>& methods) {
   std::printf(" ");
 }
 
-void methodPrintToFile(int method, std::FILE* stream) {
-  const char* name = methodName(method);
-  if (stream && name) std::fprintf(stream, "\n%s\n\n", name);
-}
-
 }  // namespace bexora

@@ -19,7 +19,4 @@ Reporter consoleReporter(bool verbose);
 // " MC-Annotate, RNAView and FR3D " on standard output.
 void methodListPrint(const std::vector<int>& methods);
 
-// Writes the method's log header when a log is open (`stream` non-null).
-void methodPrintToFile(int method, std::FILE* stream);
-
 }  // namespace bexora
