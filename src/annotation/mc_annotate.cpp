@@ -25,7 +25,6 @@ int sectionOfTitle(std::string_view line) {
   return kOther;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // A '-' directly before digits is a minus sign unless it opens the chain.

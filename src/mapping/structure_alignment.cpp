@@ -1,6 +1,5 @@
 #include "mapping/structure_alignment.h"
 
-#include <cctype>
 #include <vector>
 
 #include "alignment/residue_map.h"
@@ -19,7 +18,6 @@ struct PairEnd {
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 
 // "chain:number" with an optional insertion code after the number.

@@ -93,7 +93,7 @@ bool readWholeInteger(std::string_view text, int32_t& value) {
 }
 
 std::string_view withoutPlusSign(std::string_view text) {
-  bool plus = text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9';
+  bool plus = text.size() > 1 && text[0] == '+' && isDigit(text[1]);
   return plus ? text.substr(1) : text;
 }
 

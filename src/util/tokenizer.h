@@ -20,6 +20,8 @@ struct TokenizeResult {
   bool tokenTruncated = false;  // a token was cut to the width limit
 };
 
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 // NUL, line feed and carriage return always delimit and end the text.
 bool isDefaultDelim(char c);
 bool isDelim(char c, std::string_view delimiters);

@@ -45,18 +45,6 @@ TEST(EdgeAtomTable, LowerCaseCombinedEdgesAndUnknownBases) {
   for (char base : {'P', 'N', 'T', '\0'}) EXPECT_FALSE(isEdgeTableBase(base)) << base;
 }
 
-TEST(AtomTable, Order) {
-  std::vector<AtomInfo> atoms = {makeAtom("B", 1, "C1'"),    makeAtom("A", 10, "N1"),
-                                 makeAtom("A", 2, "C2"),     makeAtom("A", 2, "C2", 1, 0, 0, 'A'),
-                                 makeAtom("A", 2, "C1'", 2), makeAtom("A", 2, "N1", 3)};
-  sortAtoms(atoms);
-  // Residue numbers compare as numbers (2 before 10), blank insertion codes first, names as strings.
-  std::vector<std::string> order;
-  for (const AtomInfo& atom : atoms)
-    order.push_back(std::string(atom.chainId) + std::to_string(atom.resSeqNo) + atom.iCode + atom.atomName);
-  EXPECT_EQ(order, (std::vector<std::string>{"A2 C1'", "A2 C2", "A2 N1", "A2AC2", "A10 N1", "B1 C1'"}));
-}
-
 TEST(Contacts, SharedAtoms) {
   AtomInteraction a{3.0, "N1", 0, "N3", 1};
   EXPECT_FALSE(hasSameAtom(a, AtomInteraction{4, "N2", 0, "O2", 1}));
