@@ -11,11 +11,6 @@
 
 namespace bexora {
 
-constexpr double kReducedCost = 2.7;  // purine-purine or pyrimidine-pyrimidine
-constexpr double kReplaceCost = 3.0;
-constexpr double kGapOpen = 11.0;
-constexpr double kGapExtend = 1.0;
-
 // Aligns a with b. Residues are bytes compared as they are: every byte value
 // is its own residue, and a byte outside A, C, G, U costs the full
 // replacement against any other byte. With a script, fills it with one

@@ -14,6 +14,7 @@
 #include "annotation/rnaview.h"
 #include "mapping/annotation_writer.h"
 #include "mapping/secondary_structure_files.h"
+#include "mapping/evidence.h"
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
@@ -112,6 +113,7 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 }
 
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
+  if (!state.reporter.recordsWanted()) return;  // counting the residues walks every atom
   state.reporter.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
@@ -137,7 +139,6 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
                    loaded.atoms, state.reporter, &loaded.file, options))
     return nullptr;
-  loaded.atoms.shrink_to_fit();
   recordStructure(state, side, pass, loaded);
   if (!isBenchmark(state) && loaded.refine.dpiSource == DpiSource::kUnknown)
     warnUnknownDpi(pdbId(state, side, pass));
@@ -150,7 +151,7 @@ bool readStructures(RunState& state, int pass) {
     const LoadedStructure* loaded = loadStructure(state, side, pass);
     if (!loaded) return false;
     state.refine[side][pass] = loaded->refine;
-    copyAtoms(state.atomMultiList[side], loaded->atoms);
+    state.atomMultiList[side] = &loaded->atoms;
   }
   return true;
 }
@@ -167,7 +168,7 @@ bool prepareChains(RunState& state, int pass) {
     state.pdbTempMap = cached->second.pdbTempMap;
   } else {
     for (int side = 0; side < kSides; ++side)
-      if (!alignPDBWithRef(state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
+      if (!alignPDBWithRef(*state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
                            state.refSeqsMap[side], state.reporter))
         return false;
     if (!alignFasta(state.refSeqsMap, state.reporter)) return false;
@@ -271,6 +272,32 @@ bool writeSecondaryStructure(const RunState& state, int method, int pass, const 
                                       method, state.reporter);
 }
 
+// The record of every assessed pair, beside the source-tag file.
+void writeEvidence(RunState& state, const std::string& path) {
+  if (!state.mapping.collectEvidence) return;
+  if (writeEvidenceFile(path, state.mapping, state.pdbMap)) return;
+  state.reporter.say("%s file could not be created\n", path.c_str());
+  state.outputFailed = true;
+}
+
+// One line per method of a single run: what was read, carried, checked and
+// written; `written` is null when the annotation could not be written.
+void printSummary(const RunState& state, int method, const WriteSummary* written) {
+  if (isBenchmark(state)) return;
+  const MappingState& m = state.mapping;
+  const char* tool = methodName(method);
+  state.reporter.say("Summary: %s: target %zu pairs, reference %zu; carried over %zu, accepted %d; target's own checked %zu, "
+                     "kept %d (tolerance %.3f A); ",
+              tool, state.basePairMap[kTarget].size(), state.basePairMap[kReference].size(),
+              m.basePairSetDiff[kReference].count(), m.accepted[kGroupRefInferable].total,
+              m.basePairSetDiff[kTarget].count(), m.accepted[kGroupTargetInferable].total, m.tolerance);
+  if (written)
+    state.reporter.say("written %d: Both %d, Bexora %d, %s %d\n", written->pairs, written->both, written->bexora, tool,
+                written->own);
+  else
+    state.reporter.say("nothing written\n");
+}
+
 // Step 10: the enhanced annotation of the target, on even passes of a
 // writing phase.
 void writeOutput(RunState& state, int method, int pass) {
@@ -286,10 +313,13 @@ void writeOutput(RunState& state, int method, int pass) {
                                    m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, state.reporter,
                                    &summary)) {
     state.outputFailed = true;
+    printSummary(state, method, nullptr);
     return;
   }
   state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
                         summary.both, summary.bexora, summary.own);
+  writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv");
+  printSummary(state, method, &summary);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
                      pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder,
@@ -384,7 +414,7 @@ bool writeTables(const RunState& state) {
 
 RunState::RunState(const RunSettings& runSettings)
     : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
-  for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
+  mapping.collectEvidence = !isBenchmark(*this);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 

@@ -47,7 +47,7 @@ struct RunState {
   bool outputFailed = false;  // an output could not be written; the run ends with status 1
 
   std::array<std::array<RefineInfo, kPassSlots>, kSides> refine;
-  std::array<std::vector<AtomInfo>, kSides> atomMultiList;
+  AtomTables atomMultiList{};  // into `structures`
   std::array<std::vector<BPInfo>, kSides> basePairMap;
   std::vector<std::string> keptLines;  // the target reader's non-pair lines
   ResidueMapPair refSeqsMap, refMap, pdbTempMap, pdbMap;

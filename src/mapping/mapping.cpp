@@ -166,11 +166,19 @@ bool passesTolerance(double difference, double tolerance, bool agree) {
   return agree ? magnitude <= tolerance : magnitude >= tolerance;
 }
 
+// The contact test in one orientation; what the reference showed goes to
+// `seen` when given.
 bool contactsPass(double tolerance, int n, const AtomInteraction* contacts,
-                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode) {
+                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode,
+                  PairGeometry* seen) {
   std::array<AtomInteraction, kMaxCandidateContacts> measured;
   n = std::min(n, kMaxCandidateContacts);
   getCorrespondingDistance(referenceAtoms, orientation, n, contacts, measured.data());
+  if (seen) {
+    seen->orientation = orientation;
+    for (int j = 0; j < std::min(n, static_cast<int>(seen->referenceContacts.size())); ++j)
+      seen->referenceContacts[j] = measured[j].distance;
+  }
   for (int j = 0; j < n; ++j) {
     double d = std::fabs(measured[j].distance - contacts[j].distance);
     if (d > kUnmeasuredDifference) continue;
@@ -190,31 +198,74 @@ bool hasExtraAtoms(const std::array<ResidueAtoms, 2>& ends) {
   return ends[0].c2 && ends[1].c2 && ends[0].c5 && ends[1].c5;
 }
 
-bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPInfo& referencePair,
-                const BPInfo& targetPair, AssessMode mode, double tolerance) {
+enum class ContactVerdict { kLetters, kFail, kPass };
+
+// The straight end correspondence is tried first, then the swapped one;
+// `seen` keeps the last one tried.
+ContactVerdict matchContacts(double tolerance, int n, const AtomInteraction* contacts,
+                             const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode,
+                             const BPInfo& referencePair, const BPInfo& targetPair, PairGeometry* seen) {
+  bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
+                  referencePair.nucleotide[1] == targetPair.nucleotide[1];
+  bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
+                 referencePair.nucleotide[1] == targetPair.nucleotide[0];
+  if (!straight && !swapped) return ContactVerdict::kLetters;
+  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode, seen)) return ContactVerdict::kPass;
+  if (swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode, seen)) return ContactVerdict::kPass;
+  return ContactVerdict::kFail;
+}
+
+void measureDistances(const std::array<ResidueAtoms, 2>& reference, const std::array<ResidueAtoms, 2>& target,
+                      PairGeometry& geometry) {
+  geometry.c1 = {c1Distance(reference), c1Distance(target)};
+  if (!hasExtraAtoms(target) || !hasExtraAtoms(reference)) return;
+  geometry.c2 = {distance3D(*reference[0].c2, *reference[1].c2), distance3D(*target[0].c2, *target[1].c2)};
+  geometry.c5 = {distance3D(*reference[0].c5, *reference[1].c5), distance3D(*target[0].c5, *target[1].c5)};
+}
+
+// The tests in the order they decide; every distance has been measured.
+AssessReason firstDecidingTest(const PairGeometry& geometry, bool agree, double tolerance, bool allEdgeAtomsFound,
+                               ContactVerdict contacts) {
+  if (!passesTolerance(geometry.c1[kTarget] - geometry.c1[kReference], tolerance, agree)) return AssessReason::kC1;
+  if (!std::isnan(geometry.c2[kReference])) {
+    if (!passesTolerance(geometry.c2[kReference] - geometry.c2[kTarget], tolerance, agree)) return AssessReason::kC2;
+    if (!passesTolerance(geometry.c5[kReference] - geometry.c5[kTarget], tolerance, agree)) return AssessReason::kC5;
+  }
+  if (!allEdgeAtomsFound) return AssessReason::kEdgeAtoms;
+  if (contacts == ContactVerdict::kLetters) return AssessReason::kLetters;
+  if (contacts == ContactVerdict::kFail) return AssessReason::kContacts;
+  return agree ? AssessReason::kAgrees : AssessReason::kDiffers;
+}
+
+// Measures everything the tests of `mode` compare, then decides; measuring
+// before deciding keeps the recorded geometry complete for a refused pair.
+AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair,
+                        const BPInfo& targetPair, AssessMode mode, double tolerance, PairGeometry& geometry) {
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
   std::array<EdgeAtomSet, 2> referenceSets = edgeSetsOf(referencePair);
-  if (mode == ASSESS_ACCEPT_ALL) return true;
+  if (mode == ASSESS_ACCEPT_ALL) return AssessReason::kAcceptAll;
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
-  findAtoms(atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
-  findAtoms(atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
-  if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return false;
+  findAtoms(*atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
+  findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
+  if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return AssessReason::kMissingC1;
+  measureDistances(reference, target, geometry);
   bool agree = mode == ASSESS_AGREE;
-  if (!passesTolerance(c1Distance(target) - c1Distance(reference), tolerance, agree)) return false;
-  if (hasExtraAtoms(target) && hasExtraAtoms(reference)) {
-    double c2 = distance3D(*reference[0].c2, *reference[1].c2) - distance3D(*target[0].c2, *target[1].c2);
-    double c5 = distance3D(*reference[0].c5, *reference[1].c5) - distance3D(*target[0].c5, *target[1].c5);
-    if (!passesTolerance(c2, tolerance, agree) || !passesTolerance(c5, tolerance, agree)) return false;
+  ContactVerdict contacts = ContactVerdict::kFail;
+  if (allEdgeAtomsFound) {
+    int n = static_cast<int>(geometry.contacts.size());
+    closestNInteractions({target[0].edge, target[1].edge}, n, geometry.contacts.data());
+    geometry.contactCount = n;
+    contacts = matchContacts(tolerance, n, geometry.contacts.data(), {reference[0].edge, reference[1].edge},
+                             agree ? 1 : 0, referencePair, targetPair, &geometry);
   }
-  if (!allEdgeAtomsFound) return false;
-  std::array<AtomInteraction, 2> contacts;
-  int n = static_cast<int>(contacts.size());
-  closestNInteractions({target[0].edge, target[1].edge}, n, contacts.data());
-  return isSymmetricBP(tolerance, n, contacts.data(), {reference[0].edge, reference[1].edge}, agree ? 1 : 0,
-                       referencePair, targetPair);
+  return firstDecidingTest(geometry, agree, tolerance, allEdgeAtomsFound, contacts);
+}
+
+bool isAcceptance(AssessReason reason) {
+  return reason == AssessReason::kAcceptAll || reason == AssessReason::kAgrees || reason == AssessReason::kDiffers;
 }
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
@@ -375,20 +426,22 @@ void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInf
 bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
                    const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, const BPInfo& referencePair,
                    const BPInfo& targetPair) {
-  bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
-                  referencePair.nucleotide[1] == targetPair.nucleotide[1];
-  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode)) return true;
-  bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
-                 referencePair.nucleotide[1] == targetPair.nucleotide[0];
-  return swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode);
+  return matchContacts(tolerance, n, contacts, referenceAtoms, mode, referencePair, targetPair, nullptr) ==
+         ContactVerdict::kPass;
 }
 
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
-                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2) {
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
+                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
+                                       const EvidenceTarget* evidence) {
   GroupAcceptance group;
   for (std::size_t i = 0; i < list.count(); ++i) {
-    if (isAccepted(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance))
-      acceptPair(target, list.targetPairs[i], group);
+    PairGeometry geometry;
+    AssessReason reason = assessPair(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance, geometry);
+    bool accepted = isAcceptance(reason);
+    if (accepted) acceptPair(target, list.targetPairs[i], group);
+    if (evidence)
+      evidence->rows.push_back(
+          {evidence->group, accepted, reason, list.referencePairs[i], list.targetPairs[i], geometry});
   }
   writeLogLine(log2, LogLine::kAcceptTotal, {{}, {group.total}});
   writeLogLine(log2, LogLine::kAcceptClasses,
@@ -424,11 +477,12 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
   return unread;
 }
 
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state, const Reporter& reporter, bool hintUnread) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
+  state.evidence.clear();
   state.accepted = {};
   state.droppedAccepted = 0;
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
@@ -451,7 +505,9 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
     writeLogLine(logs.log2, acceptHeading(static_cast<int>(g)));
     if (!assess) continue;
     AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
-    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
+    EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
+    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2,
+                                               state.collectEvidence ? &evidence : nullptr);
     unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   writeLogText(logs.log2, "\n");

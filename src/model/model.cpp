@@ -34,8 +34,4 @@ void copyField(char* field, std::size_t size, std::string_view text) {
   field[n] = '\0';
 }
 
-void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source) {
-  destination.assign(source.begin(), source.end());
-}
-
 }  // namespace bexora

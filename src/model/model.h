@@ -156,6 +156,4 @@ void setField(char (&field)[N], std::string_view text) {
   copyField(field, N, text);
 }
 
-void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source);
-
 }  // namespace bexora

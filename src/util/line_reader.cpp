@@ -5,11 +5,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace bexora {
 
 namespace {
 constexpr std::size_t kChunk = 1 << 18;
+// zlib reads a plain file straight into the caller's buffer when asked for
+// at least twice its own buffer, so a smaller one saves a copy of every byte.
+constexpr unsigned kZlibBuffer = kChunk / 4;
 gzFile asGz(void* file) { return static_cast<gzFile>(file); }
 }  // namespace
 
@@ -21,10 +25,10 @@ bool LineReader::open(const std::string& path) {
   if (!fileExists(path)) return false;
   gzFile file = gzopen(path.c_str(), "rb");
   if (!file) return false;
-  gzbuffer(file, kChunk);
+  gzbuffer(file, kZlibBuffer);
   file_ = file;
-  buffer_.resize(kChunk);
   begin_ = end_ = 0;
+  reserve(kChunk);
   eof_ = failed_ = false;
   lineNumber_ = 0;
   return true;
@@ -35,15 +39,23 @@ void LineReader::close() {
   file_ = nullptr;
 }
 
+void LineReader::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<char[]> larger(new char[capacity]);
+  if (end_ > 0) std::memcpy(larger.get(), buffer_.get(), end_);
+  buffer_ = std::move(larger);
+  capacity_ = capacity;
+}
+
 bool LineReader::fill() {
   if (eof_ || !file_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kChunk / 2) buffer_.resize(buffer_.size() * 2);
-  int got = gzread(asGz(file_), buffer_.data() + end_, static_cast<unsigned>(buffer_.size() - end_));
+  if (capacity_ - end_ < kChunk / 2) reserve(capacity_ * 2);
+  int got = gzread(asGz(file_), buffer_.get() + end_, static_cast<unsigned>(capacity_ - end_));
   if (got < 0) {
     failed_ = true;
     eof_ = true;
@@ -64,8 +76,8 @@ bool LineReader::fill() {
 bool LineReader::next(std::string_view& line) {
   std::size_t scanFrom = begin_;
   for (;;) {
-    const char* start = buffer_.data() + begin_;
-    const void* newline = std::memchr(buffer_.data() + scanFrom, '\n', end_ - scanFrom);
+    const char* start = buffer_.get() + begin_;
+    const void* newline = std::memchr(buffer_.get() + scanFrom, '\n', end_ - scanFrom);
     if (newline) {
       std::size_t length = static_cast<const char*>(newline) - start;
       begin_ += length + 1;
@@ -77,7 +89,7 @@ bool LineReader::next(std::string_view& line) {
     std::size_t pending = end_ - begin_;
     if (!fill()) {
       if (end_ == begin_) return false;
-      start = buffer_.data() + begin_;
+      start = buffer_.get() + begin_;
       std::size_t length = end_ - begin_;
       begin_ = end_;
       if (length > 0 && start[length - 1] == '\r') --length;

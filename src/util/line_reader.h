@@ -4,9 +4,10 @@
 // counts lines for messages that name the file and line.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace bexora {
 
@@ -32,10 +33,13 @@ class LineReader {
 
  private:
   bool fill();
+  void reserve(std::size_t capacity);
 
   void* file_ = nullptr;
   std::string path_;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the bytes read are ever touched.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

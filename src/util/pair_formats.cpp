@@ -1,6 +1,7 @@
 #include "util/pair_formats.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstring>
 
 #include "util/tokenizer.h"
@@ -13,7 +14,26 @@ bool startsWithLetter(const char* chain) {
 }
 
 void appendInsertionCode(std::string& out, char iCode) {
-  if (iCode != ' ') appendf(out, ".%c", iCode);
+  if (iCode == ' ') return;
+  out += '.';
+  out += iCode;
+}
+
+// Text right-aligned in `width` columns, as printf's "%*s" gives it; the
+// stacking and pair lines of large files are built without printf.
+void appendRightAligned(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
+std::string_view integerText(int32_t value, char (&buffer)[16]) {
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
+}
+
+void appendInteger(std::string& out, int32_t value, std::size_t width) {
+  char buffer[16];
+  appendRightAligned(out, integerText(value, buffer), width);
 }
 
 // A one-letter chain is written as is ("A12"). Any other chain is quoted
@@ -39,17 +59,33 @@ void appendOrientationWord(std::string& out, char orientation) {
   else if (orientation == 't') out += " trans";
 }
 
+// Room for the ids and what follows them on a line, in one allocation.
+constexpr std::size_t kRNAViewIdsWidth = 72;
+
 // Pieces shared by the RNAView pair and stacking lines.
 void appendRNAViewIds(std::string& out, const BPInfo& pair) {
-  char numbers[32];
-  std::snprintf(numbers, sizeof numbers, "%d_%d", pair.resSeqNo[0], pair.resSeqNo[1]);
-  appendf(out, "%9s, ", numbers);
-  appendf(out, "%s: %5d", pair.chainId[0], pair.resSeqNo[0]);
+  out.reserve(out.size() + kRNAViewIdsWidth);
+  char first[16];
+  char second[16];
+  std::string numbers(integerText(pair.resSeqNo[0], first));
+  numbers += '_';
+  numbers += integerText(pair.resSeqNo[1], second);
+  appendRightAligned(out, numbers, 9);
+  out += ", ";
+  out += pair.chainId[0];
+  out += ": ";
+  appendInteger(out, pair.resSeqNo[0], 5);
   appendInsertionCode(out, pair.iCode[0]);
-  appendf(out, " %c-%c", pair.nucleotide[0], pair.nucleotide[1]);
-  appendf(out, " %5d", pair.resSeqNo[1]);
+  out += ' ';
+  out += pair.nucleotide[0];
+  out += '-';
+  out += pair.nucleotide[1];
+  out += ' ';
+  appendInteger(out, pair.resSeqNo[1], 5);
   appendInsertionCode(out, pair.iCode[1]);
-  appendf(out, " %s:", pair.chainId[0]);
+  out += ' ';
+  out += pair.chainId[0];
+  out += ':';
 }
 
 bool isPairOf(const BPInfo& pair, char a, char b) {

@@ -24,7 +24,6 @@ constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // NUL, line feed and carriage return always delimit and end the text.
 bool isDefaultDelim(char c);
-bool isDelim(char c, std::string_view delimiters);
 
 // Every delimiter closes a token, empty ones included; the end of the text
 // closes the last. With collapseBlanks a run of blanks acts as one blank.

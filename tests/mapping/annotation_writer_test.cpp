@@ -127,10 +127,11 @@ std::vector<std::string> sortedLines(const std::string& path) {
 TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   const std::vector<BPInfo> own = {makePair(4, 9, "CG", "S/W"), makePair(1, 12, "GC", "W/W"),
                                    makePair(3, 10, "AU", "H/W", 't'), makePair(3, 10, "AU", "W/W")};
-  std::array<std::vector<AtomInfo>, kSides> atoms;
+  const std::vector<AtomInfo> noAtoms;
   std::array<std::vector<BPInfo>, kSides> lists = {own, own};
   MappingState state;
-  mapBasePairs(atoms, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state, Reporter());
+  mapBasePairs({&noAtoms, &noAtoms}, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state,
+               Reporter());
   Output output;
   ASSERT_TRUE(output.write(kFr3d, state.assessedPairs, false, {}, state.keptTargetPairs));
 

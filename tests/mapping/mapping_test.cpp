@@ -17,8 +17,13 @@ namespace bexora {
 namespace {
 
 using test::identityMap;
+using test::kAdenine;
+using test::kCytosine;
+using test::kGuanine;
 using test::makeMap;
 using test::makePair;
+using test::Residue;
+using test::twoResidues;
 
 struct MappingRun {
   std::array<std::vector<AtomInfo>, kSides> atoms;
@@ -26,9 +31,10 @@ struct MappingRun {
   MappingState state;
   std::string messages;  // of the last call
 
+  AtomTables atomTables() const { return {&atoms[kReference], &atoms[kTarget]}; }
   void map(const ResidueMapPair& pdbMap, bool assess = true, MappingLogs logs = {}) {
     messages.clear();
-    mapBasePairs(atoms, pdbMap, lists, assess, logs, state, collectingReporter(messages));
+    mapBasePairs(atomTables(), pdbMap, lists, assess, logs, state, collectingReporter(messages));
   }
 };
 
@@ -154,29 +160,6 @@ TEST(Mapping, BenchmarkLogLines) {
     std::fclose(log);
     std::fclose(log2);
   }
-}
-
-struct AtomSpec {
-  const char* name;
-  double x, y, z;
-};
-using Residue = std::vector<AtomSpec>;
-
-const Residue kGuanine = {{"C1'", -4, 1, 0}, {"C2", -1, 0.5, 0}, {"C5", -2, -1, 0},
-                          {"N1", 0, 0, 0},   {"N2", 0, 1, 0},    {"O6", 0, -3, 0}};
-const Residue kCytosine = {{"C1'", 7, 1, 0},  {"C2", 4, 0.5, 0},    {"C5", 5, -1, 0},
-                           {"N3", 2.8, 0, 0}, {"O2", 2.9, -0.9, 0}, {"N4", 4, -3, 0}};
-// An adenine in the cytosine's place, with its Watson-Crick atoms.
-const Residue kAdenine = {{"C1'", 7, 1, 0}, {"C2", 4, 0.5, 0}, {"C5", 5, -1, 0}, {"N1", 2.8, 0, 0}, {"N6", 4, -3, 0}};
-
-// Residues 1 and 2 of chain A, sorted; the second moved by `shift` along the pair's axis.
-std::vector<AtomInfo> twoResidues(const Residue& first, const Residue& second, double shift = 0) {
-  std::vector<AtomInfo> atoms;
-  for (const AtomSpec& spec : first) atoms.push_back(test::makeAtom("A", 1, spec.name, spec.x, spec.y, spec.z));
-  for (const AtomSpec& spec : second)
-    atoms.push_back(test::makeAtom("A", 2, spec.name, spec.x + shift, spec.y, spec.z));
-  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compareAtoms(a, b) < 0; });
-  return atoms;
 }
 
 struct AssessCase {
@@ -329,12 +312,12 @@ TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
   run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
   EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
   std::string said;
-  mapBasePairs(run.atoms, map, run.lists, true, {}, run.state, collectingReporter(said), true);
+  mapBasePairs(run.atomTables(), map, run.lists, true, {}, run.state, collectingReporter(said), true);
   EXPECT_EQ(said,
             "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
             "reads modified nucleotides.\n");
   said.clear();
-  mapBasePairs(run.atoms, identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said), true);
+  mapBasePairs(run.atomTables(), identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said), true);
   EXPECT_EQ(said, "");
 }
 

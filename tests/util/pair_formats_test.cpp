@@ -51,6 +51,8 @@ TEST(PairFormats, Lines) {
       {formatPairRNAView, pairOf("A", 123456, 1234567, "GA", "S/H", 'c'),
        "123456_1234567, A: 123456 G-A 1234567 A: S/H cis" + blanks8 + " "},
       {formatPairRNAViewStack, canonical, "     1_72, A:     1 G-C    72 A: stacked"},
+      {formatPairRNAViewStack, pairOf("AB", -5, -12, "GC", "W/W", 'c', ' ', 'B'),
+       "   -5_-12, AB:    -5 G-C   -12.B AB: stacked"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.format(c.pair), c.line);
 }
