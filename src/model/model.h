@@ -61,16 +61,12 @@ const char* methodName(int method);
 // Token of a "-M" list and of the verbose records ("MC", "RV", "FR", "DS", "CLA").
 const char* methodToken(int method);
 
-// Insertion codes order as unsigned bytes, so that a code above 127 sorts
-// and is searched for alike in atom tables, residue maps and pair lists.
-constexpr int compareInsertionCodes(char a, char b) {
-  return static_cast<int>(static_cast<unsigned char>(a)) - static_cast<int>(static_cast<unsigned char>(b));
-}
-
-// The one order of residues within a chain: number, then insertion code.
+// The one order of residues within a chain: number, then insertion code as
+// an unsigned byte, so that a code above 127 sorts and is searched for alike
+// in atom tables, residue maps and pair lists.
 constexpr int compareResidues(int32_t numberA, char codeA, int32_t numberB, char codeB) {
   if (numberA != numberB) return numberA < numberB ? -1 : 1;
-  return compareInsertionCodes(codeA, codeB);
+  return static_cast<int>(static_cast<unsigned char>(codeA)) - static_cast<int>(static_cast<unsigned char>(codeB));
 }
 
 struct AtomInfo {
