@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "util/basepair.h"
 #include "util/line_reader.h"
 
 namespace bexora {
@@ -35,7 +36,6 @@ bool headerNames(std::string_view header, const std::string& pdbId, const std::s
 }
 
 bool isWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-bool isNucleotide(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
 
 void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file,
                       const Reporter& reporter) {
@@ -102,7 +102,7 @@ struct SequenceReader {
       if (letter == 'N') {
         reporter.say("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
         reported = true;
-      } else if (!isNucleotide(letter)) {
+      } else if (!isStandardBase(letter)) {
         reporter.say("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
         problem = true;
       }
@@ -189,10 +189,7 @@ bool readRecords(const std::string& fileName, Reader& records) {
     return false;
   }
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (!line.empty()) feedLine(line, reader.lineNumber(), records);
-  }
+  while (nextContentLine(reader, line)) feedLine(line, reader.lineNumber(), records);
   if (reader.failed()) {
     records.reporter.say("File \"%s\" could not be read to its end.\n", fileName.c_str());
     return false;

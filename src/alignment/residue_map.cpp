@@ -53,8 +53,7 @@ const ResidueMapEntry* entryAt(const StructureResidueMap& map, int32_t index) {
 }  // namespace
 
 int mappedSeqComp(const ResidueMapEntry& a, const ResidueMapEntry& b) {
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo ? -1 : 1;
-  return static_cast<int>(static_cast<signed char>(a.iCode)) - static_cast<int>(static_cast<signed char>(b.iCode));
+  return compareResidues(a.resSeqNo, a.iCode, b.resSeqNo, b.iCode);
 }
 
 bool chainAlign(ChainResidueMap& chainA, ChainResidueMap& chainB, const Reporter& reporter) {

@@ -118,8 +118,7 @@ void insertBPInfo(BPInfo& record, const Residue (&residues)[2], const StructureM
 // A pair listed from both residues is kept from the row whose first residue
 // comes first; the insertion code decides between equal numbers.
 bool inAscendingOrder(const BPInfo& record) {
-  if (record.resSeqNo[0] != record.resSeqNo[1]) return record.resSeqNo[0] < record.resSeqNo[1];
-  return record.iCode[0] <= record.iCode[1];
+  return compareResidues(record.resSeqNo[0], record.iCode[0], record.resSeqNo[1], record.iCode[1]) <= 0;
 }
 
 // A family is a cis/trans letter and two edge letters, after an optional

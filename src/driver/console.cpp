@@ -46,9 +46,4 @@ std::string methodListText(const std::vector<int>& methods) {
   return text + " ";
 }
 
-void methodPrintToFile(int method, std::FILE* stream) {
-  const char* name = methodName(method);
-  if (stream && name) std::fprintf(stream, "\n%s\n\n", name);
-}
-
 }  // namespace bexora

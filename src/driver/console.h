@@ -20,7 +20,4 @@ Reporter consoleReporter(bool verbose);
 // " MC-Annotate, RNAView and FR3D ", for the closing message.
 std::string methodListText(const std::vector<int>& methods);
 
-// Writes the method's log header when a log is open (`stream` non-null).
-void methodPrintToFile(int method, std::FILE* stream);
-
 }  // namespace bexora

@@ -28,24 +28,8 @@ namespace {
 
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
 
-struct MethodFiles {
-  const char* input;
-  const char* output;
-  const char* outputOrig;
-  const char* tag;  // method token of the verbose records
-};
-
-const MethodFiles& methodFiles(int method) {
-  static constexpr MethodFiles kFiles[kMethodCount] = {
-      {".mca.out", ".mca.bexora", ".mca.orig.bexora", "MC"},
-      {".rv.out", ".rv.bexora", ".rv.orig.bexora", "RV"},
-      {".fr3d.out", ".fr3d.bexora", ".fr3d.bexora", "FR"},
-      {".dssr.out", ".dssr.bexora", ".dssr.bexora", "DS"},
-      {".cr.out", ".clarna.bexora", ".clarna.bexora", "CLA"},
-  };
-  bool known = method == kMcAnnotate || method == kFr3d || method == kDssr || method == kClaRna;
-  return kFiles[known ? method : kRnaView];
-}
+// An id outside the table reads and writes as RNAView.
+const MethodInfo& methodFiles(int method) { return kMethods[method >= 0 && method < kMethodCount ? method : kRnaView]; }
 
 std::string methodTitle(int method, const char* kind) {
   const char* name = methodName(method);
@@ -86,7 +70,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     if (!readAnnotationFile(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
     state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
-        methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
+        methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
         path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
         out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
@@ -285,7 +269,7 @@ void mapPairs(RunState& state, int method, int pass) {
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "
       "targetNonInferable=%zu acceptedCommon=%d acceptedRefInferable=%d acceptedTargetInferable=%d "
       "acceptedTargetNonInferable=%d",
-      methodFiles(method).tag, m.tolerance, m.basePairCommon[kReference].count(), m.basePairSetDiff[kReference].count(),
+      methodFiles(method).token, m.tolerance, m.basePairCommon[kReference].count(), m.basePairSetDiff[kReference].count(),
       m.basePairNoAlign[kReference].count(), m.basePairSetDiff[kTarget].count(), m.basePairNoAlign[kTarget].count(),
       m.accepted[kGroupCommon].total, m.accepted[kGroupRefInferable].total, m.accepted[kGroupTargetInferable].total,
       m.accepted[kGroupTargetNonInferable].total);
@@ -332,7 +316,7 @@ void printSummary(const RunState& state, int method, const WriteSummary* written
 // writing phase.
 void writeOutput(RunState& state, int method, int pass) {
   if (state.writeCompResult == 0 || pass % 2 == 1) return;
-  const MethodFiles& files = methodFiles(method);
+  const MethodInfo& files = methodFiles(method);
   std::string suffix = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) +
                        (state.settings.origFormat ? files.outputOrig : files.output);
   std::string output = state.settings.outputFolder + suffix;
@@ -451,7 +435,7 @@ RunState::RunState(const RunSettings& runSettings)
 bool runPass(RunState& state, int method, int pass) {
   if (isBenchmark(state))
     state.reporter.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
-                          methodFiles(method).tag, pass, pdbId(state, kReference, pass).c_str(),
+                          methodFiles(method).token, pass, pdbId(state, kReference, pass).c_str(),
                           chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
                           chainId(state, kTarget, pass).c_str());
   if (!readAnnotations(state, method, pass) || !prepareChains(state, pass)) return false;

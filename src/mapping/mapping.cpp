@@ -32,8 +32,7 @@ void sortForSetDifference(std::vector<BPInfo>& pairs, int compareEdge) {
 
 const ResidueMapEntry* findEntry(const ChainResidueMap& chain, int32_t resSeqNo, char iCode) {
   auto before = [](const ResidueMapEntry& entry, const ResidueMapEntry& key) {
-    if (entry.resSeqNo != key.resSeqNo) return entry.resSeqNo < key.resSeqNo;
-    return entry.iCode < key.iCode;
+    return compareResidues(entry.resSeqNo, entry.iCode, key.resSeqNo, key.iCode) < 0;
   };
   ResidueMapEntry key{};
   key.resSeqNo = resSeqNo;

@@ -18,6 +18,15 @@ static_assert(sizeof(kOpening) == kBracketOrders + 1 && sizeof(kClosing) == kBra
 
 using ResidueKey = std::pair<int32_t, char>;
 
+struct ResidueKeyBefore {
+  bool operator()(const ResidueKey& a, const ResidueKey& b) const {
+    return compareResidues(a.first, a.second, b.first, b.second) < 0;
+  }
+};
+
+template <typename Value>
+using ResidueKeyMap = std::map<ResidueKey, Value, ResidueKeyBefore>;
+
 ResidueKey keyOf(const BPInfo& pair, int end) { return {pair.resSeqNo[end], pair.iCode[end]}; }
 
 // Annotation tools write a modified base in lower case, or pseudouridine as
@@ -38,15 +47,15 @@ char sequenceLetter(char letter) { return std::isgraph(static_cast<unsigned char
 // The observed residues, and the residues only the pairs name (with the
 // letter of the first pair naming them), in chain order; returns where each
 // residue went.
-std::map<ResidueKey, int> placeResidues(const std::vector<ResidueMapEntry>& observed,
+ResidueKeyMap<int> placeResidues(const std::vector<ResidueMapEntry>& observed,
                                         const std::vector<const BPInfo*>& pairs,
                                         std::vector<ResidueMapEntry>& residues) {
-  std::map<ResidueKey, char> letters;
+  ResidueKeyMap<char> letters;
   for (const ResidueMapEntry& entry : observed)
     letters.emplace(ResidueKey{entry.resSeqNo, entry.iCode}, entry.nucleotide);
   for (const BPInfo* pair : pairs)
     for (int end = 0; end < 2; ++end) letters.emplace(keyOf(*pair, end), pair->nucleotide[end]);
-  std::map<ResidueKey, int> index;
+  ResidueKeyMap<int> index;
   for (const auto& [key, letter] : letters) {
     index.emplace(key, static_cast<int>(residues.size()));
     residues.push_back(ResidueMapEntry{sequenceLetter(letter), 0, key.first, key.second, -1});
@@ -163,7 +172,7 @@ SecondaryStructure buildSecondaryStructure(const std::vector<ResidueMapEntry>& o
   std::vector<const BPInfo*> onChain;
   for (const BPInfo& pair : written)
     if (chainId == pair.chainId[0] && chainId == pair.chainId[1]) onChain.push_back(&pair);
-  std::map<ResidueKey, int> index = placeResidues(observed, onChain, structure.residues);
+  ResidueKeyMap<int> index = placeResidues(observed, onChain, structure.residues);
   for (const BPInfo* pair : onChain) {
     int i = index.at(keyOf(*pair, 0));
     int j = index.at(keyOf(*pair, 1));

@@ -1,11 +1,10 @@
 #include "mapping/structure_alignment.h"
 
-#include <cctype>
-#include <charconv>
 #include <vector>
 
 #include "alignment/residue_map.h"
 #include "util/line_reader.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -19,17 +18,7 @@ struct PairEnd {
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// A signed decimal number filling the whole text.
-bool parseNumber(std::string_view text, int32_t& number) {
-  bool plus = !text.empty() && text.front() == '+';
-  if (plus) text.remove_prefix(1);
-  if (plus && !text.empty() && text.front() == '-') return false;
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, number);
-  return error == std::errc() && stop == end;
-}
 
 // "chain:number" with an optional insertion code after the number.
 bool parsePairEnd(std::string_view text, PairEnd& end) {
@@ -42,7 +31,7 @@ bool parsePairEnd(std::string_view text, PairEnd& end) {
     end.residue.iCode = number.back();
     number.remove_suffix(1);
   }
-  return parseNumber(number, end.residue.resSeqNo);
+  return readWholeInteger(withoutPlusSign(number), end.residue.resSeqNo);
 }
 
 bool parsePairToken(std::string_view token, PairEnd& reference, PairEnd& target) {

@@ -5,17 +5,12 @@
 
 namespace bexora {
 
-namespace {
-constexpr const char* kMethodNames[kMethodCount] = {"MC-Annotate", "RNAView", "FR3D", "DSSR", "ClaRNA"};
-constexpr const char* kMethodTokens[kMethodCount] = {"MC", "RV", "FR", "DS", "CLA"};
-}  // namespace
-
 const char* methodName(int method) {
-  return method >= 0 && method < kMethodCount ? kMethodNames[method] : nullptr;
+  return method >= 0 && method < kMethodCount ? kMethods[method].name : nullptr;
 }
 
 const char* methodToken(int method) {
-  return method >= 0 && method < kMethodCount ? kMethodTokens[method] : nullptr;
+  return method >= 0 && method < kMethodCount ? kMethods[method].token : nullptr;
 }
 
 BPInfo makeEmptyBPInfo() {
@@ -24,6 +19,12 @@ BPInfo makeEmptyBPInfo() {
   pair.iCode[0] = pair.iCode[1] = ' ';
   pair.parallel = -1;
   return pair;
+}
+
+int compareAtoms(const AtomInfo& a, const AtomInfo& b) {
+  if (int chain = std::strcmp(a.chainId, b.chainId)) return chain;
+  if (int residue = compareResidues(a.resSeqNo, a.iCode, b.resSeqNo, b.iCode)) return residue;
+  return std::strcmp(a.atomName, b.atomName);
 }
 
 void copyField(char* field, std::size_t size, std::string_view text) {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +12,10 @@
 #include <set>
 #include <map>
 
+#include "util/basepair.h"
 #include "util/line_reader.h"
 #include "util/modified_nucleotides.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
@@ -24,7 +25,6 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -88,16 +88,11 @@ bool parseDecimal(std::string_view text, double& value) {
 }
 
 bool parseInteger(std::string_view text, int32_t& value) {
-  text = trimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int32_t parsed = 0;
-  auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
-  if (result.ec != std::errc() || result.ptr == text.data()) return false;
-  value = parsed;
-  return true;
+  std::size_t end = 0;
+  return readIntegerAt(withoutPlusSign(trimBlanks(text)), end, value);
 }
 
-bool isStandardName(std::string_view name) { return name.size() == 1 && isRNAInfo(name.front()); }
+bool isStandardName(std::string_view name) { return name.size() == 1 && isStandardBase(name.front()); }
 
 // Parents of modified nucleotides: those the file names (MODRES,
 // _pdbx_struct_mod_residue) first, else the built-in table, which is asked
@@ -209,7 +204,7 @@ std::size_t splitFields(std::string_view row, std::vector<std::string_view>& fie
 constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
 
 std::string_view residueNameOf(std::string_view line) {
-  if (column(line, 19) == ' ' && isRNAInfo(column(line, 20))) return columns(line, 20, 20);
+  if (column(line, 19) == ' ' && isStandardBase(column(line, 20))) return columns(line, 20, 20);
   return trimBlanks(columns(line, 18, 20));
 }
 
@@ -255,9 +250,7 @@ void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   bool headerDone = false;
   bool firstModelDone = false;
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  while (nextContentLine(reader, line)) {
     if (!headerDone) parseRefineInfo_PDBFormat(line, refine);
     if (!headerDone && sink.readModified) readModifiedRecords(line, sink);
     bool hetero = startsWith(line, "HETA");
@@ -472,9 +465,7 @@ void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   std::vector<std::string_view> fields;
   fields.reserve(64);
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  while (nextContentLine(reader, line)) {
     if (line.front() == '_') parseRefineInfo_mmCIFFormat(line, refine);
     readCifLine(line, reader.lineNumber(), fields, loop, refine, sink);
   }
@@ -562,8 +553,6 @@ void readCifReflections(std::string_view line, RefineInfo& refine) {
   }
 }
 
-int compareText(const char* a, const char* b) { return std::strcmp(a, b); }
-
 // Stored names are zero-padded (slots start value-initialised and setField
 // writes one terminator), so their bytes read as one big-endian number order
 // them as text comparison does.
@@ -575,8 +564,7 @@ uint64_t nameKey(const AtomInfo& a) {
 
 // Every stored atom belongs to the requested chain, so the residue key decides.
 bool residueBefore(const AtomInfo& a, const AtomInfo& b) {
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo;
-  return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode);
+  return compareResidues(a.resSeqNo, a.iCode, b.resSeqNo, b.iCode) < 0;
 }
 
 bool nameBefore(const AtomInfo& a, const AtomInfo& b) { return nameKey(a) < nameKey(b); }
@@ -657,8 +645,6 @@ void settleDpi(RefineInfo& refine, double unknownDpi) {
 
 }  // namespace
 
-bool isRNAInfo(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
-
 void calculateDPI(RefineInfo& refine) {
   constexpr double kUnset = 1e-10;
   if (refine.completeness <= kUnset || refine.resolution <= kUnset || refine.freeRValue <= kUnset ||
@@ -676,14 +662,6 @@ const char* dpiSourceName(DpiSource source) {
     case DpiSource::kOption: return "option";
     default: return "unknown";
   }
-}
-
-int compareAtoms(const AtomInfo& a, const AtomInfo& b) {
-  if (int chain = compareText(a.chainId, b.chainId)) return chain;
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo ? -1 : 1;
-  if (a.iCode != b.iCode)
-    return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode) ? -1 : 1;
-  return compareText(a.atomName, b.atomName);
 }
 
 void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine) {

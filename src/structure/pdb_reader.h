@@ -35,11 +35,9 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
                  std::vector<AtomInfo>& atoms, const Reporter& reporter, StructureFileInfo* info = nullptr,
                  const StructureReadOptions& options = {});
 
-bool isRNAInfo(char c);
 void calculateDPI(RefineInfo& refine);
 // "computed", "unknown" or "option".
 const char* dpiSourceName(DpiSource source);
-int compareAtoms(const AtomInfo& a, const AtomInfo& b);
 
 // Line-level parsers, exposed for tests.
 void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine);

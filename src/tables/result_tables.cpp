@@ -1,10 +1,10 @@
 #include "tables/result_tables.h"
 
-#include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "model/model.h"
+#include "util/staged_file.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
@@ -28,31 +28,11 @@ const char* toolName(int tool) {
   return name ? name : "TOT";
 }
 
-// Writes every file under a temporary name in its own folder and renames
-// them only once all are complete, so a failure leaves none half-written.
-bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files, const Reporter& reporter) {
-  std::vector<std::string> temporary;
-  bool ok = true;
-  for (const auto& [path, content] : files) {
-    std::string scratch = path + ".tmp";
-    std::FILE* file = std::fopen(scratch.c_str(), "wb");
-    if (file) temporary.push_back(scratch);
-    bool written = file && std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    if (file && std::fclose(file) != 0) written = false;
-    if (!written) {
-      reporter.say("%s file could not be created\n", path.c_str());
-      ok = false;
-      break;
-    }
-  }
-  for (std::size_t i = 0; ok && i < files.size(); ++i)
-    if (std::rename(temporary[i].c_str(), files[i].first.c_str()) != 0) {
-      reporter.say("%s file could not be created\n", files[i].first.c_str());
-      ok = false;
-    }
-  if (!ok)
-    for (const auto& scratch : temporary) std::remove(scratch.c_str());
-  return ok;
+// Either every table file is complete under its final name or none changed.
+bool writeFilesWhole(const std::vector<FileText>& files, const Reporter& reporter) {
+  std::string failed = writeFilesTogether(files);
+  if (!failed.empty()) reporter.say("%s file could not be created\n", failed.c_str());
+  return failed.empty();
 }
 
 bool writeFileWhole(const std::string& path, const std::string& content, const Reporter& reporter) {
@@ -357,8 +337,8 @@ bool readLogWriteTables(const std::string& outputFolder, const std::string& logN
   PrecisionStats stats = collectPrecisionStats(log, reporter);
   if (!writeFileWhole(outputFolder + kPrecisionTablesName, formatPrecisionTables(stats), reporter)) return false;
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
-  std::vector<std::pair<std::string, std::string>> files;
-  for (int chart = 0; chart < kBarCharts; ++chart) files.emplace_back(outputFolder + kBarChartNames[chart], charts[chart]);
+  std::vector<FileText> files;
+  for (int chart = 0; chart < kBarCharts; ++chart) files.push_back({outputFolder + kBarChartNames[chart], charts[chart]});
   return writeFilesWhole(files, reporter);
 }
 

@@ -61,20 +61,12 @@ EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter);
 // Whether the edge-atom table lists the base (A, G, C, U, either case).
 bool isEdgeTableBase(char baseLetter);
 
-// Order of the atom tables: chain, residue number, insertion code, atom name.
-int compAtomInfoMap(const AtomInfo& a, const AtomInfo& b);
-
-// Binary search of a sorted atom table; null when the atom is absent.
-const AtomInfo* findAtom(const std::vector<AtomInfo>& atoms, const char* chainId, int32_t resSeqNo, char iCode,
-                         const char* atomName);
-
 // Locates C1', C2, C5 and the edge atoms of both ends of `pair`; clears
 // allEdgeAtomsFound when an edge atom is absent.
 void findAtoms(const std::vector<AtomInfo>& atoms, const BPInfo& pair, const std::array<EdgeAtomSet, 2>& sets,
                std::array<ResidueAtoms, 2>& found, bool& allEdgeAtomsFound);
 
 // 0 within 1e-10, else -1 when a is shorter, 1 when longer.
-int compEdgeAtomPair(const AtomInteraction& a, const AtomInteraction& b);
 bool hasSameAtom(const AtomInteraction& a, const AtomInteraction& b);
 
 // Up to n shortest contacts sharing no atom with a shorter one taken; n is

@@ -108,6 +108,14 @@ std::string_view skipLeadingSpace(std::string_view text) {
   return text.substr(i);
 }
 
+bool nextContentLine(LineReader& reader, std::string_view& line) {
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (!line.empty()) return true;
+  }
+  return false;
+}
+
 bool fileExists(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;

@@ -50,6 +50,10 @@ class LineReader {
 // The text without leading blanks, tabs, carriage returns or form feeds.
 std::string_view skipLeadingSpace(std::string_view text);
 
+// The next line that holds more than white space, without its leading
+// white space; false at the end.
+bool nextContentLine(LineReader& reader, std::string_view& line);
+
 // True when a file of that name can be opened for reading.
 bool fileExists(const std::string& path);
 

@@ -141,20 +141,12 @@ std::string formatPairRNAViewStack(const BPInfo& pair) {
   return out;
 }
 
-void printPairBexoraFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
-  writeLine(file, noNewline, formatPairBexora(pair));
-}
-
 void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
   writeLine(file, noNewline, formatPairMCAnnotate(pair));
 }
 
 void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
   writeLine(file, noNewline, formatPairRNAView(pair));
-}
-
-void printPairRNAViewStack(std::FILE* file, const BPInfo& pair) {
-  writeLine(file, false, formatPairRNAViewStack(pair));
 }
 
 void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair) {

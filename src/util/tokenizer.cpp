@@ -120,30 +120,30 @@ TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimit
   return tokenize(text, delimiters, tokens, capacity, collapseBlanks, maxTokenLength, false, true);
 }
 
-std::string getWhiteSpaceFreeString(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text)
-    if (c != ' ') out.push_back(c);
-  return out;
-}
-
-void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::size_t n) {
-  if (outSize == 0) return;
-  std::size_t count = std::min({n, source.size(), outSize - 1});
-  std::memcpy(out, source.data(), count);
-  out[count] = '\0';
-}
-
 std::string_view unquoted(std::string_view field) {
   if (field.size() >= 2 && field.front() == '"' && field.back() == '"') return field.substr(1, field.size() - 2);
   return field;
 }
 
+bool readIntegerAt(std::string_view text, std::size_t& pos, int32_t& value) {
+  if (pos >= text.size()) return false;
+  auto result = std::from_chars(text.data() + pos, text.data() + text.size(), value);
+  if (result.ec != std::errc()) return false;
+  pos = static_cast<std::size_t>(result.ptr - text.data());
+  return true;
+}
+
 bool readWholeInteger(std::string_view text, int32_t& value) {
-  const char* end = text.data() + text.size();
-  auto result = std::from_chars(text.data(), end, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
+  std::size_t pos = 0;
+  int32_t parsed = 0;
+  if (!readIntegerAt(text, pos, parsed) || pos != text.size()) return false;
+  value = parsed;
+  return true;
+}
+
+std::string_view withoutPlusSign(std::string_view text) {
+  bool plus = text.size() > 1 && text[0] == '+' && isDigit(text[1]);
+  return plus ? text.substr(1) : text;
 }
 
 // The pieces are mostly short, so one stack buffer covers the common case

@@ -17,8 +17,6 @@
 namespace bexora {
 namespace {
 
-ResidueMapEntry residue(int32_t number, char iCode = ' ') { return ResidueMapEntry{'A', 0, number, iCode, -1}; }
-
 StructureResidueMap structureOf(const std::string& pdbId, const std::string& letters, const char* chain = "A") {
   StructureResidueMap map;
   setField(map.pdbId, pdbId);
@@ -57,17 +55,6 @@ void expectMutualMap(const ChainResidueMap& a, const ChainResidueMap& b) {
       EXPECT_TRUE(!e.identical || to.entries[e.mapIndex].nucleotide == e.nucleotide);
     }
   }
-}
-
-TEST(MappedSeqComp, OrdersByNumberThenInsertionCode) {
-  const ResidueMapEntry ascending[] = {residue(INT32_MIN), residue(-2),     residue(5),        residue(5, 'A'),
-                                       residue(5, 'B'),    residue(6, ' '), residue(INT32_MAX)};
-  for (const ResidueMapEntry& a : ascending)
-    for (const ResidueMapEntry& b : ascending) {
-      int expected = (&a > &b) - (&a < &b);
-      int result = mappedSeqComp(a, b);
-      EXPECT_EQ((result > 0) - (result < 0), expected) << a.resSeqNo << a.iCode << " " << b.resSeqNo << b.iCode;
-    }
 }
 
 TEST(ChainAlign, MapsLettersAndKeepsLengths) {

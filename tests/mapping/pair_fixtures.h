@@ -63,7 +63,7 @@ inline std::vector<AtomInfo> twoResidues(const Residue& first, const Residue& se
   std::vector<AtomInfo> atoms;
   for (const AtomSpec& spec : first) atoms.push_back(makeAtom("A", 1, spec.name, spec.x, spec.y, spec.z));
   for (const AtomSpec& spec : second) atoms.push_back(makeAtom("A", 2, spec.name, spec.x + shift, spec.y, spec.z));
-  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compAtomInfoMap(a, b) < 0; });
+  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compareAtoms(a, b) < 0; });
   return atoms;
 }
 

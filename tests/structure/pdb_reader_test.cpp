@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "util/basepair.h"
 #include "util/record_fixtures.h"
 
 namespace bexora {
@@ -297,7 +298,7 @@ TEST(RealStructures, ChainSelection) {
     }
     for (std::size_t i = 0; i < r.atoms.size(); ++i) {
       ASSERT_STREQ(r.atoms[i].chainId, chain);
-      ASSERT_TRUE(isRNAInfo(r.atoms[i].residueName));
+      ASSERT_TRUE(isStandardBase(r.atoms[i].residueName));
       if (i > 0) {
         ASSERT_LT(compareAtoms(r.atoms[i - 1], r.atoms[i]), 0) << "unsorted or repeated at " << i;
       }

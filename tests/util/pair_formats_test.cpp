@@ -70,22 +70,5 @@ TEST(PairFormats, RNAViewEdgeNotation) {
   }
 }
 
-TEST(PairFormats, PrintersEndTheLineUnlessAsked) {
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  const BPInfo pair = pairOf("A", 1, 72, "GC", "W/W", 'c');
-  printPairBexoraFormat(file, true, pair);
-  std::fputs(" X\n", file);
-  printPairMCAnnotateFormat(file, false, pair);
-  printPairRNAViewFormat(file, false, pair);
-  printPairRNAViewStack(file, pair);
-  std::rewind(file);
-  std::string text;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-  std::fclose(file);
-  EXPECT_EQ(text, formatPairBexora(pair) + " X\n" + formatPairMCAnnotate(pair) + "\n" + formatPairRNAView(pair) + "\n" +
-                      formatPairRNAViewStack(pair) + "\n");
-}
-
 }  // namespace
 }  // namespace bexora

@@ -67,15 +67,5 @@ TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   EXPECT_TRUE(dynamic.tokenTruncated);
 }
 
-TEST(StringHelpers, BlankFreeTextAndFixedLengthCopy) {
-  EXPECT_EQ(getWhiteSpaceFreeString("REMARK   3   FREE R VALUE   : 0.254"), "REMARK3FREERVALUE:0.254");
-  EXPECT_EQ(getWhiteSpaceFreeString("a\tb c"), "a\tbc");
-  char out[8];
-  memStrCpy(out, sizeof out, "ABCDEFG", 4);
-  EXPECT_STREQ(out, "ABCD");
-  memStrCpy(out, 3, "ABCDEFG", 6);
-  EXPECT_STREQ(out, "AB");
-}
-
 }  // namespace
 }  // namespace bexora
