@@ -71,17 +71,33 @@ TokenizeResult splitPlain(std::string_view text, IsDelimiter isDelimiter, const 
   return result;
 }
 
+// The text up to its first default delimiter, which ends it as its end would.
+std::string_view upToDefaultDelimiter(std::string_view text) {
+  for (char c : {'\0', '\n', '\r'}) text = text.substr(0, text.find(c));
+  return text;
+}
+
+// One delimiter, the common case of the tabular readers: string_view::find
+// (memchr) jumps from one to the next.
+TokenizeResult splitAtOne(std::string_view text, char delimiter, const TokenTable& table) {
+  if (isDefaultDelim(delimiter)) return splitPlain(text, isDefaultDelim, table);
+  text = upToDefaultDelimiter(text);
+  TokenizeResult result;
+  for (std::size_t found = text.find(delimiter);; found = text.find(delimiter)) {
+    table.close(text.substr(0, found), result);
+    if (found == std::string_view::npos || result.tooManyTokens) break;
+    text.remove_prefix(found + 1);
+  }
+  return result;
+}
+
 // Shared walk of both tokenizers; `keepEmpty` and `tabsCollapse` carry their
 // two differences.
 TokenizeResult tokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                         std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength, bool keepEmpty,
                         bool tabsCollapse) {
   const TokenTable table{tokens, capacity, maxTokenLength, keepEmpty};
-  // One delimiter, the common case of the tabular readers, needs no table.
-  if (!collapseBlanks && delimiters.size() == 1) {
-    const char delimiter = delimiters.front();
-    return splitPlain(text, [delimiter](char c) { return c == delimiter || isDefaultDelim(c); }, table);
-  }
+  if (!collapseBlanks && delimiters.size() == 1) return splitAtOne(text, delimiters.front(), table);
   const DelimiterTable delimiterTable(delimiters);
   if (!collapseBlanks) return splitPlain(text, [&](char c) { return delimiterTable.contains(c); }, table);
   TokenizeResult result;
