@@ -1,5 +1,6 @@
 #include "mapping/evidence.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -81,18 +82,32 @@ std::string referencePairText(const PairEvidence& row) {
   return row.group == kGroupTargetNonInferable ? "NA" : formatPairBexora(row.referencePair);
 }
 
-void appendRow(std::string& out, const PairEvidence& row, double tolerance, const ResidueMapPair& pdbMap) {
+// The tolerance and both DPIs, the same on every row, in both forms of
+// number(): formatted once per table rather than once per row.
+struct TableNumbers {
+  double tolerance;
+  std::array<std::array<std::string, 3>, 2> text;  // [everyDigit][tolerance, dpi reference, dpi target]
+
+  TableNumbers(double runTolerance, const ResidueMapPair& pdbMap) : tolerance(runTolerance) {
+    for (bool everyDigit : {false, true})
+      text[everyDigit] = {number(runTolerance, everyDigit), number(pdbMap[kReference].dpi, everyDigit),
+                          number(pdbMap[kTarget].dpi, everyDigit)};
+  }
+};
+
+void appendRow(std::string& out, const PairEvidence& row, const TableNumbers& table) {
   const PairGeometry& g = row.geometry;
-  bool everyDigit = !roundingKeepsDecision(g, tolerance);
+  bool everyDigit = !roundingKeepsDecision(g, table.tolerance);
   auto num = [everyDigit](double value) { return number(value, everyDigit); };
+  const auto& shared = table.text[everyDigit];
   std::vector<std::string> fields = {groupName(row.group),
                                      row.accepted ? "accepted" : "rejected",
                                      reasonName(row.reason),
                                      referencePairText(row),
                                      formatPairBexora(row.targetPair),
-                                     num(tolerance),
-                                     num(pdbMap[kReference].dpi),
-                                     num(pdbMap[kTarget].dpi)};
+                                     shared[0],
+                                     shared[1],
+                                     shared[2]};
   for (const auto& distances : {g.c1, g.c2, g.c5}) {
     fields.push_back(num(distances[kReference]));
     fields.push_back(num(distances[kTarget]));
@@ -138,7 +153,8 @@ const char* reasonName(AssessReason reason) {
 
 std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMap) {
   std::string out = kHeader;
-  for (const PairEvidence& row : state.evidence) appendRow(out, row, state.tolerance, pdbMap);
+  const TableNumbers table(state.tolerance, pdbMap);
+  for (const PairEvidence& row : state.evidence) appendRow(out, row, table);
   return out;
 }
 

@@ -71,24 +71,13 @@ TokenizeResult splitPlain(std::string_view text, IsDelimiter isDelimiter, const 
   return result;
 }
 
-// The text up to its first default delimiter, which ends it as its end would.
-std::string_view upToDefaultDelimiter(std::string_view text) {
-  for (char c : {'\0', '\n', '\r'}) text = text.substr(0, text.find(c));
-  return text;
-}
-
-// One delimiter, the common case of the tabular readers: string_view::find
-// (memchr) jumps from one to the next.
+// One delimiter, the common case of the tabular readers: most characters
+// are past '\r' and need one comparison only.
 TokenizeResult splitAtOne(std::string_view text, char delimiter, const TokenTable& table) {
-  if (isDefaultDelim(delimiter)) return splitPlain(text, isDefaultDelim, table);
-  text = upToDefaultDelimiter(text);
-  TokenizeResult result;
-  for (std::size_t found = text.find(delimiter);; found = text.find(delimiter)) {
-    table.close(text.substr(0, found), result);
-    if (found == std::string_view::npos || result.tooManyTokens) break;
-    text.remove_prefix(found + 1);
-  }
-  return result;
+  return splitPlain(
+      text,
+      [delimiter](char c) { return c == delimiter || (static_cast<unsigned char>(c) <= '\r' && isDefaultDelim(c)); },
+      table);
 }
 
 // Shared walk of both tokenizers; `keepEmpty` and `tabsCollapse` carry their
