@@ -95,33 +95,31 @@ struct TableNumbers {
   }
 };
 
+// Fields go straight onto the table, each after a tab but the first.
 void appendRow(std::string& out, const PairEvidence& row, const TableNumbers& table) {
   const PairGeometry& g = row.geometry;
   bool everyDigit = !roundingKeepsDecision(g, table.tolerance);
-  auto num = [everyDigit](double value) { return number(value, everyDigit); };
-  const auto& shared = table.text[everyDigit];
-  std::vector<std::string> fields = {groupName(row.group),
-                                     row.accepted ? "accepted" : "rejected",
-                                     reasonName(row.reason),
-                                     referencePairText(row),
-                                     formatPairBexora(row.targetPair),
-                                     shared[0],
-                                     shared[1],
-                                     shared[2]};
+  auto field = [&out](const std::string& text) {
+    out += '\t';
+    out += text;
+  };
+  auto num = [&](double value) { field(number(value, everyDigit)); };
+  out += groupName(row.group);
+  for (const std::string& text : {std::string(row.accepted ? "accepted" : "rejected"),
+                                  std::string(reasonName(row.reason)), referencePairText(row),
+                                  formatPairBexora(row.targetPair)})
+    field(text);
+  for (const std::string& text : table.text[everyDigit]) field(text);
   for (const auto& distances : {g.c1, g.c2, g.c5}) {
-    fields.push_back(num(distances[kReference]));
-    fields.push_back(num(distances[kTarget]));
+    num(distances[kReference]);
+    num(distances[kTarget]);
   }
   for (int j = 0; j < 2; ++j) {
-    fields.push_back(contactName(g, j));
-    fields.push_back(num(referenceContact(g, j)));
-    fields.push_back(num(targetContact(g, j)));
+    field(contactName(g, j));
+    num(referenceContact(g, j));
+    num(targetContact(g, j));
   }
-  fields.push_back(orientationName(g.orientation));
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += '\t';
-    out += fields[i];
-  }
+  field(orientationName(g.orientation));
   out += '\n';
 }
 
