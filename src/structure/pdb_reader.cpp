@@ -58,31 +58,31 @@ bool parseDecimalSlow(std::string_view text, double& value) {
 
 // A decimal number after optional blanks; the first character that cannot
 // continue it ends it. Plain forms are exact: an integer mantissa divided by
-// an exact power of ten rounds once. Every coordinate of a file passes here,
-// hence the plain pointer walk.
+// an exact power of ten rounds once.
 bool parseDecimal(std::string_view text, double& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end && isBlank(*p)) ++p;
-  const char* const start = p;
-  const bool negative = p < end && *p == '-';
-  if (p < end && (*p == '-' || *p == '+')) ++p;
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  text.remove_prefix(i);
+  i = 0;
+  bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
   uint64_t mantissa = 0;
-  const char* const integerStart = p;
-  for (; p < end && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-  std::ptrdiff_t digits = p - integerStart;
-  std::ptrdiff_t fraction = 0;
-  if (p < end && *p == '.') {
-    const char* const fractionStart = ++p;
-    for (; p < end && isDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    fraction = p - fractionStart;
+  auto takeDigits = [&] {
+    std::size_t start = i;
+    for (; i < text.size() && isDigit(text[i]); ++i) mantissa = mantissa * 10 + static_cast<uint64_t>(text[i] - '0');
+    return static_cast<int>(i - start);
+  };
+  int digits = takeDigits();
+  int fraction = 0;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    fraction = takeDigits();
     digits += fraction;
   }
   if (digits == 0) return false;
-  const bool exponent = p < end && (*p == 'e' || *p == 'E');
-  if (digits > 18 || exponent)
-    return parseDecimalSlow(std::string_view(start, static_cast<std::size_t>(end - start)), value);
-  const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(fraction)];
+  bool exponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+  if (digits > 18 || exponent) return parseDecimalSlow(text, value);
+  double magnitude = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(fraction)];
   value = negative ? -magnitude : magnitude;
   return true;
 }
