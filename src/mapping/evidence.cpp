@@ -1,5 +1,6 @@
 #include "mapping/evidence.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -81,32 +82,44 @@ std::string referencePairText(const PairEvidence& row) {
   return row.group == kGroupTargetNonInferable ? "NA" : formatPairBexora(row.referencePair);
 }
 
-void appendRow(std::string& out, const PairEvidence& row, double tolerance, const ResidueMapPair& pdbMap) {
+// The tolerance and both DPIs, the same on every row, in both forms of
+// number(): formatted once per table rather than once per row.
+struct TableNumbers {
+  double tolerance;
+  std::array<std::array<std::string, 3>, 2> text;  // [everyDigit][tolerance, dpi reference, dpi target]
+
+  TableNumbers(double runTolerance, const ResidueMapPair& pdbMap) : tolerance(runTolerance) {
+    for (bool everyDigit : {false, true})
+      text[everyDigit] = {number(runTolerance, everyDigit), number(pdbMap[kReference].dpi, everyDigit),
+                          number(pdbMap[kTarget].dpi, everyDigit)};
+  }
+};
+
+// Fields go straight onto the table, each after a tab but the first.
+void appendRow(std::string& out, const PairEvidence& row, const TableNumbers& table) {
   const PairGeometry& g = row.geometry;
-  bool everyDigit = !roundingKeepsDecision(g, tolerance);
-  auto num = [everyDigit](double value) { return number(value, everyDigit); };
-  std::vector<std::string> fields = {groupName(row.group),
-                                     row.accepted ? "accepted" : "rejected",
-                                     reasonName(row.reason),
-                                     referencePairText(row),
-                                     formatPairBexora(row.targetPair),
-                                     num(tolerance),
-                                     num(pdbMap[kReference].dpi),
-                                     num(pdbMap[kTarget].dpi)};
+  bool everyDigit = !roundingKeepsDecision(g, table.tolerance);
+  auto field = [&out](const std::string& text) {
+    out += '\t';
+    out += text;
+  };
+  auto num = [&](double value) { field(number(value, everyDigit)); };
+  out += groupName(row.group);
+  for (const std::string& text : {std::string(row.accepted ? "accepted" : "rejected"),
+                                  std::string(reasonName(row.reason)), referencePairText(row),
+                                  formatPairBexora(row.targetPair)})
+    field(text);
+  for (const std::string& text : table.text[everyDigit]) field(text);
   for (const auto& distances : {g.c1, g.c2, g.c5}) {
-    fields.push_back(num(distances[kReference]));
-    fields.push_back(num(distances[kTarget]));
+    num(distances[kReference]);
+    num(distances[kTarget]);
   }
   for (int j = 0; j < 2; ++j) {
-    fields.push_back(contactName(g, j));
-    fields.push_back(num(referenceContact(g, j)));
-    fields.push_back(num(targetContact(g, j)));
+    field(contactName(g, j));
+    num(referenceContact(g, j));
+    num(targetContact(g, j));
   }
-  fields.push_back(orientationName(g.orientation));
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) out += '\t';
-    out += fields[i];
-  }
+  field(orientationName(g.orientation));
   out += '\n';
 }
 
@@ -138,7 +151,8 @@ const char* reasonName(AssessReason reason) {
 
 std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMap) {
   std::string out = kHeader;
-  for (const PairEvidence& row : state.evidence) appendRow(out, row, state.tolerance, pdbMap);
+  const TableNumbers table(state.tolerance, pdbMap);
+  for (const PairEvidence& row : state.evidence) appendRow(out, row, table);
   return out;
 }
 

@@ -94,6 +94,48 @@ bool parseInteger(std::string_view text, int32_t& value) {
 
 bool isStandardName(std::string_view name) { return name.size() == 1 && isStandardBase(name.front()); }
 
+// Physical bounds of what a structure file states; a value outside them (or
+// not finite) is damage, not data, and counts as not given.
+constexpr double kMaxCoordinate = 1e4;     // angstrom, either sign: far beyond any assembly
+constexpr double kMaxResolution = 100;     // angstrom; resolution lies in (0, 100], 0 being "not given"
+constexpr double kMaxRValue = 1;           // free R lies in [0, 1] once a percentage is read as one
+constexpr double kMaxCompleteness = 1;     // completeness lies in [0, 100] %, kept as a fraction
+constexpr double kMaxReflections = 2147483647.0;  // a count, 0 up to what int32_t holds
+
+// A quality statistic's name and bounds (in the units it is kept in).
+struct Bounds {
+  const char* name;
+  double high;
+  const char* range;  // as the warning states it
+  bool holds(double value) const { return value >= 0 && value <= high; }
+};
+
+constexpr Bounds kResolutionBounds{"resolution", kMaxResolution, "(0, 100] angstrom"};
+constexpr Bounds kFreeRBounds{"free R value", kMaxRValue, "[0, 1] or [0, 100] %"};
+constexpr Bounds kCompletenessBounds{"completeness", kMaxCompleteness, "[0, 100] %"};
+constexpr Bounds kReflectionsBounds{"number of reflections", kMaxReflections, "0 to 2147483647"};
+
+// True when `value` (as kept) lies within its bounds; otherwise warns, when
+// the line's place is known, with the value as the file wrote it.
+bool withinBounds(double value, double written, const Bounds& bounds, const LinePlace* place) {
+  if (bounds.holds(value)) return true;
+  if (place)
+    place->reporter.say("Warning!!! Line %ld of %s gives the %s as %g, outside %s; it is taken as not given.\n",
+                        place->line, place->path.c_str(), bounds.name, written, bounds.range);
+  return false;
+}
+
+// The fault of the atom's numbers, or nullptr when they are usable. The
+// three coordinates must be given; a missing occupancy or temperature factor reads 0.
+const char* atomNumbersFault(const AtomInfo& atom, bool coordinatesGiven) {
+  for (double coordinate : {atom.x, atom.y, atom.z})
+    if (!coordinatesGiven || !(std::fabs(coordinate) < kMaxCoordinate))
+      return "has a coordinate that is missing, not finite or beyond 10000 angstrom";
+  if (!std::isfinite(atom.occupancy) || !std::isfinite(atom.tempFactor))
+    return "has an occupancy or temperature factor that is not finite";
+  return nullptr;
+}
+
 // Parents of modified nucleotides: those the file names (MODRES,
 // _pdbx_struct_mod_residue) first, else the built-in table, which is asked
 // only about residues of the chain's sequence, so that a free ligand such as
@@ -171,6 +213,15 @@ struct AtomSink {
   void warnLine(const char* problem, long line) const {
     reporter.say("Warning!!! Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
   }
+
+  // Takes back the atom just filled when its numbers cannot be physical.
+  void keepIfUsable(bool coordinatesGiven, long line) {
+    const char* fault = atomNumbersFault(atoms.back(), coordinatesGiven);
+    if (!fault) return;
+    if (!pending.empty() && pending.back().first == atoms.size() - 1) pending.pop_back();
+    atoms.pop_back();
+    warnLine(fault, line);
+  }
 };
 
 // Splits a record at blanks; a value in single or double quotes may hold blanks
@@ -208,7 +259,8 @@ std::string_view residueNameOf(std::string_view line) {
   return trimBlanks(columns(line, 18, 20));
 }
 
-void fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
+// False when a coordinate cannot be read.
+bool fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
   std::string_view name = trimBlanks(columns(line, 13, 16));
   name = name.substr(0, std::min(name.find(' '), name.size()));
   setField(atom.atomName, name);
@@ -218,12 +270,11 @@ void fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
   atom.resSeqNo = 0;
   parseInteger(columns(line, 23, 26), atom.resSeqNo);
   atom.iCode = column(line, 27);
-  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
-  parseDecimal(columns(line, 31, 38), atom.x);
-  parseDecimal(columns(line, 39, 46), atom.y);
-  parseDecimal(columns(line, 47, 54), atom.z);
+  atom.occupancy = atom.tempFactor = 0;
   parseDecimal(columns(line, 55, 60), atom.occupancy);
   parseDecimal(columns(line, 61, 66), atom.tempFactor);
+  return parseDecimal(columns(line, 31, 38), atom.x) && parseDecimal(columns(line, 39, 46), atom.y) &&
+         parseDecimal(columns(line, 47, 54), atom.z);
 }
 
 void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
@@ -233,7 +284,8 @@ void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
   }
   std::string_view name = residueNameOf(line);
   if (!sink.wants(std::string_view(&line[21], 1))) return;
-  if (AtomInfo* atom = sink.nextOf(name)) fillPdbAtom(line, isStandardName(name) ? name.front() : '\0', *atom);
+  if (AtomInfo* atom = sink.nextOf(name))
+    sink.keepIfUsable(fillPdbAtom(line, isStandardName(name) ? name.front() : '\0', *atom), lineNumber);
 }
 
 // MODRES names a parent; SEQRES of the requested chain names its sequence.
@@ -251,7 +303,10 @@ void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   bool firstModelDone = false;
   std::string_view line;
   while (nextContentLine(reader, line)) {
-    if (!headerDone) parseRefineInfo_PDBFormat(line, refine);
+    if (!headerDone) {
+      const LinePlace place{sink.reporter, sink.path, reader.lineNumber()};
+      parseRefineInfo_PDBFormat(line, refine, &place);
+    }
     if (!headerDone && sink.readModified) readModifiedRecords(line, sink);
     bool hetero = startsWith(line, "HETA");
     if (startsWith(line, "ATOM") || hetero) {
@@ -378,7 +433,8 @@ bool isFirstModel(const std::vector<std::string_view>& fields, CifLoop& loop) {
   return model == loop.firstModel;
 }
 
-void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loop, std::string_view chain, char letter,
+// False when a coordinate cannot be read.
+bool fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loop, std::string_view chain, char letter,
                  AtomInfo& atom) {
   std::string_view name = field(fields, loop, kAtomId);
   while (!name.empty() && name.front() == '"') name.remove_prefix(1);
@@ -390,12 +446,11 @@ void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loo
   parseInteger(field(fields, loop, loop.has(kAuthSeq) ? kAuthSeq : kLabelSeq), atom.resSeqNo);
   std::string_view insertion = field(fields, loop, kInsCode);
   atom.iCode = !insertion.empty() && isAlnum(insertion.front()) ? insertion.front() : ' ';
-  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
-  parseDecimal(field(fields, loop, kCartnX), atom.x);
-  parseDecimal(field(fields, loop, kCartnY), atom.y);
-  parseDecimal(field(fields, loop, kCartnZ), atom.z);
+  atom.occupancy = atom.tempFactor = 0;
   parseDecimal(field(fields, loop, kOccupancy), atom.occupancy);
   parseDecimal(field(fields, loop, kBFactor), atom.tempFactor);
+  return parseDecimal(field(fields, loop, kCartnX), atom.x) && parseDecimal(field(fields, loop, kCartnY), atom.y) &&
+         parseDecimal(field(fields, loop, kCartnZ), atom.z);
 }
 
 // Ligands and water have no place in the entity's sequence: label_seq_id ".".
@@ -423,7 +478,8 @@ void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_v
   if (!isFirstModel(fields, loop) || (!standard && isOutsidePolymer(fields, loop))) return;
   std::string_view chain = cifChain(fields, loop);
   if (!sink.wants(chain)) return;
-  if (AtomInfo* atom = sink.nextOf(comp)) fillCifAtom(fields, loop, chain, standard ? comp.front() : '\0', *atom);
+  if (AtomInfo* atom = sink.nextOf(comp))
+    sink.keepIfUsable(fillCifAtom(fields, loop, chain, standard ? comp.front() : '\0', *atom), lineNumber);
 }
 
 void readModResidueRow(std::string_view row, std::vector<std::string_view>& fields, CifLoop& loop, AtomSink& sink) {
@@ -466,7 +522,10 @@ void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   fields.reserve(64);
   std::string_view line;
   while (nextContentLine(reader, line)) {
-    if (line.front() == '_') parseRefineInfo_mmCIFFormat(line, refine);
+    if (line.front() == '_') {
+      const LinePlace place{sink.reporter, sink.path, reader.lineNumber()};
+      parseRefineInfo_mmCIFFormat(line, refine, &place);
+    }
     readCifLine(line, reader.lineNumber(), fields, loop, refine, sink);
   }
 }
@@ -484,13 +543,16 @@ bool valueAfterColon(std::string_view line, std::string_view& value) {
   return !startsWith(value, "NULL");
 }
 
-void readPdbResolution(std::string_view line, RefineInfo& refine) {
+void readPdbResolution(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   if (!startsWith(line, "REMARK   2") || columns(line, 12, 22) != "RESOLUTION.") return;
   std::string_view value = line.size() >= 24 ? line.substr(23) : std::string_view();
-  if (!startsWith(value, "NULL")) parseDecimal(value, refine.resolution);
+  double resolution = 0;
+  if (!startsWith(value, "NULL") && parseDecimal(value, resolution) &&
+      withinBounds(resolution, resolution, kResolutionBounds, place))
+    refine.resolution = resolution;
 }
 
-void readPdbFreeR(std::string_view line, RefineInfo& refine) {
+void readPdbFreeR(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   if (!startsWith(line, "REMARK   3")) return;
   char compact[256];
   std::size_t n = 0;
@@ -501,20 +563,26 @@ void readPdbFreeR(std::string_view line, RefineInfo& refine) {
   if (text.size() < 7 + kKey.size() || text.substr(7, kKey.size()) != kKey) return;
   std::string_view value = text.substr(7 + kKey.size());
   double freeR = 0;
-  if (!startsWith(value, "NULL") && parseDecimal(value, freeR)) refine.freeRValue = asFraction(freeR);
+  if (!startsWith(value, "NULL") && parseDecimal(value, freeR) &&
+      withinBounds(asFraction(freeR), freeR, kFreeRBounds, place))
+    refine.freeRValue = asFraction(freeR);
 }
 
-void readPdbCompleteness(std::string_view line, RefineInfo& refine) {
+void readPdbCompleteness(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   std::string_view value;
   if (line.find("COMPLETENESS") == std::string_view::npos || !valueAfterColon(line, value)) return;
   double percent = 0;
-  if (parseDecimal(value, percent) && percent / 100 > refine.completeness) refine.completeness = percent / 100;
+  if (parseDecimal(value, percent) && withinBounds(percent / 100, percent, kCompletenessBounds, place) &&
+      percent / 100 > refine.completeness)
+    refine.completeness = percent / 100;
 }
 
-void readPdbReflections(std::string_view line, RefineInfo& refine) {
+void readPdbReflections(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   std::string_view value;
   if (line.find("NUMBER OF REFLECTIONS") == std::string_view::npos || !valueAfterColon(line, value)) return;
-  parseInteger(value, refine.noOfReflections);
+  double count = 0;
+  if (!parseDecimal(value, count) || withinBounds(count, count, kReflectionsBounds, place))
+    parseInteger(value, refine.noOfReflections);
 }
 
 enum class Keep { kSmallest, kLargest };
@@ -535,20 +603,22 @@ bool cifItemValue(std::string_view line, std::string_view item, double& value) {
 }
 
 void readCifQuality(std::string_view line, std::array<const char*, 2> items, double (*scale)(double), Keep rule,
-                    double& current) {
+                    const Bounds& bounds, const LinePlace* place, double& current) {
   for (const char* item : items) {
     double value = 0;
-    if (cifItemValue(line, item, value)) keepValue(scale(value), rule, current);
+    if (cifItemValue(line, item, value) && withinBounds(scale(value), value, bounds, place))
+      keepValue(scale(value), rule, current);
   }
 }
 
 double asIs(double value) { return value; }
 double fromPercent(double value) { return value / 100; }
 
-void readCifReflections(std::string_view line, RefineInfo& refine) {
+void readCifReflections(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   for (const char* item : {"_reflns.number_obs", "_refine.ls_number_reflns_obs"}) {
     double value = 0;
-    if (cifItemValue(line, item, value) && value > refine.noOfReflections && value < 2147483647.0)
+    if (cifItemValue(line, item, value) && withinBounds(value, value, kReflectionsBounds, place) &&
+        value > refine.noOfReflections)
       refine.noOfReflections = static_cast<int32_t>(value);
   }
 }
@@ -664,22 +734,22 @@ const char* dpiSourceName(DpiSource source) {
   }
 }
 
-void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine) {
+void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   if (!startsWith(line, "REMARK")) return;
-  readPdbResolution(line, refine);
-  readPdbFreeR(line, refine);
-  readPdbCompleteness(line, refine);
-  readPdbReflections(line, refine);
+  readPdbResolution(line, refine, place);
+  readPdbFreeR(line, refine, place);
+  readPdbCompleteness(line, refine, place);
+  readPdbReflections(line, refine, place);
 }
 
-void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine) {
+void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine, const LinePlace* place) {
   readCifQuality(line, {"_refine.ls_d_res_high", "_refine_hist.d_res_high"}, asIs, Keep::kSmallest,
-                 refine.resolution);
+                 kResolutionBounds, place, refine.resolution);
   readCifQuality(line, {"_refine.ls_R_factor_R_free", "_refine_ls_shell.R_factor_R_free"}, asFraction,
-                 Keep::kSmallest, refine.freeRValue);
+                 Keep::kSmallest, kFreeRBounds, place, refine.freeRValue);
   readCifQuality(line, {"_reflns.percent_possible_obs", "_refine.ls_percent_reflns_obs"}, fromPercent,
-                 Keep::kLargest, refine.completeness);
-  readCifReflections(line, refine);
+                 Keep::kLargest, kCompletenessBounds, place, refine.completeness);
+  readCifReflections(line, refine, place);
 }
 
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,

@@ -29,6 +29,8 @@ struct StructureReadOptions {
 // and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
 // returns false when no file exists, and returns false after a message when
 // the file breaks off (a damaged gzip stream). A chain without atoms is warned.
+// An atom line whose coordinates are missing, not finite or absurd is
+// skipped with a warning naming file and line, as are absurd statistics.
 // A DPI that cannot be computed becomes options.unknownDpi (refine.dpiSource
 // tells which of the two it is).
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
@@ -39,8 +41,17 @@ void calculateDPI(RefineInfo& refine);
 // "computed", "unknown" or "option".
 const char* dpiSourceName(DpiSource source);
 
-// Line-level parsers, exposed for tests.
-void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine);
-void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine);
+// Where a line was read, for warnings about it.
+struct LinePlace {
+  const Reporter& reporter;
+  const std::string& path;
+  long line;
+};
+
+// Line-level parsers, exposed for tests. A statistic that is not finite or
+// outside its physical range counts as not given; with `place` a warning
+// names the file and line.
+void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine, const LinePlace* place = nullptr);
+void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine, const LinePlace* place = nullptr);
 
 }  // namespace bexora

@@ -39,19 +39,36 @@ void appendInteger(std::string& out, int32_t value, std::size_t width) {
 // A one-letter chain is written as is ("A12"). Any other chain is quoted
 // ("'7'12", "'A1'12") so that a chain ending in a digit cannot run into the
 // residue number; one quoted end quotes both.
+void appendChainAndNumber(std::string& out, const char* chain, bool quoted, int32_t number) {
+  if (quoted) out += '\'';
+  out += chain;
+  if (quoted) out += '\'';
+  char buffer[16];
+  out += integerText(number, buffer);
+}
+
 void appendResidueIds(std::string& out, const BPInfo& pair) {
   const bool plain = startsWithLetter(pair.chainId[0]) && std::strlen(pair.chainId[0]) == 1 &&
                      std::strlen(pair.chainId[1]) <= 1;
-  appendf(out, plain ? "%s%d" : "'%s'%d", pair.chainId[0], pair.resSeqNo[0]);
+  appendChainAndNumber(out, pair.chainId[0], !plain, pair.resSeqNo[0]);
   appendInsertionCode(out, pair.iCode[0]);
-  appendf(out, plain ? "-%s%d" : "-'%s'%d", pair.chainId[1], pair.resSeqNo[1]);
+  out += '-';
+  appendChainAndNumber(out, pair.chainId[1], !plain, pair.resSeqNo[1]);
   appendInsertionCode(out, pair.iCode[1]);
 }
 
 void appendBasesAndEdges(std::string& out, const BPInfo& pair) {
-  appendf(out, " : %c-%c", pair.nucleotide[0], pair.nucleotide[1]);
+  out += " : ";
+  out += pair.nucleotide[0];
+  out += '-';
+  out += pair.nucleotide[1];
   const int count = pair.edgeCount < 0 ? 0 : (pair.edgeCount > kMaxEdges ? kMaxEdges : pair.edgeCount);
-  for (int i = 0; i < count; ++i) appendf(out, " %s/%s", pair.edge[i][0], pair.edge[i][1]);
+  for (int i = 0; i < count; ++i) {
+    out += ' ';
+    out += pair.edge[i][0];
+    out += '/';
+    out += pair.edge[i][1];
+  }
 }
 
 void appendOrientationWord(std::string& out, char orientation) {

@@ -71,17 +71,22 @@ TokenizeResult splitPlain(std::string_view text, IsDelimiter isDelimiter, const 
   return result;
 }
 
+// One delimiter, the common case of the tabular readers: most characters
+// are past '\r' and need one comparison only.
+TokenizeResult splitAtOne(std::string_view text, char delimiter, const TokenTable& table) {
+  return splitPlain(
+      text,
+      [delimiter](char c) { return c == delimiter || (static_cast<unsigned char>(c) <= '\r' && isDefaultDelim(c)); },
+      table);
+}
+
 // Shared walk of both tokenizers; `keepEmpty` and `tabsCollapse` carry their
 // two differences.
 TokenizeResult tokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                         std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength, bool keepEmpty,
                         bool tabsCollapse) {
   const TokenTable table{tokens, capacity, maxTokenLength, keepEmpty};
-  // One delimiter, the common case of the tabular readers, needs no table.
-  if (!collapseBlanks && delimiters.size() == 1) {
-    const char delimiter = delimiters.front();
-    return splitPlain(text, [delimiter](char c) { return c == delimiter || isDefaultDelim(c); }, table);
-  }
+  if (!collapseBlanks && delimiters.size() == 1) return splitAtOne(text, delimiters.front(), table);
   const DelimiterTable delimiterTable(delimiters);
   if (!collapseBlanks) return splitPlain(text, [&](char c) { return delimiterTable.contains(c); }, table);
   TokenizeResult result;

@@ -117,5 +117,23 @@ TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
   }
 }
 
+// 1EHZ's free R written as 1e308 once gave it a DPI near 1e305 and so a
+// tolerance that accepted every pair; now its DPI is unknown.
+TEST_F(DepositedStructures, AbsurdFreeRGivesNoTolerance) {
+  BEXORA_REQUIRE_REALDATA();
+  std::string structure = readFile(realDataPath("generated/1EHZ/1EHZ.pdb"));
+  const std::string freeR = "FREE R VALUE                     : 0.253";
+  ASSERT_NE(structure.find(freeR), std::string::npos);
+  structure.replace(structure.find(freeR), freeR.size(), "FREE R VALUE                     : 1e308");
+  writeFile(input("1EHZ.pdb"), structure);
+  linkReal({"generated/6TNA/6TNA.pdb", "generated/6TNA/6TNA.rv.out", "generated/1EHZ/1EHZ.rv.out",
+            "pdb_seqres.na.fa"});
+  RunResult r = run({"6TNA", "A", "1EHZ", "A", "-M", "RV", "-V"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("Warning!!! Line 52 of ./io_data/Input/1EHZ.pdb gives the free R value as 1e+308"));
+  EXPECT_THAT(r.out, HasSubstr(unknownDpiWarning("1EHZ")));
+  EXPECT_THAT(r.err, HasSubstr("tolerance=0 common=24 refInferable=2 "));
+}
+
 }  // namespace
 }  // namespace bexora::test

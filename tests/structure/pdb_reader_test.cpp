@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <cstdio>
 #include <set>
 #include <sstream>
@@ -67,7 +68,7 @@ Read readReal(const std::string& path, const std::string& chain, const std::stri
 TEST(QualityLines, EachTestOnItsOwnAndLargestCompletenessSmallestResolutionWin) {
   const auto pdb = parseRefineInfo_PDBFormat, cif = parseRefineInfo_mmCIFFormat;
   const struct {
-    void (*parse)(std::string_view, RefineInfo&);
+    void (*parse)(std::string_view, RefineInfo&, const LinePlace*);
     const char* lines;  // parsed one after the other
     double resolution, freeR, completeness;
     int reflections;
@@ -98,11 +99,63 @@ TEST(QualityLines, EachTestOnItsOwnAndLargestCompletenessSmallestResolutionWin) 
     SCOPED_TRACE(c.lines);
     RefineInfo refine;
     std::istringstream lines(c.lines);
-    for (std::string line; std::getline(lines, line);) c.parse(line, refine);
+    for (std::string line; std::getline(lines, line);) c.parse(line, refine, nullptr);
     EXPECT_DOUBLE_EQ(refine.resolution, c.resolution);
     EXPECT_DOUBLE_EQ(refine.freeRValue, c.freeR);
     EXPECT_DOUBLE_EQ(refine.completeness, c.completeness);
     EXPECT_EQ(refine.noOfReflections, c.reflections);
+  }
+}
+
+// A statistic that is not finite or beyond its physical range counts as not
+// given, and the warning names file and line.
+TEST(QualityLines, AbsurdStatisticsAreNotGivenAndWarned) {
+  const auto pdb = parseRefineInfo_PDBFormat, cif = parseRefineInfo_mmCIFFormat;
+  const struct {
+    void (*parse)(std::string_view, RefineInfo&, const LinePlace*);
+    const char* lines;
+    double resolution, freeR, completeness;
+    int reflections;
+    const char* warning;  // empty: none
+  } cases[] = {
+      {pdb, "REMARK   2 RESOLUTION.  1e308 ANGSTROMS.", 0, 0, 0, 0, "gives the resolution as 1e+308, outside (0, 100]"},
+      {pdb, "REMARK   2 RESOLUTION.  150.0 ANGSTROMS.", 0, 0, 0, 0, "resolution as 150"},
+      {pdb, "REMARK   2 RESOLUTION.  100.0 ANGSTROMS.", 100, 0, 0, 0, ""},
+      {pdb, "REMARK   3   FREE R VALUE                     : 1e308", 0, 0, 0, 0, "free R value as 1e+308"},
+      {pdb, "REMARK   3   FREE R VALUE                     : 150.0", 0, 0, 0, 0, "free R value as 150"},
+      {pdb, "REMARK   3   FREE R VALUE                     : -0.25", 0, 0, 0, 0, "free R value as -0.25"},
+      {pdb, "REMARK   3   FREE R VALUE                     : 100.0", 0, 1, 0, 0, ""},
+      {pdb, "REMARK 200  COMPLETENESS FOR RANGE     (%) : 1e999", 0, 0, 0, 0, "completeness as inf"},
+      {pdb, "REMARK 200  COMPLETENESS FOR RANGE     (%) : 100.5", 0, 0, 0, 0, "completeness as 100.5"},
+      {pdb, "REMARK   3   NUMBER OF REFLECTIONS             : -5", 0, 0, 0, 0, "number of reflections as -5"},
+      {pdb, "REMARK   3   NUMBER OF REFLECTIONS             : 99999999999", 0, 0, 0, 0, "reflections as 1e+11"},
+      {cif, "_refine.ls_d_res_high 1e308\n_refine_hist.d_res_high 2.5", 2.5, 0, 0, 0, "resolution as 1e+308"},
+      {cif, "_refine.ls_R_factor_R_free 1e308\n_refine_ls_shell.R_factor_R_free 0.31", 0, 0.31, 0, 0,
+       "free R value as 1e+308"},
+      {cif, "_reflns.percent_possible_obs 1e999", 0, 0, 0, 0, "completeness as inf"},
+      {cif, "_refine.ls_number_reflns_obs 1e999", 0, 0, 0, 0, "number of reflections as inf"},
+      {cif, "_refine.ls_number_reflns_obs 2147483647", 0, 0, 0, 2147483647, ""},
+  };
+  const std::string path = "T1.pdb";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    RefineInfo refine;
+    std::string out;
+    const Reporter reporter = collectingReporter(out);
+    const LinePlace place{reporter, path, 7};
+    std::istringstream lines(c.lines);
+    for (std::string line; std::getline(lines, line);) c.parse(line, refine, &place);
+    EXPECT_DOUBLE_EQ(refine.resolution, c.resolution);
+    EXPECT_DOUBLE_EQ(refine.freeRValue, c.freeR);
+    EXPECT_DOUBLE_EQ(refine.completeness, c.completeness);
+    EXPECT_EQ(refine.noOfReflections, c.reflections);
+    if (*c.warning == '\0') {
+      EXPECT_EQ(out, "");
+    } else {
+      EXPECT_EQ(out.rfind("Warning!!! Line 7 of T1.pdb gives the ", 0), 0u) << out;
+      EXPECT_NE(out.find(c.warning), std::string::npos) << out;
+      EXPECT_NE(out.find("; it is taken as not given.\n"), std::string::npos) << out;
+    }
   }
 }
 
@@ -171,6 +224,65 @@ TEST(PdbReader, SelectionOrderAndLineFaults) {
     EXPECT_DOUBLE_EQ(r.refine.resolution, resolution);
     EXPECT_EQ(r.out, printed);
   }
+}
+
+// gAtom(1) with columns 31-38 (x) or 61-66 (temperature factor) replaced.
+std::string pdbAtomWith(std::size_t column, const std::string& text) {
+  std::string line = gAtom(1);
+  line.replace(column - 1, text.size(), text);
+  return line;
+}
+
+std::string cifAtoms(const std::string& rows) {
+  return "data_T1\nloop_\n_atom_site.group_PDB\n_atom_site.label_comp_id\n_atom_site.auth_asym_id\n"
+         "_atom_site.label_atom_id\n_atom_site.auth_seq_id\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n"
+         "_atom_site.Cartn_z\n_atom_site.B_iso_or_equiv\n" +
+         rows + "ATOM G A C1' 2 4.0 5.0 6.0 30.0\n";
+}
+
+// An atom whose position is missing, not finite or absurd is skipped with a
+// warning; the atoms around it are kept.
+TEST(PdbReader, AtomsWithUnusableNumbersAreSkipped) {
+  const std::string coordinate = " has a coordinate that is missing, not finite or beyond 10000 angstrom",
+                    factor = " has an occupancy or temperature factor that is not finite";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"T1.pdb", pdbAtomWith(31, "     nan"), "Line 1 of T1.pdb" + coordinate},
+      {"T1.pdb", pdbAtomWith(31, "   1e999"), "Line 1 of T1.pdb" + coordinate},
+      {"T1.pdb", pdbAtomWith(31, "12345.67"), "Line 1 of T1.pdb" + coordinate},
+      {"T1.pdb", pdbAtomWith(31, "        "), "Line 1 of T1.pdb" + coordinate},
+      {"T1.pdb", pdbAtomWith(61, " 1e999"), "Line 1 of T1.pdb" + factor},
+      {"T1.pdb", pdbAtomWith(31, "-9999.99"), ""},
+      {"T1.cif", cifAtoms("ATOM G A P 1 nan 2.0 3.0 20.0\n"), "Line 12 of T1.cif" + coordinate},
+      {"T1.cif", cifAtoms("ATOM G A P 1 1.0 -1e999 3.0 20.0\n"), "Line 12 of T1.cif" + coordinate},
+      {"T1.cif", cifAtoms("ATOM G A P 1 1.0 2.0 10000.0 20.0\n"), "Line 12 of T1.cif" + coordinate},
+      {"T1.cif", cifAtoms("ATOM G A P 1 1.0 2.0 ? 20.0\n"), "Line 12 of T1.cif" + coordinate},
+      {"T1.cif", cifAtoms("ATOM G A P 1 1.0 2.0 3.0 1e400\n"), "Line 12 of T1.cif" + factor},
+      {"T1.cif", cifAtoms("ATOM G A P 1 1.0 2.0 3.0 20.0\n"), ""},
+  };
+  for (const auto& [name, text, warning] : cases) {
+    SCOPED_TRACE(text);
+    Read r = readText(text + (name == "T1.pdb" ? atomLine("C1'", ' ', "  G", 'A', 2, ' ', 4) : ""), name);
+    ASSERT_TRUE(r.ok);
+    const std::size_t expected = warning.empty() ? 2 : 1;
+    EXPECT_EQ(r.atoms.size(), expected);
+    EXPECT_EQ(r.atoms.back().resSeqNo, 2);
+    EXPECT_EQ(r.out, warning.empty() ? "" : "Warning!!! " + warning + "; the line is ignored.\n");
+  }
+}
+
+// A free R of 1e308 once made the DPI, and with it the tolerance, infinite.
+TEST(Dpi, AbsurdFreeRLeavesTheDpiUnknown) {
+  const std::string header =
+      "REMARK   2 RESOLUTION.   99.00 ANGSTROMS.\nREMARK   3   NUMBER OF REFLECTIONS             : 1\n"
+      "REMARK 200  COMPLETENESS FOR RANGE     (%) : 50.0\n";
+  std::string atoms;
+  for (int i = 1; i <= 100; ++i) atoms += gAtom(i);
+  Read r = readText(header + "REMARK   3   FREE R VALUE                     : 1e308\n" + atoms);
+  EXPECT_EQ(r.refine.dpi, 0);
+  EXPECT_EQ(r.refine.dpiSource, DpiSource::kUnknown);
+  EXPECT_NE(r.out.find("Warning!!! Line 4 of T1.pdb gives the free R value as 1e+308"), std::string::npos) << r.out;
+  Read sound = readText(header + "REMARK   3   FREE R VALUE                     : 0.25\n" + atoms);
+  EXPECT_TRUE(std::isfinite(sound.refine.dpi) && sound.refine.dpi > 0) << sound.refine.dpi;
 }
 
 TEST(PdbReader, AtomTableLimitWarnsAndStops) {
