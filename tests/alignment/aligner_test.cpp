@@ -121,18 +121,6 @@ TEST(MMAlign, EqualsTheFullMatrixAlignerAroundLaneBoundaries) {
     }
 }
 
-TEST(MMAlign, IdenticalStringsMatchEveryResidue) {
-  std::mt19937 random(8);
-  for (std::size_t length : {1u, 16u, 3000u}) {
-    const std::string a = randomSequence(random, length, "ACGUN");
-    std::string script;
-    double cost = -1;
-    ASSERT_TRUE(MMAlign(a, a, &script, &cost, Reporter()));
-    EXPECT_EQ(script, std::string(length, '!'));
-    EXPECT_EQ(cost, 0.0);
-  }
-}
-
 uint64_t fnv1a(std::string_view text) {
   uint64_t hash = 14695981039346656037ull;
   for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;

@@ -45,19 +45,6 @@ struct Output {
   }
 };
 
-TEST(SourceTag, ByProvenanceThenTool) {
-  const std::tuple<int, int, const char*> cases[] = {{kRnaView, kSourceBoth, "  Both\n"},
-                                                     {kFr3d, kSourceBexora, "  Bexora\n"},
-                                                     {kFr3d, 0, "  FR3D\n"},
-                                                     {kClaRna, 0, "  ClaRNA\n"},
-                                                     {7, 0, "  Undefined Method\n"}};
-  for (const auto& [method, source, tag] : cases) {
-    std::string out;
-    printBpSrc(out, method, source);
-    EXPECT_EQ(out, tag);
-  }
-}
-
 // The target's kept pairs are listed among the assessed ones, all by pair id.
 TEST(AnnotationWriter, BexoraLinesSortedAndTagged) {
   Output output;

@@ -55,6 +55,7 @@ struct ReasonCase {
   bool accepted;
   AssessReason reason;
   int orientation;
+  double dpi = 0.25;  // of each structure
 };
 
 // One G-C pair on residues 1 and 2, tolerance 0.707 A; each case changes the
@@ -83,6 +84,12 @@ TEST(Evidence, EachTestDecidesItsPair) {
        AssessReason::kDiffers, 0},
       {"own, same geometry", kTargetOnly, "GC", kGuanine, kCytosine, 0.3, kGroupTargetInferable, false,
        AssessReason::kC1, 0},
+      {"carried, zero tolerance, identical", kReferenceOnly, "GC", kGuanine, kCytosine, 0, kGroupRefInferable, true,
+       AssessReason::kAgrees, 0, 0},
+      {"carried, zero tolerance, tiny move", kReferenceOnly, "GC", kGuanine, kCytosine, 0.01, kGroupRefInferable, false,
+       AssessReason::kC1, 0, 0},
+      {"own, zero tolerance, identical", kTargetOnly, "GC", kGuanine, kCytosine, 0, kGroupTargetInferable, true,
+       AssessReason::kDiffers, 0, 0},
       {"in both", kBoth, "GC", kGuanine, kCytosine, 1.5, kGroupCommon, true, AssessReason::kAcceptAll, -1},
       {"own, on an unaligned residue", kTargetUnaligned, "GC", kGuanine, kCytosine, 1.5, kGroupTargetNonInferable, true,
        AssessReason::kAcceptAll, -1},
@@ -98,7 +105,7 @@ TEST(Evidence, EachTestDecidesItsPair) {
     if (c.lists != kTargetUnaligned) links.emplace_back(2, 2);
     MappingState state;
     state.collectEvidence = true;
-    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", c.targetLetters, links, 0.25, 0.25), lists, true, {}, state, Reporter());
+    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", c.targetLetters, links, c.dpi, c.dpi), lists, true, {}, state, Reporter());
     ASSERT_EQ(state.evidence.size(), 1u);
     const PairEvidence& row = state.evidence[0];
     EXPECT_EQ(row.group, c.group);

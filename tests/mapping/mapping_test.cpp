@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -17,12 +16,10 @@ namespace bexora {
 namespace {
 
 using test::identityMap;
-using test::kAdenine;
 using test::kCytosine;
 using test::kGuanine;
 using test::makeMap;
 using test::makePair;
-using test::Residue;
 using test::twoResidues;
 
 struct MappingRun {
@@ -109,97 +106,6 @@ TEST(SetDifference, CarriedCopyIsClassifiedByTheTargetLetters) {
   run.lists[kReference] = {makePair(1, 2, "GC", "W/W")};
   run.map(identityMap("AA"), false);
   EXPECT_EQ(std::make_pair(run.state.diffCounts.canonical, run.state.diffCounts.nonCanonical), std::make_pair(0, 1));
-}
-
-std::string readAll(std::FILE* file) {
-  std::rewind(file);
-  std::string text;
-  char buffer[256];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-  return text;
-}
-
-// The text printf writes for the quotient 0/0 on this platform.
-std::string nanText() {
-  volatile double zero = 0;
-  char text[16];
-  std::snprintf(text, sizeof text, "%0.2lf", 100.0 * zero / zero);
-  return text;
-}
-
-TEST(Mapping, BenchmarkLogLines) {
-  const std::string counts =
-      "Common BP Accept Count\nTotal = 1\nCanonical = 1, Non-Canonical = 0, Others = 0\n"
-      "Reference Inferable BP Accept Count\nTotal = 0\nCanonical = 0, Non-Canonical = 0, Others = 0\n"
-      "Target Inferable BP Accept Count\nTotal = 0\nCanonical = 0, Non-Canonical = 0, Others = 0\n"
-      "Target Non-inferable BP Accept Count\nTotal = 1\nCanonical = 0, Non-Canonical = 1, Others = 0\n\n";
-  const std::string headers =
-      "Common BP Accept Count\nReference Inferable BP Accept Count\nTarget Inferable BP Accept Count\n"
-      "Target Non-inferable BP Accept Count\n\n";
-  const std::string inferability =
-      "1AAA vs 2BBB : BP Canonical Common = 1 BP Canonical Inferable = 1 Canonical Non-inferable = 0\n"
-      "1AAA vs 2BBB : BP Non-Canonical Common = 0 BP Non-Canonical Inferable = 0 Non-Canonical Non-inferable = 1\n"
-      "1AAA vs 2BBB : BP Other Common = 0 BP Other Inferable = 0 Other Non-inferable = 0\n"
-      "2BBB vs 1AAA : BP Canonical Common = 1 BP Canonical Inferable = 1 Canonical Non-inferable = 0\n"
-      "2BBB vs 1AAA : BP Non-Canonical Common = 0 BP Non-Canonical Inferable = 0 Non-Canonical Non-inferable = 1\n"
-      "2BBB vs 1AAA : BP Other Common = 0 BP Other Inferable = 0 Other Non-inferable = 0\n";
-  const std::vector<std::pair<int, int>> links = {{1, 1}, {2, 2}, {3, 3}, {4, 4},   {5, 5},
-                                                  {6, 6}, {7, 7}, {9, 9}, {10, 10}, {11, 11}};
-  for (const auto& [assess, acceptance] : {std::make_pair(true, counts), std::make_pair(false, headers)}) {
-    MappingRun run;
-    run.lists[kReference] = {makePair(1, 10, "GC", "W/W"), makePair(2, 9, "GC", "W/W"),
-                             makePair(3, 8, "AA", "H/S", 't')};
-    run.lists[kTarget] = {makePair(1, 10, "GC", "W/W"), makePair(4, 7, "AU", "W/W"), makePair(5, 12, "AA", "S/S")};
-    std::FILE* log = std::tmpfile();
-    std::FILE* log2 = std::tmpfile();
-    ASSERT_TRUE(log && log2);
-    run.map(makeMap("GGAAAAUACCAA", "GGAAAAUACCAA", links, 0.2, 0.3), assess, MappingLogs{log, log2});
-    EXPECT_EQ(readAll(log), "1AAA (2BBB)\nCanonical:1/1 50.00\nNon-Canonical:0/0 " + nanText() + "\n");
-    EXPECT_EQ(readAll(log2), inferability + acceptance);
-    EXPECT_NEAR(run.state.tolerance, 0.70710678, 1e-8);
-    std::fclose(log);
-    std::fclose(log2);
-  }
-}
-
-struct AssessCase {
-  const char* name;
-  const char* targetLetters;
-  Residue first, second;  // of the target
-  double shift;           // of the target's second residue
-  double dpi;             // of each structure
-  bool referenceOnly;     // the pair is the reference's (carried) or the target's own
-  bool accepted;
-};
-
-TEST(Assessment, ToleranceLettersAndAtomsDecide) {
-  Residue noO2 = kCytosine, noC1 = kCytosine;
-  noO2.erase(noO2.begin() + 4);
-  noC1.erase(noC1.begin());
-  const AssessCase cases[] = {
-      {"carried, within tolerance", "GC", kGuanine, kCytosine, 0.3, 0.25, true, true},
-      {"carried, moved too far", "GC", kGuanine, kCytosine, 1.5, 0.25, true, false},
-      {"own, same geometry", "GC", kGuanine, kCytosine, 0.3, 0.25, false, false},
-      {"own, differing geometry", "GC", kGuanine, kCytosine, 1.5, 0.25, false, true},
-      {"carried, zero tolerance, identical", "GC", kGuanine, kCytosine, 0, 0, true, true},
-      {"carried, zero tolerance, tiny move", "GC", kGuanine, kCytosine, 0.01, 0, true, false},
-      {"own, zero tolerance, identical", "GC", kGuanine, kCytosine, 0, 0, false, true},
-      {"ends swapped in the target", "CG", kCytosine, kGuanine, 0, 0.25, true, true},
-      {"carried onto another base", "GA", kGuanine, kAdenine, 0, 0.25, true, false},
-      {"edge atom missing", "GC", kGuanine, noO2, 0, 0.25, true, false},
-      {"C1' missing", "GC", kGuanine, noC1, 0, 0.25, true, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    MappingRun run;
-    run.atoms = {twoResidues(kGuanine, kCytosine), twoResidues(c.first, c.second, c.shift)};
-    run.lists[c.referenceOnly ? kReference : kTarget] = {makePair(1, 2, "GC", "W/W")};
-    run.map(makeMap("GC", c.targetLetters, {{1, 1}, {2, 2}}, c.dpi, c.dpi));
-    ASSERT_EQ(run.state.assessedPairs.size(), c.accepted ? 1u : 0u);
-    if (c.accepted) {
-      EXPECT_EQ(run.state.assessedPairs[0].source, c.referenceOnly ? kSourceBexora : kSourceTool);
-    }
-  }
 }
 
 TEST(Assessment, UnmeasuredContactsAreIgnored) {
