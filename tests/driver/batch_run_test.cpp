@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "driver/batch.h"
 #include "driver/shared_inputs.h"
 #include "test_support.h"
+#include "text_fields.h"
 
 namespace bexora::test {
 namespace {
@@ -20,20 +20,6 @@ using ::testing::HasSubstr;
 using Tree = std::map<std::string, std::string>;  // relative path -> content
 
 const std::vector<std::string> kPairOptions = {"--2d", "--modified", "--unknown-dpi", "0.3"};
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> fieldsOf(const std::string& row) {
-  std::vector<std::string> fields;
-  std::istringstream in(row);
-  for (std::string field; std::getline(in, field, '\t');) fields.push_back(field);
-  return fields;
-}
 
 Tree treeOf(const std::string& folder) {
   Tree tree;
@@ -112,18 +98,12 @@ TEST_F(BatchRun, OutputsAreTheSameWhateverTheThreadsAndAsSingleRuns) {
 
 // The counts of a summary row are those of the pair's source-tag file.
 void expectCountsOfTags(const std::vector<std::string>& row, std::size_t column, const std::string& tags) {
-  int both = 0, bexora = 0, own = 0;
-  for (const std::string& line : linesOf(tags)) {
-    bool isBoth = line.size() >= 6 && line.compare(line.size() - 6, 6, "  Both") == 0;
-    bool isBexora = line.size() >= 8 && line.compare(line.size() - 8, 8, "  Bexora") == 0;
-    both += isBoth;
-    bexora += isBexora;
-    own += !isBoth && !isBexora;
-  }
-  EXPECT_EQ(row[column], std::to_string(both + bexora + own));
-  EXPECT_EQ(row[column + 1], std::to_string(both));
-  EXPECT_EQ(row[column + 2], std::to_string(bexora));
-  EXPECT_EQ(row[column + 3], std::to_string(own));
+  std::map<std::string, int> counts = tagCounts(tags);
+  const int lines = static_cast<int>(textLines(tags).size());
+  EXPECT_EQ(row[column], std::to_string(lines));
+  EXPECT_EQ(row[column + 1], std::to_string(counts["Both"]));
+  EXPECT_EQ(row[column + 2], std::to_string(counts["Bexora"]));
+  EXPECT_EQ(row[column + 3], std::to_string(lines - counts["Both"] - counts["Bexora"]));
 }
 
 TEST_F(BatchRun, FailedPairsAreReportedInTheirRowsAndTheOthersComplete) {
@@ -138,7 +118,7 @@ TEST_F(BatchRun, FailedPairsAreReportedInTheirRowsAndTheOthersComplete) {
   EXPECT_THAT(r.out, HasSubstr("Batch of 5 pairs: 2 enhanced, 3 failed; summary in ./io_data/Output/batch_summary.tsv"));
   EXPECT_THAT(readFile(output("2B9N_A_9ZZZ_A/run.log")), HasSubstr("9ZZZ.mca.out File Not Found"));
 
-  std::vector<std::string> rows = linesOf(readFile(output("batch_summary.tsv")));
+  std::vector<std::string> rows = textLines(readFile(output("batch_summary.tsv")));
   ASSERT_EQ(rows.size(), 6u);
   const std::vector<std::vector<std::string>> leading = {{"2B9N", "A", "3V2F", "A", "MC", "ok"},
                                                          {"2B9N", "A", "9ZZZ", "A", "MC", "failed"},

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <map>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "text_fields.h"
 
 namespace bexora::test {
 namespace {
@@ -21,23 +21,14 @@ using ::testing::Not;
 using Lines = std::vector<std::string>;
 using Row = std::map<std::string, std::string>;
 
-Lines split(const std::string& text, char separator) {
-  Lines fields;
-  std::istringstream in(text);
-  for (std::string field; std::getline(in, field, separator);) fields.push_back(field);
-  return fields;
-}
-
-Lines linesOf(const std::string& text) { return split(text, '\n'); }
-
 // The rows of an evidence file, each by column name.
 std::vector<Row> evidenceRows(const std::string& text) {
-  Lines lines = linesOf(text);
+  Lines lines = textLines(text);
   std::vector<Row> rows;
   if (lines.empty()) return rows;
-  Lines header = split(lines[0], '\t');
+  Lines header = fieldsOf(lines[0]);
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    Lines fields = split(lines[i], '\t');
+    Lines fields = fieldsOf(lines[i]);
     EXPECT_EQ(fields.size(), header.size()) << lines[i];
     Row row;
     for (std::size_t f = 0; f < std::min(fields.size(), header.size()); ++f) row[header[f]] = fields[f];
@@ -70,10 +61,8 @@ void expectSummaryMatchesTags(const std::string& out, const std::string& tool, c
                                            "[0-9.]+ A\\); written (\\d+): Both (\\d+), Bexora (\\d+), " +
                                            tool + " (\\d+)\n")))
       << out;
-  std::map<std::string, int> tags;
-  Lines lines = linesOf(sourceTags);
-  for (const std::string& line : lines) ++tags[line.substr(line.rfind("  ") + 2)];
-  EXPECT_EQ(std::stoi(m[1]), static_cast<int>(lines.size()));
+  std::map<std::string, int> tags = tagCounts(sourceTags);
+  EXPECT_EQ(std::stoi(m[1]), static_cast<int>(textLines(sourceTags).size()));
   EXPECT_EQ(std::stoi(m[2]), tags["Both"]);
   EXPECT_EQ(std::stoi(m[3]), tags["Bexora"]);
   EXPECT_EQ(std::stoi(m[4]), tags[tool]);
@@ -130,7 +119,7 @@ using Atoms = std::map<std::pair<int, std::string>, std::array<double, 3>>;
 
 Atoms chainAtoms(const std::string& pdbPath) {
   Atoms atoms;
-  for (const std::string& line : linesOf(readFile(pdbPath))) {
+  for (const std::string& line : textLines(readFile(pdbPath))) {
     if (line.rfind("ATOM  ", 0) != 0 || line.size() < 54 || line[21] != 'A') continue;
     std::string name = line.substr(12, 4);
     name.erase(0, name.find_first_not_of(' '));

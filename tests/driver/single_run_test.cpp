@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "text_fields.h"
 
 namespace bexora::test {
 namespace {
@@ -14,13 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using Lines = std::vector<std::string>;
-
-Lines linesOf(const std::string& text) {
-  Lines lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // The bundled example, generated once; each test runs in a copy of it.
 class SingleRun : public ::testing::Test {
@@ -55,7 +48,7 @@ const ToolOutput kToolOutputs[] = {{"2EXT_A.mca.bexora", "MC-Annotate"},
 
 // Each line of the source-tag file is the annotation line, two blanks and a tag.
 void expectTagsFollowLines(const std::string& annotation, const std::string& tags, const std::string& ownTag) {
-  Lines plain = linesOf(annotation), tagged = linesOf(tags);
+  Lines plain = textLines(annotation), tagged = textLines(tags);
   ASSERT_EQ(plain.size(), tagged.size());
   int both = 0, bexora = 0, own = 0;
   for (std::size_t i = 0; i < plain.size(); ++i) {
@@ -111,7 +104,7 @@ TEST_F(SingleRun, AStructureMappedOntoItselfHasOnlyCommonPairs) {
   RunResult r = run({"1EXR", "A", "1EXR", "A", "-M", "FR3D"});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_THAT(r.out, HasSubstr("Warning!!! Structure alignment file \"1EXR_A_1EXR_A.aln\" was not found, "));
-  Lines tags = linesOf(sourceTags("1EXR_A.fr3d.bexora"));
+  Lines tags = textLines(sourceTags("1EXR_A.fr3d.bexora"));
   ASSERT_FALSE(tags.empty());
   for (const std::string& line : tags) EXPECT_THAT(line, ::testing::EndsWith("  Both"));
 }
@@ -128,7 +121,7 @@ TEST_F(SingleRun, AMissingAnnotationOfTheSecondToolEndsTheRunWithStatusOne) {
 TEST_F(SingleRun, VerboseRecordsCountTheOutput) {
   RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "DS", "-V"});
   ASSERT_EQ(r.status, 0) << r.out;
-  Lines tags = linesOf(sourceTags("2EXT_A.dssr.bexora"));
+  Lines tags = textLines(sourceTags("2EXT_A.dssr.bexora"));
   EXPECT_THAT(r.err, HasSubstr("bexora: output file=./io_data/Output/2EXT_A.dssr.bexora pairs=" +
                                std::to_string(tags.size()) + " both="));
   EXPECT_THAT(r.err, HasSubstr("bexora: alignment cost="));
@@ -150,7 +143,7 @@ TEST(SingleRunOnRealData, PuzzleSolutionCarriesPairsOntoTheBoundForm) {
   EXPECT_THAT(r.err, HasSubstr("bexora: annotation method=MC side=1 id=14B4 chain=A file=./io_data/Input/14B4.mca.out "
                                "pairs=31 "));
   EXPECT_THAT(r.err, HasSubstr("skippedLines=0 layout=mc-annotate\n"));
-  Lines tags = linesOf(readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc")));
+  Lines tags = textLines(readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc")));
   int both = 0;
   for (const std::string& line : tags) both += line.size() > 6 && line.substr(line.size() - 6) == "  Both";
   EXPECT_GE(both, 20) << readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc"));

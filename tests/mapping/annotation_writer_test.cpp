@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "mapping/mapping.h"
 #include "mapping/pair_fixtures.h"
 #include "test_support.h"
+#include "text_fields.h"
 #include "util/pair_formats.h"
 
 namespace bexora {
@@ -24,12 +24,7 @@ const std::vector<BPInfo> kPairs = {makePair(45, 50, "AA", "H/S", 't', kSourceBe
                                     makePair(12, 45, "GC", "W/W", 'c', kSourceBoth),
                                     makePair(3, 20, "AU", "W/W", 'c', kSourceTool)};
 
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) result.push_back(line);
-  return result;
-}
+using test::textLines;
 
 // The output files of one call in a scratch output folder.
 struct Output {
@@ -49,11 +44,11 @@ struct Output {
 TEST(AnnotationWriter, BexoraLinesSortedAndTagged) {
   Output output;
   ASSERT_TRUE(output.write(kDssr, {kPairs[0], kPairs[1]}, true, {}, {kPairs[2]}));
-  std::vector<std::string> annotation = lines(readFile(output.annotation));
+  std::vector<std::string> annotation = textLines(readFile(output.annotation));
   EXPECT_EQ(annotation, (std::vector<std::string>{formatPairBexora(kPairs[2]), "A12-A45 : G-C W/W cis",
                                                   formatPairBexora(kPairs[0])}));
   ASSERT_EQ(annotation.size(), 3u);
-  EXPECT_EQ(lines(readFile(output.sourceTags)),
+  EXPECT_EQ(textLines(readFile(output.sourceTags)),
             (std::vector<std::string>{annotation[0] + "  DSSR", annotation[1] + "  Both", annotation[2] + "  Bexora"}));
   const WriteSummary& s = output.summary;
   EXPECT_EQ(std::make_tuple(s.pairs, s.both, s.bexora, s.own), std::make_tuple(3, 1, 1, 1));
@@ -72,11 +67,11 @@ TEST(AnnotationWriter, MCAnnotateLayoutKeepsTheTargetSections) {
   std::vector<std::string> expected = {"Residue conformations -------", "A3 : A C3p_endo anti",
                                        "Adjacent stackings ----------", title};
   for (int i : {2, 1, 0}) expected.push_back(formatPairMCAnnotate(kPairs[i]));
-  EXPECT_EQ(lines(readFile(output.annotation)), expected);
+  EXPECT_EQ(textLines(readFile(output.annotation)), expected);
   const std::string tags[] = {"  MC-Annotate", "  MC-Annotate", "  MC-Annotate", "",
                               "  MC-Annotate", "  Both",        "  Bexora"};
   for (std::size_t i = 0; i < expected.size(); ++i) expected[i] += tags[i];
-  EXPECT_EQ(lines(readFile(output.sourceTags)), expected);
+  EXPECT_EQ(textLines(readFile(output.sourceTags)), expected);
 }
 
 TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
@@ -106,7 +101,7 @@ TEST(AnnotationWriter, FailureWritesNothing) {
 }
 
 std::vector<std::string> sortedLines(const std::string& path) {
-  std::vector<std::string> result = lines(readFile(path));
+  std::vector<std::string> result = textLines(readFile(path));
   std::sort(result.begin(), result.end());
   return result;
 }

@@ -10,16 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "text_fields.h"
+
 namespace bexora::test {
 
 using PairSet = std::set<std::pair<int, int>>;
-
-inline std::vector<std::string> textLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // Fails the test on a bracket closed without its opening or left open.
 inline PairSet pairsOfBrackets(const std::string& brackets) {

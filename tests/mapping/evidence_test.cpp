@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "mapping/pair_fixtures.h"
+#include "text_fields.h"
 
 namespace bexora {
 namespace {
@@ -22,13 +22,6 @@ using test::makeMap;
 using test::makePair;
 using test::Residue;
 using test::twoResidues;
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
-  return parts;
-}
 
 Residue moved(Residue residue, const char* atom, double dx) {
   for (auto& spec : residue)
@@ -179,7 +172,7 @@ TEST(Evidence, RoundingNeverTurnsADecision) {
     MappingState state;
     state.tolerance = 0.5;
     state.evidence = {carriedRow(c.c1Reference, c.c1Target)};
-    std::vector<std::string> fields = split(split(evidenceTable(state, ResidueMapPair{}), '\n')[1], '\t');
+    std::vector<std::string> fields = test::fieldsOf(test::textLines(evidenceTable(state, ResidueMapPair{}))[1]);
     ASSERT_EQ(fields.size(), 21u);
     EXPECT_EQ(fields[8] == "10.000000", !c.everyDigit) << fields[8];
     double tolerance = std::strtod(fields[5].c_str(), nullptr);

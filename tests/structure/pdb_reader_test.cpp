@@ -483,18 +483,5 @@ TEST(RealStructures, ModifiedNucleotidesAreReadAsTheirParent) {
   EXPECT_NE(psu.find("UN1 "), std::string::npos) << psu;
 }
 
-TEST(Dpi, UnknownDpiTakesTheOptionsValue) {
-  const std::string chains = test::fixturePath("chains") + "/";
-  const std::tuple<Read, double, DpiSource> cases[] = {
-      {readFrom(chains, "9AAA", "AA"), 0, DpiSource::kUnknown},
-      {readFrom(chains, "9AAA", "AA", {false, 0.25}), 0.25, DpiSource::kOption},
-      {readFrom(test::fixturePath("structure") + "/", "QUOT", "A", {false, 0.25}), 0.072173, DpiSource::kComputed},
-  };
-  for (const auto& [read, dpi, source] : cases) {
-    EXPECT_NEAR(read.refine.dpi, dpi, 1e-6);
-    EXPECT_EQ(read.refine.dpiSource, source);
-  }
-}
-
 }  // namespace
 }  // namespace bexora
