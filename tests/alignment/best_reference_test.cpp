@@ -43,7 +43,14 @@ std::string verdict(const std::string& recommended) {
   return "\nTarget = 9TGT A\nRecommended reference: " + recommended + "\n";
 }
 
-TEST(FindBestReference, ListFiles) {
+const std::string kTableHeader =
+    "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
+
+// What each list prints, its status and its candidate table (null: not
+// checked): every candidate in list order; those without a sequence are
+// marked and not ranked, equal costs rank in list order, and no table
+// follows a failed run.
+TEST(FindBestReference, ListFilesAndTheirTables) {
   auto refused = [](const std::string& name, const std::string& why) {
     return "Warning!!! Candidate " + name + why + "; it is not recommended.\n";
   };
@@ -54,34 +61,60 @@ TEST(FindBestReference, ListFiles) {
   const std::string noTarget =
       "The chain sequence for given PDB was not found in {in}pdb_seqres.na.fa.\nPlease check your input, or update "
       "the file from PDB server.\n";
-  const std::tuple<const char*, int, std::string> cases[] = {
-      {"known_costs.txt", 0, listing({"1CCC A", "1DDD A", "1BBB A", "1EEE A"}) + verdict("1BBB A")},
-      {"equal_costs.txt", 0, listing({"1EEE A", "1BBB A"}) + verdict("1EEE A")},
+  const std::tuple<const char*, int, std::string, const char*> cases[] = {
+      {"known_costs.txt", 0, listing({"1CCC A", "1DDD A", "1BBB A", "1EEE A"}) + verdict("1BBB A"),
+       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t3\tscored\n"
+       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t4\tscored\n"
+       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
+       "4\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
+      {"equal_costs.txt", 0, listing({"1EEE A", "1BBB A"}) + verdict("1EEE A"),
+       "1\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
+       "2\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
       {"duplicates.txt", 0,
        listing({"1CCC A", "1CCC A", "1DDD A"}) +
            "Warning!!! Candidate 1CCC A is repeated within its batch of 20; the repeat is not recommended.\n" +
-           verdict("1CCC A")},
-      {"missing_candidate.txt", 0, listing({"1ZZZ A", "1DDD A"}) + missing("1ZZZ A") + verdict("1DDD A")},
-      {"lower_case_candidate.txt", 0, listing({"1bbb a", "1CCC A"}) + missing("1bbb a") + verdict("1CCC A")},
-      {"only_missing.txt", 0, listing({"1ZZZ A"}) + missing("1ZZZ A") + verdict("9TGT A")},
-      {"no_candidates.txt", 0, listing({}) + verdict("9TGT A")},
-      {"prefix_chains.txt", 0, listing({"2PPP A", "2PPP AB", "1BBB A"}) + verdict("2PPP AB")},
+           verdict("1CCC A"),
+       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t1\tscored\n"
+       "2\t1CCC\tA\t0\t-\t-\t-\t-\trepeated_in_batch\n"
+       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t2\tscored\n"},
+      {"missing_candidate.txt", 0, listing({"1ZZZ A", "1DDD A"}) + missing("1ZZZ A") + verdict("1DDD A"),
+       "1\t1ZZZ\tA\t0\t-\t-\t-\t-\tno_sequence\n"
+       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
+      {"lower_case_candidate.txt", 0, listing({"1bbb a", "1CCC A"}) + missing("1bbb a") + verdict("1CCC A"), nullptr},
+      {"only_missing.txt", 0, listing({"1ZZZ A"}) + missing("1ZZZ A") + verdict("9TGT A"), nullptr},
+      {"no_candidates.txt", 0, listing({}) + verdict("9TGT A"), ""},
+      {"prefix_chains.txt", 0, listing({"2PPP A", "2PPP AB", "1BBB A"}) + verdict("2PPP AB"),
+       "1\t2PPP\tA\t4\t19.0\t0.3333\t0.3333\t3\tscored\n"
+       "2\t2PPP\tAB\t12\t0.0\t1.0000\t1.0000\t1\tscored\n"
+       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
       {"long_ids.txt", 0,
-       listing({"1AAAAA A", "1AAA ABCD", "1DDD A"}) + tooLong("1AAAAA A") + tooLong("1AAA ABCD") + verdict("1DDD A")},
+       listing({"1AAAAA A", "1AAA ABCD", "1DDD A"}) + tooLong("1AAAAA A") + tooLong("1AAA ABCD") + verdict("1DDD A"),
+       "1\t1AAAAA\tA\t0\t-\t-\t-\t-\ttoo_long\n"
+       "2\t1AAA\tABCD\t0\t-\t-\t-\t-\ttoo_long\n"
+       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
       {"odd_token.txt", 0,
        "Warning!!! The last token 1DDD of {in}odd_token.txt has no chain id; it is ignored.\n" + listing({"1CCC A"}) +
-           verdict("1CCC A")},
-      {"missing_target.txt", 1, noTarget},
-      {"lower_case_target.txt", 1, noTarget},
+           verdict("1CCC A"),
+       nullptr},
+      {"missing_target.txt", 1, noTarget, nullptr},
+      {"lower_case_target.txt", 1, noTarget, nullptr},
       {"long_target.txt", 1,
-       "Warning!!! Target 9TGTTGTTGTTGTTGT A in {in}long_target.txt exceeds the 15-character id or chain field.\n"},
-      {"empty.txt", 1, "The target PDB id and chain were not found in {in}empty.txt.\n"},
-      {"absent.txt", 1, "{in}absent.txt File Not Found\n"},
+       "Warning!!! Target 9TGTTGTTGTTGTTGT A in {in}long_target.txt exceeds the 15-character id or chain field.\n",
+       nullptr},
+      {"empty.txt", 1, "The target PDB id and chain were not found in {in}empty.txt.\n", nullptr},
+      {"absent.txt", 1, "{in}absent.txt File Not Found\n", nullptr},
   };
-  for (const auto& [list, status, out] : cases) {
-    test::RunResult run = runBestReference(list, kFolder);
-    EXPECT_EQ(run.status, status) << list;
-    EXPECT_EQ(run.out, inFolder(out)) << list;
+  for (const auto& [list, status, out, rows] : cases) {
+    SCOPED_TRACE(list);
+    test::TempDir output;
+    test::RunResult run = runBestReference(list, kFolder, false, output.path() + "/");
+    EXPECT_EQ(run.status, status);
+    EXPECT_EQ(run.out, inFolder(out));
+    if (status != 0) {
+      EXPECT_TRUE(std::filesystem::is_empty(output.path()));
+    } else if (rows) {
+      EXPECT_EQ(test::readFile(output.file("9TGT_A.candidates.tsv")), kTableHeader + rows);
+    }
   }
 }
 
@@ -164,51 +197,6 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
     const std::string winnerRow = table.substr(table.rfind('\n', first) + 1, first - table.rfind('\n', first));
     EXPECT_NE(winnerRow.find(std::string(winner).replace(4, 1, "\t")), std::string::npos) << winnerRow;
     EXPECT_NE(table.find("26\t3X10\tA\t52\t15.0\t"), std::string::npos) << table;
-  }
-}
-
-const std::string kTableHeader =
-    "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
-
-// Every candidate in list order; those without a sequence are marked and not
-// ranked, equal costs rank in list order, and no table follows a failed run.
-TEST(FindBestReference, CandidateTables) {
-  const std::tuple<const char*, const char*, std::string> cases[] = {
-      {"known_costs.txt", "9TGT_A",
-       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t3\tscored\n"
-       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t4\tscored\n"
-       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
-       "4\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
-      {"equal_costs.txt", "9TGT_A",
-       "1\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
-       "2\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
-      {"duplicates.txt", "9TGT_A",
-       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t1\tscored\n"
-       "2\t1CCC\tA\t0\t-\t-\t-\t-\trepeated_in_batch\n"
-       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t2\tscored\n"},
-      {"missing_candidate.txt", "9TGT_A",
-       "1\t1ZZZ\tA\t0\t-\t-\t-\t-\tno_sequence\n"
-       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
-      {"prefix_chains.txt", "9TGT_A",
-       "1\t2PPP\tA\t4\t19.0\t0.3333\t0.3333\t3\tscored\n"
-       "2\t2PPP\tAB\t12\t0.0\t1.0000\t1.0000\t1\tscored\n"
-       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
-      {"long_ids.txt", "9TGT_A",
-       "1\t1AAAAA\tA\t0\t-\t-\t-\t-\ttoo_long\n"
-       "2\t1AAA\tABCD\t0\t-\t-\t-\t-\ttoo_long\n"
-       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
-      {"no_candidates.txt", "9TGT_A", ""},
-      {"missing_target.txt", "9XXX_A", "absent"},
-      {"empty.txt", "9TGT_A", "absent"},
-  };
-  for (const auto& [list, target, rows] : cases) {
-    test::TempDir output;
-    const std::string path = output.file(std::string(target) + ".candidates.tsv");
-    runBestReference(list, kFolder, false, output.path() + "/");
-    if (rows == "absent")
-      EXPECT_FALSE(test::exists(path)) << list;
-    else
-      EXPECT_EQ(test::readFile(path), kTableHeader + rows) << list;
   }
 }
 

@@ -77,16 +77,6 @@ TEST_F(SingleRun, AllToolsGiveCommonCarriedAndOwnPairs) {
   EXPECT_FALSE(exists(dir.file("tempStack.txt")));
 }
 
-TEST_F(SingleRun, IdenticalInputsGiveIdenticalOutputs) {
-  ASSERT_EQ(run({"1EXR", "A", "2EXT", "A", "-M", "ALL"}).status, 0);
-  std::vector<std::string> first;
-  for (const ToolOutput& tool : kToolOutputs) first.push_back(output(tool.file) + sourceTags(tool.file));
-  fs::remove_all(dir.file("io_data/Output"));
-  ASSERT_EQ(run({"1EXR", "A", "2EXT", "A", "-M", "ALL"}).status, 0);
-  for (std::size_t i = 0; i < first.size(); ++i)
-    EXPECT_EQ(output(kToolOutputs[i].file) + sourceTags(kToolOutputs[i].file), first[i]);
-}
-
 TEST_F(SingleRun, OriginalFormatKeepsTheToolLayouts) {
   RunResult r = run({"1exr", "a", "2ext", "a", "-M", "MC,RV,FR", "-F", "ORIG"});
   ASSERT_EQ(r.status, 0) << r.out;
