@@ -5,7 +5,6 @@
 #include <cmath>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "alignment/aligner.h"
@@ -40,16 +39,6 @@ std::string randomSequence(std::mt19937& random, std::size_t length, const std::
   std::string s(length, ' ');
   for (char& c : s) c = alphabet[random() % alphabet.size()];
   return s;
-}
-
-TEST(SubstitutionTenths, FollowsPurinePyrimidineClasses) {
-  const std::tuple<char, char, int32_t> cases[] = {{'A', 'A', 0},  {'A', 'G', 27}, {'C', 'U', 27}, {'A', 'C', 30},
-                                                   {'G', 'U', 30}, {'a', 'A', 30}, {'a', 'g', 30}, {'T', 'C', 30},
-                                                   {'T', 'U', 30}, {'N', 'N', 0},  {'X', 'A', 30}, {'\xC3', 'A', 30}};
-  for (const auto& [a, b, tenths] : cases) {
-    EXPECT_EQ(substitutionTenths(a, b), tenths) << a << " " << b;
-    EXPECT_EQ(substitutionTenths(b, a), tenths) << b << " " << a;
-  }
 }
 
 TEST(AlignmentCostsTenths, LongChainsNeedMoreThanSixteenBits) {
