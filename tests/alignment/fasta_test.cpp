@@ -131,10 +131,7 @@ TEST(ReadFastaSequence, LongChainIsCutAtTheLimitWithOneWarning) {
   EXPECT_EQ(run.out.find("Warning!!!", 1), std::string::npos) << run.out;
 }
 
-TEST(ReadFastaSequence, MissingFileAndRealFiles) {
-  SequenceRun missing = readPair("/nonexistent/pdb_seqres.na.fa", "1ABC", "A", "2XYZ", "B");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.out, "File \"/nonexistent/pdb_seqres.na.fa\" was not found.\n");
+TEST(ReadFastaSequence, RealFiles) {
   BEXORA_REQUIRE_REALDATA();
   SequenceRun run = readPair(test::realDataPath("pdb_seqres.na.fa"), "1EHZ", "A", "3J7A", "7");
   ASSERT_TRUE(run.ok);

@@ -1,5 +1,5 @@
-// Behaviour all five annotation readers share: missing files, CR LF, very
-// long lines, a full pair list, and no state carried from one file to the next.
+// Behaviour all five annotation readers share: very long lines, a full pair
+// list, and no state carried from one file to the next.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -65,30 +65,6 @@ std::string pairRow(const ReaderCase& reader, int first, int second) {
   char row[100];
   std::snprintf(row, sizeof row, reader.pairRow, first, second, first, second);
   return row;
-}
-
-TEST(TextAnnotationReaders, MissingFileIsReportedAndFails) {
-  for (const ReaderCase& reader : kReaders) {
-    AnnotationOutput out;
-    std::string printed;
-    EXPECT_FALSE(reader.read("/nonexistent/9ZZZ.out", "A", out, collectingReporter(printed))) << reader.name;
-    EXPECT_EQ(printed, "/nonexistent/9ZZZ.out File Not Found\n");
-  }
-}
-
-TEST(TextAnnotationReaders, CrLfFilesReadLikeLfFiles) {
-  test::TempDir dir;
-  for (const ReaderCase& reader : kReaders) {
-    std::string crlf;
-    for (char c : test::readFile(fixturePath(reader.fixture))) crlf += c == '\n' ? "\r\n" : std::string(1, c);
-    test::writeFile(dir.file("crlf.out"), crlf);
-    AnnotationOutput lf, withCr;
-    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", lf, Reporter()));
-    ASSERT_TRUE(reader.read(dir.file("crlf.out"), "A", withCr, Reporter()));
-    EXPECT_EQ(test::formatted(withCr.pairs), test::formatted(lf.pairs)) << reader.name;
-    EXPECT_EQ(withCr.keptLines, lf.keptLines) << reader.name;
-    EXPECT_EQ(withCr.skippedLines, lf.skippedLines) << reader.name;
-  }
 }
 
 // One pair more than the list holds, after a line far longer than any row.

@@ -162,11 +162,6 @@ std::string listed(const std::vector<AtomInfo>& atoms) {
   return text;
 }
 
-std::string withCrLf(std::string text) {
-  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
-  return text;
-}
-
 TEST(PdbReader, SelectionOrderAndLineFaults) {
   const std::string remark = "REMARK   2 RESOLUTION.    2.10 ANGSTROMS.\n";
   const std::string c5 = atomLine("C5'", ' ', "  U", 'A', 7, ' ', 1.5);
@@ -191,7 +186,6 @@ TEST(PdbReader, SelectionOrderAndLineFaults) {
            gAtom(4).substr(0, 60),
        "1 P(1 3 0) 4 P(1 3 0) ", 4, 0,
        "Warning!!! Line 1 of T1.pdb" + tooShort + "Warning!!! Line 3 of T1.pdb" + tooShort},
-      {withCrLf(remark + c5), "7 C5'(1.5 3 20) ", 1, 2.10, ""},
       {remark + c5.substr(0, c5.size() - 1) + "\t\t   O  \n", "7 C5'(1.5 3 20) ", 1, 2.10, ""},
   };
   for (const auto& [text, atoms, atomLines, resolution, printed] : cases) {
