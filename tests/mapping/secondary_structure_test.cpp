@@ -1,6 +1,5 @@
 #include "mapping/secondary_structure.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,33 +62,6 @@ std::vector<Ends> randomPairs(std::mt19937& random, int count, int length) {
     pairs.emplace_back(std::min(positions[2 * p], positions[2 * p + 1]),
                        std::max(positions[2 * p], positions[2 * p + 1]));
   return pairs;
-}
-
-// Yeast tRNA-Phe: the cloverleaf, its one tertiary canonical pair (G19-C56,
-// crossing the D and T stems) and tertiary pairs of other families; modified
-// bases as the annotation tools write them (g, c, P).
-const std::string kTrnaSequence = "GCGGAUUUAgCUCAGUUGGGAGAGCGCCAGACUGAAPAUCUGGAGGUCcUGUGUUCGAUCCACAGAAUUCGCACCA";
-const std::string kTrnaBrackets = "(((((((..((((.....[..)))).(((((.......))))).....(((((..]....))))))))))))....";
-
-std::vector<BPInfo> transferRnaPairs() {
-  std::vector<BPInfo> pairs = {
-      makePair(1, 72, "GC", "W/W"),       makePair(2, 71, "CG", "+/+"),       makePair(3, 70, "GC", "W/W"),
-      makePair(4, 69, "GU", "W/W"),       makePair(5, 68, "AU", "-/-"),       makePair(6, 67, "UA", "W/W"),
-      makePair(7, 66, "UA", "W/W"),       makePair(8, 14, "UA", "W/H", 't'),  makePair(10, 25, "gC", "W/W"),
-      makePair(11, 24, "CG", "W/W"),      makePair(12, 23, "UA", "W/W"),      makePair(13, 22, "CG", "W/W"),
-      makePair(15, 48, "GC", "W/W", 't'), makePair(18, 55, "GU", "W/S", 't'), makePair(19, 56, "GC", "W/W"),
-      makePair(26, 44, "GA", "W/W"),      makePair(27, 43, "CG", "W/W"),      makePair(28, 42, "CG", "W/W"),
-      makePair(29, 41, "AU", "W/W"),      makePair(30, 40, "GC", "W/W"),      makePair(39, 31, "PA", "W/W"),
-      makePair(49, 65, "cG", "W/W"),      makePair(50, 64, "UA", "W/W"),      makePair(51, 63, "GC", "W/W"),
-      makePair(52, 62, "UA", "W/W"),      makePair(53, 61, "GC", "W/W"),      makePair(54, 58, "UA", "W/H", 't')};
-  return pairs;
-}
-
-TEST(SecondaryStructure, TransferRnaCloverleafWithItsTertiaryPseudoknot) {
-  SecondaryStructure structure = buildSecondaryStructure(residuesNumbered(kTrnaSequence), "A", transferRnaPairs());
-  EXPECT_EQ(formatDotBracket(structure, "1EHZ_A"), ">1EHZ_A\n" + kTrnaSequence + "\n" + kTrnaBrackets + "\n");
-  EXPECT_EQ(test::pairsOfBpseq(formatBpseq(structure)), test::pairsOfBrackets(kTrnaBrackets));
-  EXPECT_THAT(formatBpseq(structure), ::testing::StartsWith("1 G 72\n2 C 71\n"));
 }
 
 struct SelectionCase {
