@@ -120,8 +120,9 @@ TEST(Evidence, NothingIsKeptUnlessAsked) {
   EXPECT_TRUE(state.evidence.empty());
 }
 
-// A carried pair whose target is moved by 0.3 A: every distance of the row
-// follows from the fixture's coordinates.
+// A carried pair whose target is moved by 0.3 A: every distance of its row
+// follows from the fixture's coordinates. The rows come in group order; the
+// layout of the file is pinned by the example run.
 TEST(Evidence, TableRowsFromAnAssessment) {
   std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine),
                                                      twoResidues(kGuanine, kCytosine, 0.3)};
@@ -132,18 +133,14 @@ TEST(Evidence, TableRowsFromAnAssessment) {
   state.collectEvidence = true;
   const ResidueMapPair map = makeMap("GCGA", "GCGA", {{1, 1}, {2, 2}, {3, 3}}, 0.25, 0.25);
   mapBasePairs({&atoms[0], &atoms[1]}, map, lists, true, {}, state, Reporter());
-  EXPECT_EQ(evidenceTable(state, map),
-            "group\tdecision\treason\treference_pair\ttarget_pair\ttolerance\tdpi_reference\tdpi_target\t"
-            "c1_reference\tc1_target\tc2_reference\tc2_target\tc5_reference\tc5_target\t"
-            "contact1\tcontact1_reference\tcontact1_target\tcontact2\tcontact2_reference\tcontact2_target\t"
-            "orientation\n"
-            "common\taccepted\taccept-all\tA1-A3 : G-G W/W cis\tA1-A3 : G-G W/W cis\t0.707107\t0.250000\t0.250000\t"
-            "NA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n"
+  const std::vector<std::string> rows = test::textLines(evidenceTable(state, map));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].substr(0, 7), "common\t");
+  EXPECT_EQ(rows[2],
             "reference-inferable\taccepted\tagrees\tA1-A2 : G-C W/W cis\tA1-A2 : G-C W/W cis\t0.707107\t0.250000\t"
             "0.250000\t11.000000\t11.300000\t5.000000\t5.300000\t7.000000\t7.300000\t"
-            "N1(1)-N3(2)\t2.800000\t3.100000\tN2(1)-O2(2)\t3.466987\t3.721559\tstraight\n"
-            "target-non-inferable\taccepted\taccept-all\tNA\tA3-A4 : G-A H/S trans\t0.707107\t0.250000\t0.250000\t"
-            "NA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\tNA\n");
+            "N1(1)-N3(2)\t2.800000\t3.100000\tN2(1)-O2(2)\t3.466987\t3.721559\tstraight");
+  EXPECT_EQ(rows[3].substr(0, 52), "target-non-inferable\taccepted\taccept-all\tNA\tA3-A4 : ");
 }
 
 PairEvidence carriedRow(double c1Reference, double c1Target) {
