@@ -85,7 +85,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
       extractMotifInfo(state.motifs, pdbId(state, side, pass), methodTitle(method, "Regular"),
-                       state.basePairMap[side], state.settings.outputFolder);
+                       state.basePairMap[side]);
   }
   return true;
 }
@@ -277,7 +277,7 @@ void writeOutput(RunState& state, int method, int pass) {
                            summary.both, summary.bexora, summary.own);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
-                     state.mapping.basePairAccepted, state.settings.outputFolder);
+                     state.mapping.basePairAccepted);
 }
 
 void printSuccess(const RunState& state) {
@@ -312,7 +312,7 @@ bool runPhases(RunState& state) {
 
 std::FILE* openLog(const RunState& state, const char* name) {
   std::string path = state.settings.outputFolder + name;
-  std::FILE* log = std::fopen(path.c_str(), "w");
+  std::FILE* log = state.runOutputs->openStream(path);
   if (!log) std::printf("%s file could not be created.\n", path.c_str());
   return log;
 }
@@ -324,15 +324,13 @@ bool openLogs(RunState& state) {
   return state.logs.log2 != nullptr;
 }
 
-// Closes both logs; false when buffered lines could not be written out.
-bool closeLogs(RunState& state) {
-  bool ok = true;
-  for (std::FILE** log : {&state.logs.log, &state.logs.log2}) {
-    if (*log && std::fclose(*log) != 0) ok = false;
-    *log = nullptr;
-  }
-  if (!ok) std::printf("%slog.txt or log2.txt could not be written completely.\n", state.settings.outputFolder.c_str());
-  return ok;
+// Finishes the logs and motif reports; false when a file could not be
+// written completely. The group closes the streams, so the logs are let go.
+bool finishRunOutputs(RunState& state) {
+  state.logs.log = state.logs.log2 = nullptr;
+  if (state.runOutputs->finishStreams()) return true;
+  std::printf("%s could not be written completely.\n", state.runOutputs->failedPath().c_str());
+  return false;
 }
 
 const char* modeName(RunMode mode) {
@@ -354,11 +352,23 @@ void recordRun(const RunState& state) {
                            chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
 }
 
-bool writeTables(const RunState& state) {
-  bool ok = true;
-  if (state.settings.testCodeFlag) ok = readLogWriteTables(state.settings.outputFolder, "log.txt") && ok;
-  if (state.settings.testCodeFlag2) ok = processInferabilityLog(state.settings.outputFolder, "log2.txt") && ok;
-  return ok;
+// The log's staged name within the output folder, from which the tables are made.
+std::string stagedLog(const RunState& state, const char* name) {
+  std::string staged = state.runOutputs->stagedName(state.settings.outputFolder + name);
+  return staged.empty() ? name : std::filesystem::path(staged).filename().string();
+}
+
+// The tables join the logs and motif reports, and all are committed at once:
+// a run that fails anywhere leaves the previous complete set as it was.
+bool writeTablesAndCommit(RunState& state) {
+  const std::string& folder = state.settings.outputFolder;
+  OutputGroup& outputs = *state.runOutputs;
+  if (state.settings.testCodeFlag && !readLogWriteTables(folder, stagedLog(state, "log.txt"), &outputs)) return false;
+  if (state.settings.testCodeFlag2 && !processInferabilityLog(folder, stagedLog(state, "log2.txt"), &outputs))
+    return false;
+  if (outputs.commit()) return true;
+  std::printf("%s file could not be created\n", outputs.failedPath().c_str());
+  return false;
 }
 
 }  // namespace
@@ -394,23 +404,19 @@ int runProgram(int argc, char** argv) {
   // A folder that cannot be made shows up as the first output that cannot be written.
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder);
+  if (isBenchmark(*state)) state->runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
+  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder, *state->runOutputs);
   if (!isBenchmark(*state))
     std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),
                 chainId(*state, kReference, 0).c_str(), pdbId(*state, kTarget, 0).c_str(),
                 chainId(*state, kTarget, 0).c_str());
   if (settings.testCodeFlag) {
-    if (!openLogs(*state)) {
-      closeLogs(*state);
-      return 1;
-    }
+    if (!openLogs(*state)) return 1;
     state->writeCompResult = 0;
   }
-  bool ok = runPhases(*state);
-  ok = closeLogs(*state) && ok;
-  if (ok && isBenchmark(*state)) ok = writeTables(*state);
-  std::fflush(stdout);
-  return ok && !state->outputFailed ? 0 : 1;
+  bool ok = runPhases(*state) && !state->outputFailed;
+  if (ok && state->runOutputs) ok = finishRunOutputs(*state) && writeTablesAndCommit(*state);
+  return ok ? 0 : 1;
 }
 
 }  // namespace bexora

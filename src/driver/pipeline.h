@@ -17,6 +17,7 @@
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -52,6 +53,8 @@ struct RunState {
   MappingState mapping;
   MappingLogs logs;
   MotifState motifs;
+  // The benchmark's logs, tables and motif reports, committed together at the end.
+  std::unique_ptr<OutputGroup> runOutputs;
 
   std::map<std::string, LoadedStructure> structures;
   std::map<std::string, PreparedAlignment> alignments;

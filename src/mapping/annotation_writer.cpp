@@ -1,16 +1,13 @@
 #include "mapping/annotation_writer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 
 #include "util/basepair.h"
 #include "util/line_reader.h"
 #include "util/pair_formats.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -59,55 +56,9 @@ AnnotationText buildText(const std::string& targetPdbId, int method, const std::
   return text;
 }
 
-// A file written under a temporary name beside its final one, so that the
-// final name only ever holds a complete file.
-class StagedFile {
- public:
-  explicit StagedFile(const std::string& path) : path_(path) {}
-  StagedFile(const StagedFile&) = delete;
-  StagedFile& operator=(const StagedFile&) = delete;
-  ~StagedFile() {
-    if (!staged_.empty()) std::remove(staged_.c_str());
-  }
-
-  bool write(const std::string& content) {
-    std::string name = path_ + ".XXXXXX";
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-    staged_ = name;
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    std::FILE* file = fdopen(fd, "w");
-    if (!file) {
-      close(fd);
-      return false;
-    }
-    bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    ok = std::fflush(file) == 0 && ok;
-    return std::fclose(file) == 0 && ok;
-  }
-
-  bool commit() {
-    if (std::rename(staged_.c_str(), path_.c_str()) != 0) return false;
-    staged_.clear();
-    return true;
-  }
-
- private:
-  std::string path_;
-  std::string staged_;
-};
-
 bool reportFailure(const std::string& path) {
   std::printf("%s file could not be created\n", path.c_str());
   return false;
-}
-
-void ensureFolderOf(const std::string& path) {
-  std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code ignored;
-  if (!folder.empty()) std::filesystem::create_directory(folder, ignored);
 }
 
 WriteSummary summarize(const std::vector<BPInfo>& accepted) {
@@ -145,13 +96,11 @@ bool printAcceptedBPInteractions(const std::string& outputPath, const std::strin
                                  bool origFormat, WriteSummary* summary) {
   if (sortFirst) sortByPairId(accepted);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
-  ensureFolderOf(sourceTagPath);
-  StagedFile annotation(outputPath);
-  StagedFile sourceTags(sourceTagPath);
-  if (!annotation.write(text.annotation)) return reportFailure(outputPath);
-  if (!sourceTags.write(text.sourceTags)) return reportFailure(sourceTagPath);
-  if (!annotation.commit()) return reportFailure(outputPath);
-  if (!sourceTags.commit()) return reportFailure(sourceTagPath);
+  // Both files are committed together, so that no reader finds an
+  // annotation of one run beside the source tags of another.
+  OutputGroup files(std::filesystem::path(outputPath).parent_path().string());
+  if (!files.stage(outputPath, text.annotation) || !files.stage(sourceTagPath, text.sourceTags) || !files.commit())
+    return reportFailure(files.failedPath());
   if (summary) *summary = summarize(accepted);
   return true;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -45,34 +46,21 @@ const char* toolName(int tool) {
   return name ? name : "TOT";
 }
 
-// Writes every file under a temporary name in its own folder and renames
-// them only once all are complete, so a failure leaves none half-written.
-bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files) {
-  std::vector<std::string> temporary;
-  bool ok = true;
-  for (const auto& [path, content] : files) {
-    std::string scratch = path + ".tmp";
-    std::FILE* file = std::fopen(scratch.c_str(), "wb");
-    if (file) temporary.push_back(scratch);
-    bool written = file && std::fwrite(content.data(), 1, content.size(), file) == content.size();
-    if (file && std::fclose(file) != 0) written = false;
-    if (!written) {
+// Stages every file into `group`; when none is given the files get a group
+// of their own and are committed together at once.
+bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files, const std::string& outputFolder,
+                     OutputGroup* group) {
+  OutputGroup own(outputFolder);
+  OutputGroup& into = group ? *group : own;
+  for (const auto& [path, content] : files)
+    if (!into.stage(path, content)) {
       std::printf("%s file could not be created\n", path.c_str());
-      ok = false;
-      break;
+      return false;
     }
-  }
-  for (std::size_t i = 0; ok && i < files.size(); ++i)
-    if (std::rename(temporary[i].c_str(), files[i].first.c_str()) != 0) {
-      std::printf("%s file could not be created\n", files[i].first.c_str());
-      ok = false;
-    }
-  if (!ok)
-    for (const auto& scratch : temporary) std::remove(scratch.c_str());
-  return ok;
+  if (group || own.commit()) return true;
+  std::printf("%s file could not be created\n", own.failedPath().c_str());
+  return false;
 }
-
-bool writeFileWhole(const std::string& path, const std::string& content) { return writeFilesWhole({{path, content}}); }
 
 PrecisionCounts& operator+=(PrecisionCounts& sum, const PrecisionCounts& add) {
   sum.regularMatch += add.regularMatch;
@@ -365,21 +353,22 @@ std::array<std::string, kBarCharts> formatBarCharts(const PrecisionStats& stats)
 
 std::string formatInferabilityTables(const InferStats& stats) { return InferTableWriter(stats).write(); }
 
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName) {
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, OutputGroup* group) {
   CorrectnessLog log;
   if (!readCorrectnessLog(outputFolder + logName, log)) return false;
   PrecisionStats stats = collectPrecisionStats(log);
-  if (!writeFileWhole(outputFolder + kPrecisionTablesName, formatPrecisionTables(stats))) return false;
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
-  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::pair<std::string, std::string>> files = {
+      {outputFolder + kPrecisionTablesName, formatPrecisionTables(stats)}};
   for (int chart = 0; chart < kBarCharts; ++chart) files.emplace_back(outputFolder + kBarChartNames[chart], charts[chart]);
-  return writeFilesWhole(files);
+  return writeFilesWhole(files, outputFolder, group);
 }
 
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName) {
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, OutputGroup* group) {
   InferabilityLog log;
   if (!readInferabilityLog(outputFolder + logName, log)) return false;
-  return writeFileWhole(outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log)));
+  return writeFilesWhole({{outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log))}},
+                         outputFolder, group);
 }
 
 }  // namespace bexora

@@ -1,0 +1,214 @@
+#include "util/staged_output.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+
+namespace bexora {
+
+namespace {
+
+// Staged names live in static storage so that a signal handler can reach
+// them without allocating; a slot is in use while its flag is set.
+char gStagedNames[kMaxStagedFiles][PATH_MAX];
+volatile sig_atomic_t gStagedInUse[kMaxStagedFiles];
+
+int freeSlot() {
+  for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
+    if (!gStagedInUse[i]) return static_cast<int>(i);
+  return -1;
+}
+
+void releaseSlot(int slot) {
+  std::remove(gStagedNames[slot]);
+  gStagedInUse[slot] = 0;
+}
+
+// Holds back the terminating signals for its lifetime, so that a handler
+// never sees a half-registered name or a group half renamed.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, sig);
+    pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+mode_t newFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = umask(0);
+    umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+std::string folderKey(const std::filesystem::path& folder) { return (folder / "").lexically_normal().string(); }
+
+// A subfolder of the output folder is created when missing and must be a
+// real folder: a link there would lead the files out of the output folder.
+bool subfolderUsable(const std::string& outputFolder, const std::string& path) {
+  std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (folder.empty() || folderKey(folder) == folderKey(outputFolder)) return true;
+  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return false;
+  struct stat info;
+  return lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A folder in the way fails a rename; checked for all files before any is
+// renamed, so the usual failure leaves the whole group uncommitted.
+bool folderInTheWay(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void syncFolder(const std::string& folder) {
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+// The output folder's lock, held exclusively until destruction.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& outputFolder) {
+    std::string path = (std::filesystem::path(outputFolder) / kOutputLockName).string();
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace
+
+OutputGroup::OutputGroup(std::string outputFolder) : folder_(std::move(outputFolder)) {}
+
+OutputGroup::~OutputGroup() { discard(); }
+
+bool OutputGroup::fail(const std::string& path) {
+  failedPath_ = path;
+  return false;
+}
+
+OutputGroup::Entry* OutputGroup::createStaged(const std::string& path) {
+  int slot = freeSlot();
+  std::string pattern = path + ".XXXXXX";
+  if (slot < 0 || pattern.size() >= PATH_MAX || !subfolderUsable(folder_, path)) return nullptr;
+  int fd = -1;
+  {
+    SignalsHeld held;
+    std::memcpy(gStagedNames[slot], pattern.c_str(), pattern.size() + 1);
+    fd = mkostemp(gStagedNames[slot], O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    gStagedInUse[slot] = 1;
+  }
+  fchmod(fd, newFileMode());
+  std::FILE* stream = fdopen(fd, "w");
+  if (!stream) {
+    close(fd);
+    releaseSlot(slot);
+    return nullptr;
+  }
+  entries_.push_back({path, slot, stream});
+  return &entries_.back();
+}
+
+bool OutputGroup::stage(const std::string& path, const std::string& content) {
+  Entry* entry = createStaged(path);
+  if (!entry) return fail(path);
+  std::fwrite(content.data(), 1, content.size(), entry->stream);
+  return finishStream(*entry);
+}
+
+std::FILE* OutputGroup::openStream(const std::string& path) {
+  Entry* entry = createStaged(path);
+  if (!entry) fail(path);
+  return entry ? entry->stream : nullptr;
+}
+
+bool OutputGroup::finishStream(Entry& entry) {
+  if (!entry.stream) return true;
+  bool ok = std::fflush(entry.stream) == 0 && !std::ferror(entry.stream);
+  ok = fsync(fileno(entry.stream)) == 0 && ok;
+  ok = std::fclose(entry.stream) == 0 && ok;
+  entry.stream = nullptr;
+  return ok || fail(entry.path);
+}
+
+bool OutputGroup::finishStreams() {
+  bool ok = true;
+  for (Entry& entry : entries_) ok = finishStream(entry) && ok;
+  return ok;
+}
+
+bool OutputGroup::commit() {
+  if (!finishStreams()) return false;
+  FolderLock lock(folder_);
+  if (!lock.held()) return fail((std::filesystem::path(folder_) / kOutputLockName).string());
+  for (const Entry& entry : entries_)
+    if (folderInTheWay(entry.path)) return fail(entry.path);
+  std::set<std::string> folders;
+  {
+    SignalsHeld held;
+    for (Entry& entry : entries_) {
+      if (std::rename(gStagedNames[entry.slot], entry.path.c_str()) != 0) return fail(entry.path);
+      gStagedInUse[entry.slot] = 0;
+      entry.slot = -1;
+      folders.insert(std::filesystem::path(entry.path).parent_path().string());
+    }
+  }
+  entries_.clear();
+  for (const std::string& folder : folders) syncFolder(folder);
+  return true;
+}
+
+void OutputGroup::discard() {
+  for (Entry& entry : entries_) {
+    if (entry.stream) std::fclose(entry.stream);
+    if (entry.slot >= 0) releaseSlot(entry.slot);
+  }
+  entries_.clear();
+}
+
+std::string OutputGroup::stagedName(const std::string& path) const {
+  for (const Entry& entry : entries_)
+    if (entry.path == path && entry.slot >= 0) return gStagedNames[entry.slot];
+  return "";
+}
+
+void removeStagedFiles() {
+  for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
+    if (gStagedInUse[i]) unlink(gStagedNames[i]);
+}
+
+}  // namespace bexora
