@@ -52,9 +52,9 @@ std::string readFile(const std::string& path) {
 bool exists(const std::string& path) { return fs::exists(path); }
 void makeDirs(const std::string& path) { fs::create_directories(path); }
 
-RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir) {
+RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir, const std::string& wrapper) {
   TempDir capture;
-  std::string command = "cd '" + workdir + "' && '" + BEXORA_EXE + "'";
+  std::string command = "cd '" + workdir + "' && " + wrapper + " '" + BEXORA_EXE + "'";
   for (const auto& arg : args) command += " '" + arg + "'";
   command += " </dev/null >'" + capture.file("out") + "' 2>'" + capture.file("err") + "'";
   RunResult result;

@@ -45,7 +45,9 @@ struct RunResult {
 // or "benchmark", `options` what follows the folder ("--size small").
 bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options = "");
 
-// Runs build/bexora with the arguments in `workdir`, standard input closed.
-RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir);
+// Runs build/bexora with the arguments in `workdir`, standard input closed;
+// `wrapper` is shell text put before the program (limits, another user).
+RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir,
+                    const std::string& wrapper = "");
 
 }  // namespace bexora::test

@@ -269,7 +269,8 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   WriteSummary summary;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, true, state.keptLines,
-                                   state.mapping.basePairAccepted, state.settings.origFormat, &summary)) {
+                                   state.mapping.basePairAccepted, state.settings.origFormat, &summary,
+                                   state.runOutputs.get())) {
     state.outputFailed = true;
     return;
   }
@@ -406,6 +407,7 @@ int runProgram(int argc, char** argv) {
   std::filesystem::create_directories(settings.outputFolder, ignored);
   if (isBenchmark(*state)) state->runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
   if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder, *state->runOutputs);
+  if (settings.motifMode && !state->motifs.printMotifs) state->outputFailed = true;
   if (!isBenchmark(*state))
     std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),
                 chainId(*state, kReference, 0).c_str(), pdbId(*state, kTarget, 0).c_str(),

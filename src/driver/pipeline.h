@@ -53,7 +53,7 @@ struct RunState {
   MappingState mapping;
   MappingLogs logs;
   MotifState motifs;
-  // The benchmark's logs, tables and motif reports, committed together at the end.
+  // The benchmark's annotations, logs, tables and motif reports, committed together at the end.
   std::unique_ptr<OutputGroup> runOutputs;
 
   std::map<std::string, LoadedStructure> structures;

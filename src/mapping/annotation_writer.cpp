@@ -7,7 +7,6 @@
 #include "util/basepair.h"
 #include "util/line_reader.h"
 #include "util/pair_formats.h"
-#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -93,13 +92,15 @@ void printBpSrc(std::string& out, int method, int source) {
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, bool sortFirst,
                                  const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
-                                 bool origFormat, WriteSummary* summary) {
+                                 bool origFormat, WriteSummary* summary, OutputGroup* group) {
   if (sortFirst) sortByPairId(accepted);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
   // Both files are committed together, so that no reader finds an
   // annotation of one run beside the source tags of another.
-  OutputGroup files(std::filesystem::path(outputPath).parent_path().string());
-  if (!files.stage(outputPath, text.annotation) || !files.stage(sourceTagPath, text.sourceTags) || !files.commit())
+  OutputGroup own(std::filesystem::path(outputPath).parent_path().string());
+  OutputGroup& files = group ? *group : own;
+  if (!files.stage(outputPath, text.annotation) || !files.stage(sourceTagPath, text.sourceTags) ||
+      (!group && !files.commit()))
     return reportFailure(files.failedPath());
   if (summary) *summary = summarize(accepted);
   return true;

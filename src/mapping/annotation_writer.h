@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -25,10 +26,11 @@ void printBpSrc(std::string& out, int method, int source);
 // Sorts `accepted` first when sortFirst is set. keptLines are the target
 // reader's non-pair lines. Prints "%s file could not be created\n" and
 // returns false when a file cannot be written; the folder of the source-tag
-// file is created when missing.
+// file is created when missing. Both files are committed together at once,
+// or staged into `group` for the caller to commit with others.
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, bool sortFirst,
                                  const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
-                                 bool origFormat, WriteSummary* summary = nullptr);
+                                 bool origFormat, WriteSummary* summary = nullptr, OutputGroup* group = nullptr);
 
 }  // namespace bexora

@@ -121,6 +121,7 @@ bool OutputGroup::fail(const std::string& path) {
 }
 
 OutputGroup::Entry* OutputGroup::createStaged(const std::string& path) {
+  dropStaged(path);
   int slot = freeSlot();
   std::string pattern = path + ".XXXXXX";
   if (slot < 0 || pattern.size() >= PATH_MAX || !subfolderUsable(folder_, path)) return nullptr;
@@ -192,11 +193,22 @@ bool OutputGroup::commit() {
   return true;
 }
 
+void OutputGroup::release(Entry& entry) {
+  if (entry.stream) std::fclose(entry.stream);
+  if (entry.slot >= 0) releaseSlot(entry.slot);
+}
+
+void OutputGroup::dropStaged(const std::string& path) {
+  for (auto entry = entries_.begin(); entry != entries_.end(); ++entry)
+    if (entry->path == path) {
+      release(*entry);
+      entries_.erase(entry);
+      return;
+    }
+}
+
 void OutputGroup::discard() {
-  for (Entry& entry : entries_) {
-    if (entry.stream) std::fclose(entry.stream);
-    if (entry.slot >= 0) releaseSlot(entry.slot);
-  }
+  for (Entry& entry : entries_) release(entry);
   entries_.clear();
 }
 

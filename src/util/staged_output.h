@@ -20,7 +20,7 @@ namespace bexora {
 constexpr const char* kOutputLockName = ".bexora.lock";
 
 // Temporary files one process may hold at once; staging past it fails.
-constexpr std::size_t kMaxStagedFiles = 64;
+constexpr std::size_t kMaxStagedFiles = 128;
 
 class OutputGroup {
  public:
@@ -31,8 +31,8 @@ class OutputGroup {
   OutputGroup(const OutputGroup&) = delete;
   OutputGroup& operator=(const OutputGroup&) = delete;
 
-  // Writes `content` under a temporary name for `path`; false when it could
-  // not be written completely.
+  // Writes `content` under a temporary name for `path`, replacing what the
+  // group staged for it before; false when it could not be written completely.
   bool stage(const std::string& path, const std::string& content);
   // A stream for a file written piece by piece, owned by the group and
   // checked when it is finished; nullptr when it cannot be created.
@@ -59,6 +59,8 @@ class OutputGroup {
 
   Entry* createStaged(const std::string& path);
   bool finishStream(Entry& entry);
+  void release(Entry& entry);
+  void dropStaged(const std::string& path);
   bool fail(const std::string& path);
 
   std::string folder_;
