@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -122,6 +123,7 @@ std::string fullDiskWrapper(long kilobytes, long perFileKilobytes) {
 }
 
 struct FullDiskCase {
+  const char* name;
   const Form* form;
   long extraKilobytes;  // room beyond what the previous set takes
   bool previousSet;     // a complete set from an earlier run is in the folder
@@ -157,11 +159,15 @@ TEST_P(FullDisk, LeavesCompleteFilesOnlyAndFails) {
 }
 
 const FullDiskCase kFullDiskCases[] = {
-    {&kExample, 8, false}, {&kBenchmarkForm, 64, false}, {&kMotifForm, 128, false},
-    {&kExample, 4, true},  {&kMotifForm, 16, true},
+    {"Single", &kExample, 8, false},         {"Benchmark", &kBenchmarkForm, 64, false},
+    {"Motif", &kMotifForm, 128, false},      {"SingleOverEarlierSet", &kExample, 4, true},
+    {"MotifOverEarlierSet", &kMotifForm, 16, true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Modes, FullDisk, ::testing::ValuesIn(kFullDiskCases));
+void PrintTo(const FullDiskCase& c, std::ostream* os) { *os << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Modes, FullDisk, ::testing::ValuesIn(kFullDiskCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- links planted in the output folder ----
 
