@@ -34,7 +34,7 @@ void installHandlers() {
   action.sa_handler = onTerminatingSignal;
   action.sa_flags = static_cast<int>(SA_RESETHAND);
   sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaction(signal, &action, nullptr);
   // Past a file-size limit a write then fails like one on a full disk.
   ::signal(SIGXFSZ, SIG_IGN);
   std::set_new_handler(onAllocationFailure);

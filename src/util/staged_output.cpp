@@ -40,7 +40,7 @@ class SignalsHeld {
   SignalsHeld() {
     sigset_t held;
     sigemptyset(&held);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&held, sig);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&held, sig);
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
   }
   ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }

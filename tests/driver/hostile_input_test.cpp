@@ -97,8 +97,9 @@ class HostileInput : public ::testing::Test {
 
 // ---- one input file damaged ----
 
-enum class Damage { kEmpty, kGarbage, kLongLine, kTruncated, kCrLf, kFolder, kNoPermission };
-const char* const kDamageNames[] = {"Empty", "Garbage", "LongLine", "Truncated", "CrLf", "Folder", "NoPermission"};
+enum class Damage { kEmpty, kGarbage, kLongLine, kTruncated, kCrLf, kCr, kFolder, kNoPermission };
+const char* const kDamageNames[] = {"Empty",    "Garbage", "LongLine", "Truncated", "CrLf",
+                                    "CrOnly",   "Folder",  "NoPermission"};
 
 struct InputFile {
   const char* name;
@@ -131,7 +132,7 @@ void PrintTo(const InputFile& file, std::ostream* os) { *os << file.name; }
 void PrintTo(Damage damage, std::ostream* os) { *os << kDamageNames[static_cast<int>(damage)]; }
 
 // Empty; fixed bytes of every value (NUL and bytes above 0x7f among them);
-// the first line repeated to 10 MB with no line end; the first half; CR LF.
+// the first line repeated to 10 MB with no line end; the first half; CR LF; CR alone.
 std::string damaged(Damage damage, const std::string& text) {
   std::string out, first = text.substr(0, text.find('\n')) + ' ';
   switch (damage) {
@@ -144,6 +145,9 @@ std::string damaged(Damage damage, const std::string& text) {
     case Damage::kTruncated: return text.substr(0, text.size() / 2);
     case Damage::kCrLf:
       for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+      break;
+    case Damage::kCr:
+      for (char c : text) out += c == '\n' ? '\r' : c;
       break;
     default: break;
   }
@@ -162,7 +166,7 @@ TEST_P(HostileDamage, EndsCleanlyAndNamesTheFile) {
     return;
   }
   writeFile(path, damaged(damage, original(file.name)));
-  bool truncated = damage == Damage::kTruncated, crLf = damage == Damage::kCrLf;
+  bool truncated = damage == Damage::kTruncated, crLf = damage == Damage::kCrLf || damage == Damage::kCr;
   run(kRun, file.needed && !crLf, crLf || (truncated && !file.needed) ? "" : file.unusable);
   if (crLf) {
     EXPECT_TRUE(filesUnder(dir.file("io_data/Output")) == cleanOutputs());
@@ -179,7 +183,7 @@ std::string damageCaseName(const ::testing::TestParamInfo<HostileDamage::ParamTy
 INSTANTIATE_TEST_SUITE_P(Hostile, HostileDamage,
                          ::testing::Combine(::testing::ValuesIn(kInputFiles),
                                             ::testing::Values(Damage::kEmpty, Damage::kGarbage, Damage::kLongLine,
-                                                              Damage::kTruncated, Damage::kCrLf, Damage::kFolder,
+                                                              Damage::kTruncated, Damage::kCrLf, Damage::kCr, Damage::kFolder,
                                                               Damage::kNoPermission)),
                          damageCaseName);
 

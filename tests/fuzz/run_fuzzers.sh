@@ -61,6 +61,11 @@ for name in "${names[@]}"; do
   work="$scratch/$name"
   mkdir -p "$work/corpus" "$work/tmp"
   cp "$root/tests/fuzz/corpus/$name/"* "$work/corpus/"
+  # The test fixtures hold complete logs and alignment files, larger than the seeds.
+  case "$name" in
+    log | log2) cp "$root/tests/data/tables/complete/$name.txt" "$work/corpus/fixture-$name" ;;
+    alignment_file) cp "$root/tests/data/alignment/"*.aln "$work/corpus/" ;;
+  esac
   echo "== fuzz_$name for ${seconds}s"
   add_real_files "$name" "$work/corpus"
   if ! TMPDIR="$work/tmp" "$build/fuzz_$name" "$work/corpus" -dict="$root/tests/fuzz/dict/$name.dict" \
