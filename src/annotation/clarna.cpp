@@ -1,11 +1,9 @@
 #include "annotation/clarna.h"
 
 #include <charconv>
-#include <cstdio>
 #include <string_view>
 
 #include "util/basepair.h"
-#include "util/line_reader.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
@@ -14,8 +12,9 @@ namespace {
 
 constexpr std::string_view kCsvHeader =
     R"("residue1","residue2","n_type","weight","description","full description")";
-// ClaRNA's own text output opens with its classifier line and a chain-range line.
-constexpr std::string_view kNativeStart = "Classifier:";
+// ClaRNA's own text output opens with its classifier line ("Classifier:" or
+// "Classification:"), then may give a chain-range line.
+constexpr std::string_view kNativeStarts[] = {"Classifier:", "Classification:"};
 constexpr std::string_view kNativeChains = "chains:";
 
 // CSV row: "A12","A45","GC",weight,"WW_cis",full description.
@@ -80,7 +79,8 @@ RowOutcome readNativeRow(std::string_view line, const std::string& chain, ClaRNA
   std::string_view fields[kFieldRoom];
   TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
   if (split.count != kNativeFields || fields[kNativeBase1].size() != 1 || fields[kNativeBase2].size() != 1 ||
-      !readWholeInteger(fields[kNativeNumber1], row.number[0]) || !readWholeInteger(fields[kNativeNumber2], row.number[1]))
+      !readWholeInteger(fields[kNativeNumber1], row.number[0]) ||
+      !readWholeInteger(fields[kNativeNumber2], row.number[1]))
     return RowOutcome::kMalformed;
   row.inChain[0] = fields[kNativeChain1] == chain;
   row.inChain[1] = fields[kNativeChain2] == chain;
@@ -101,8 +101,6 @@ bool insertClaRNAInteractionInfo(BPInfo& record, const ClaRNARow& row) {
   record.weight = row.weight;
   return true;
 }
-
-bool isWHS(char c) { return c == 'W' || c == 'H' || c == 'S'; }
 
 // Usable descriptions are two W/H/S edges, '_' and cis or tran(s); stacking
 // symbols and other classes are not.
@@ -130,27 +128,48 @@ RowOutcome parseAndProcessClaRNATokens(std::string_view line, bool native, const
 
 enum class Layout { kUnknown, kCsv, kNative };
 
+bool isNativeStart(std::string_view line) {
+  for (std::string_view start : kNativeStarts) {
+    if (line.substr(0, start.size()) == start) return true;
+  }
+  return false;
+}
+
 // Lines before the CSV header are ignored; a file whose first line is the
 // classifier line is ClaRNA's own text layout. True for a line that is a row.
 bool isRow(std::string_view line, Layout& layout, bool firstLine) {
   if (layout == Layout::kNative) return line.substr(0, kNativeChains.size()) != kNativeChains;
   if (layout == Layout::kCsv) return true;
-  if (firstLine && line.substr(0, kNativeStart.size()) == kNativeStart) layout = Layout::kNative;
+  if (firstLine && isNativeStart(line)) layout = Layout::kNative;
   if (line == kCsvHeader) layout = Layout::kCsv;
   return false;
+}
+
+const char* layoutName(Layout layout) {
+  switch (layout) {
+    case Layout::kCsv: return "clarna-csv";
+    case Layout::kNative: return "clarna-text";
+    default: return "";
+  }
 }
 
 }  // namespace
 
 bool readClaRNAOutput(const std::string& inputPath, const std::string& /*pdbId*/, const std::string& chain,
-                      AnnotationOutput& out) {
+                      AnnotationOutput& out, const Reporter& reporter,
+                      const AnnotationReadOptions& /*options: ClaRNA writes one-letter bases only*/) {
+  const AnnotationSource source{inputPath, chain, reporter};
   Layout layout = Layout::kUnknown;
   bool firstLine = true;
-  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
-    bool row = isRow(line, layout, firstLine);
-    firstLine = false;
-    return !row || tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), inputPath, out);
-  });
+  return readAnnotationLines(
+      source, out,
+      [&](std::string_view line, long) {
+        bool row = isRow(line, layout, firstLine);
+        firstLine = false;
+        return !row ||
+               tallyRow(parseAndProcessClaRNATokens(line, layout == Layout::kNative, chain, out), source, out);
+      },
+      [&] { out.layout = layoutName(layout); });
 }
 
 }  // namespace bexora

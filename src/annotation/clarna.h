@@ -1,5 +1,5 @@
-// Reader of ClaRNA comma-separated output: the W/H/S base pairs of one chain
-// with their weights; stackings are dropped.
+// Reader of ClaRNA output, comma-separated or ClaRNA's own text layout: the
+// W/H/S base pairs of one chain with their weights; stackings are dropped.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@
 namespace bexora {
 
 bool readClaRNAOutput(const std::string& inputPath, const std::string& pdbId, const std::string& chain,
-                      AnnotationOutput& out);
+                      AnnotationOutput& out,
+                    const Reporter& reporter, const AnnotationReadOptions& options = {});
 
 }  // namespace bexora

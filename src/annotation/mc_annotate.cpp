@@ -1,9 +1,9 @@
 #include "annotation/mc_annotate.h"
 
-#include <cstdio>
 
 #include "util/basepair.h"
 #include "util/line_reader.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
@@ -28,22 +28,25 @@ int sectionOfTitle(std::string_view line) {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// Reads the digits at `pos` as a residue number; false when there are none.
+// The signed number at `pos`; false when there is none.
 bool readNumber(std::string_view text, std::size_t& pos, int32_t& number) {
-  if (pos >= text.size() || !isDigit(text[pos])) return false;
-  long value = 0;
-  while (pos < text.size() && isDigit(text[pos])) {
-    if (value < 1000000000L) value = value * 10 + (text[pos] - '0');
-    ++pos;
-  }
-  number = static_cast<int32_t>(value);
-  return true;
+  const std::size_t start = pos;
+  if (pos < text.size() && text[pos] == '-') ++pos;
+  while (pos < text.size() && isDigit(text[pos])) ++pos;
+  return readWholeInteger(text.substr(start, pos - start), number);
 }
 
-// One residue of a pair id, starting at `pos`: chain then number, the chain
-// either quoted in apostrophes or the run of non-digit characters.
-bool readResidue(std::string_view token, std::size_t pos, bool quoted, char (&chain)[kChainIdWidth + 1],
-                 int32_t& number) {
+// A '-' directly before digits is a minus sign unless it opens the chain.
+bool startsNegativeNumber(std::string_view text, std::size_t pos, std::size_t chainStart) {
+  return text[pos] == '-' && pos > chainStart && pos + 1 < text.size() && isDigit(text[pos + 1]);
+}
+
+// One residue of a pair id, starting at `pos`: chain, number and an
+// optional insertion code after a point; the chain is either quoted in
+// apostrophes or the run of characters before the number (A-40 is chain A,
+// residue -40).
+bool readResidue(std::string_view token, std::size_t& pos, bool quoted, char (&chain)[kChainIdWidth + 1],
+                 int32_t& number, char& iCode) {
   std::string_view chainText;
   if (quoted) {
     if (pos >= token.size() || token[pos] != '\'') return false;
@@ -53,18 +56,14 @@ bool readResidue(std::string_view token, std::size_t pos, bool quoted, char (&ch
     pos = close + 1;
   } else {
     const std::size_t start = pos;
-    while (pos < token.size() && !isDigit(token[pos])) ++pos;
+    while (pos < token.size() && !isDigit(token[pos]) && !startsNegativeNumber(token, pos, start)) ++pos;
     chainText = token.substr(start, pos - start);
     if (chainText.empty()) return false;
   }
   setField(chain, chainText);
-  return readNumber(token, pos, number);
-}
-
-char insertionCodeAfterPoint(std::string_view text) {
-  const std::size_t point = text.find('.');
-  if (point == std::string_view::npos || point + 1 >= text.size()) return ' ';
-  return text[point + 1];
+  if (!readNumber(token, pos, number)) return false;
+  if (pos + 1 < token.size() && token[pos] == '.') iCode = token[pos + 1];
+  return true;
 }
 
 std::size_t countApostrophes(std::string_view token) {
@@ -73,15 +72,15 @@ std::size_t countApostrophes(std::string_view token) {
   return count;
 }
 
+// Residue 2 starts after the first '-' that follows residue 1.
 bool parsePairId(std::string_view token, BPInfo& pair) {
   const bool quoted = countApostrophes(token) == 4;
-  const std::size_t dash = token.find('-', quoted ? token.find('\'', 1) : 0);
-  if (dash == std::string_view::npos) return false;
-  if (!readResidue(token, 0, quoted, pair.chainId[0], pair.resSeqNo[0])) return false;
-  if (!readResidue(token, dash + 1, quoted, pair.chainId[1], pair.resSeqNo[1])) return false;
-  pair.iCode[0] = insertionCodeAfterPoint(token.substr(0, dash));
-  pair.iCode[1] = insertionCodeAfterPoint(token.substr(dash + 1));
-  return true;
+  std::size_t pos = 0;
+  if (!readResidue(token, pos, quoted, pair.chainId[0], pair.resSeqNo[0], pair.iCode[0])) return false;
+  pos = token.find('-', pos);
+  if (pos == std::string_view::npos) return false;
+  ++pos;
+  return readResidue(token, pos, quoted, pair.chainId[1], pair.resSeqNo[1], pair.iCode[1]);
 }
 
 bool isStackWord(std::string_view token) {
@@ -92,6 +91,7 @@ enum class PairStep { kIds, kBases, kEdges, kAfterEdges, kAfterPairing, kRemarks
 
 struct PairLineParser {
   BPInfo& pair;
+  const Reporter& reporter;
   PairStep step = PairStep::kIds;
   bool hasId = false;
   bool faulty = false;  // a word out of place was reported
@@ -140,7 +140,7 @@ struct PairLineParser {
     } else if (isStackWord(token)) {
       setField(pair.stackInfo, token);
     } else if (token.find("adjacent") == std::string_view::npos) {
-      std::printf("\n!!!!!---ERROR AFTER EDGE DESCRIPTION---!!!!!\n");
+      reporter.say("\n!!!!!---ERROR AFTER EDGE DESCRIPTION---!!!!!\n");
       faulty = true;
     }
   }
@@ -154,7 +154,7 @@ struct PairLineParser {
       pair.orientation = token[0];
       step = PairStep::kRemarks;
     } else {
-      std::printf("\n!!!!!---ERROR AFTER PAIRING---!!!!!\n\n");
+      reporter.say("\n!!!!!---ERROR AFTER PAIRING---!!!!!\n\n");
       faulty = true;
     }
   }
@@ -194,38 +194,47 @@ std::string_view chainOfResidueId(std::string_view piece) {
 }
 
 struct McaReadState {
-  const std::string& path;
-  const std::string& chain;
+  const AnnotationSource& source;
   AnnotationOutput& out;
   int section = kConformations;
   bool limitWarned = false;
+  bool titleSeen = false;
 };
 
 void handleLine(McaReadState& state, std::string_view line, long lineNumber) {
   if (isTitle(line)) {
+    state.titleSeen = true;
     state.section = sectionOfTitle(line);
     if (state.section <= kNonAdjacentStackings) state.out.keptLines.emplace_back(line);
     return;
   }
   if (state.section <= kNonAdjacentStackings) {
-    if (matchChainMCA(line, state.chain)) state.out.keptLines.emplace_back(line);
+    if (matchChainMCA(line, state.source.chain)) state.out.keptLines.emplace_back(line);
   } else if (state.section == kBasePairs) {
     BPInfo pair = makeEmptyBPInfo();
     bool faulty = false;
-    bool parsed = parseBasePairLine(line, pair, &faulty);
-    if (faulty) printLineOf(lineNumber, state.path);
+    bool parsed = parseBasePairLine(line, pair, state.source.reporter, &faulty);
+    if (faulty) state.source.reporter.lineOf(lineNumber, state.source.path);
     if (!parsed) {
       ++state.out.skippedLines;
-    } else if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) {
-      appendPairWithinLimit(state.out, pair, state.path, state.limitWarned);
+    } else if (state.source.chain == pair.chainId[0] && state.source.chain == pair.chainId[1]) {
+      appendPairWithinLimit(state.out, pair, state.source, state.limitWarned);
     }
   }
 }
 
+// The '-' between two residue ids; one before a digit is a minus sign (A-40-A-30).
+std::size_t residueSeparator(std::string_view ids) {
+  for (std::size_t i = 0; i + 1 < ids.size(); ++i) {
+    if (ids[i] == '-' && !isDigit(ids[i + 1])) return i;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
-bool parseBasePairLine(std::string_view line, BPInfo& pair, bool* faulty) {
-  PairLineParser parser{pair, PairStep::kIds, false, false, {}};
+bool parseBasePairLine(std::string_view line, BPInfo& pair, const Reporter& reporter, bool* faulty) {
+  PairLineParser parser{pair, reporter, PairStep::kIds, false, false, {}};
   forEachToken(line, [&parser](std::string_view token) { parser.take(token); });
   // A description cut at the field width must not end in the blank before a dropped word.
   std::string_view description(parser.description);
@@ -238,19 +247,24 @@ bool parseBasePairLine(std::string_view line, BPInfo& pair, bool* faulty) {
 
 bool matchChainMCA(std::string_view line, const std::string& chain) {
   const std::string_view ids = line.substr(0, line.find(':'));
-  const std::size_t dash = ids.find('-');
+  const std::size_t dash = residueSeparator(ids);
   if (chainOfResidueId(ids.substr(0, dash)) != chain) return false;
   if (dash == std::string_view::npos) return true;
   const std::string_view rest = ids.substr(dash + 1);
   return chainOfResidueId(rest.substr(0, rest.find('-'))) == chain;
 }
 
-bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
-  McaReadState state{inputPath, chain, out};
-  return readAnnotationLines(inputPath, out, [&](std::string_view line, long lineNumber) {
-    handleLine(state, line, lineNumber);
-    return true;
-  });
+bool readMCAnnotateOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out,
+                          const Reporter& reporter, const AnnotationReadOptions& /*options: one-letter bases only*/) {
+  const AnnotationSource source{inputPath, chain, reporter};
+  McaReadState state{source, out};
+  return readAnnotationLines(
+      source, out,
+      [&](std::string_view line, long lineNumber) {
+        handleLine(state, line, lineNumber);
+        return true;
+      },
+      [&] { out.layout = state.titleSeen ? "mc-annotate" : ""; });
 }
 
 }  // namespace bexora

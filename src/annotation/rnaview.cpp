@@ -1,11 +1,9 @@
 #include "annotation/rnaview.h"
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 
 #include "util/basepair.h"
-#include "util/line_reader.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
@@ -63,11 +61,9 @@ bool parseFirstPart(std::string_view part, BPInfo& pair) {
 
 bool readInteger(std::string_view& text, int32_t& value) {
   text = trimLeft(text);
-  std::size_t n = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  const std::size_t signLength = n;
-  while (n < text.size() && std::isdigit(static_cast<unsigned char>(text[n])) && n < 10) ++n;
-  if (n == signLength) return false;
-  value = static_cast<int32_t>(std::strtol(std::string(text.substr(0, n)).c_str(), nullptr, 10));
+  std::size_t n = (!text.empty() && text[0] == '-') ? 1 : 0;
+  while (n < text.size() && std::isdigit(static_cast<unsigned char>(text[n]))) ++n;
+  if (!readWholeInteger(text.substr(0, n), value)) return false;
   text.remove_prefix(n);
   return true;
 }
@@ -128,21 +124,38 @@ std::string_view lastWord(std::string_view part) {
 }
 
 struct RnaViewReadState {
-  const std::string& path;
-  const std::string& chain;
+  const AnnotationSource& source;
+  const AnnotationReadOptions& options;
   AnnotationOutput& out;
   int section = kElsewhere;
   bool limitWarned = false;
+  bool sectionSeen = false;
 };
+
+// RNAView writes a modified base as its parent in lower case, or P for
+// pseudouridine.
+char parentOfRNAViewLetter(char letter) {
+  if (letter == 'P') return 'U';
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+}
+
+void keepPair(RnaViewReadState& state, BPInfo& pair) {
+  const std::string& chain = state.source.chain;
+  if (chain != pair.chainId[0] || chain != pair.chainId[1]) return;
+  if (state.options.modifiedAsParent) {
+    for (char& letter : pair.nucleotide) letter = parentOfRNAViewLetter(letter);
+  }
+  appendPairWithinLimit(state.out, pair, state.source, state.limitWarned);
+}
 
 void handleSectionLine(RnaViewReadState& state, std::string_view line) {
   BPInfo pair = makeEmptyBPInfo();
   switch (parsePairLineRNAView(line, pair)) {
     case RnaViewLine::kPair:
-      if (state.chain == pair.chainId[0] && state.chain == pair.chainId[1]) appendPairWithinLimit(state.out, pair, state.path, state.limitWarned);
+      keepPair(state, pair);
       break;
     case RnaViewLine::kNonPair:
-      if (matchChainRV(line, state.chain)) state.out.keptLines.emplace_back(line);
+      if (matchChainRV(line, state.source.chain)) state.out.keptLines.emplace_back(line);
       break;
     case RnaViewLine::kMalformed:
       ++state.out.skippedLines;
@@ -153,6 +166,7 @@ void handleSectionLine(RnaViewReadState& state, std::string_view line) {
 void handleLine(RnaViewReadState& state, std::string_view line) {
   if (line == "BEGIN_base-pair") {
     state.section = kInPairs;
+    state.sectionSeen = true;
   } else if (line == "END_base-pair") {
     state.section = kAfterPairs;
   } else if (state.section == kInPairs) {
@@ -184,12 +198,17 @@ bool matchChainRV(std::string_view line, const std::string& chain) {
   return lastWord(rest.substr(0, rest.find(':'))) == chain;
 }
 
-bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out) {
-  RnaViewReadState state{inputPath, chain, out};
-  return readAnnotationLines(inputPath, out, [&](std::string_view line, long) {
-    handleLine(state, line);
-    return true;
-  });
+bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out,
+                       const Reporter& reporter, const AnnotationReadOptions& options) {
+  const AnnotationSource source{inputPath, chain, reporter};
+  RnaViewReadState state{source, options, out};
+  return readAnnotationLines(
+      source, out,
+      [&](std::string_view line, long) {
+        handleLine(state, line);
+        return true;
+      },
+      [&] { out.layout = state.sectionSeen ? "rnaview" : ""; });
 }
 
 }  // namespace bexora

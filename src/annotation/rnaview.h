@@ -9,7 +9,8 @@
 
 namespace bexora {
 
-bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out);
+bool readRNAViewOutput(const std::string& inputPath, const std::string& chain, AnnotationOutput& out,
+                       const Reporter& reporter, const AnnotationReadOptions& options = {});
 
 enum class RnaViewLine { kPair, kNonPair, kMalformed };
 RnaViewLine parsePairLineRNAView(std::string_view line, BPInfo& pair);

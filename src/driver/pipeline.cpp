@@ -16,6 +16,7 @@
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
+#include "util/log_lines.h"
 
 namespace bexora {
 
@@ -52,35 +53,47 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
+// The readers' messages go to standard output as they come.
+const Reporter& readerReporter() {
+  static const Reporter reporter(
+      [](Channel channel, const std::string& text) {
+        if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
+      },
+      false);
+  return reporter;
+}
+
 bool readAnnotationFile(int method, const std::string& path, const std::string& id, const std::string& chain,
                         AnnotationOutput& out) {
+  const Reporter& reporter = readerReporter();
   switch (method) {
-    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out);
-    case kFr3d: return readFR3DOutput(path, id, chain, out);
-    case kDssr: return readDSSROutput(path, id, chain, out);
-    case kClaRna: return readClaRNAOutput(path, id, chain, out);
-    default: return readRNAViewOutput(path, chain, out);
+    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter);
+    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter);
+    case kDssr: return readDSSROutput(path, id, chain, out, reporter);
+    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter);
+    default: return readRNAViewOutput(path, chain, out, reporter);
   }
 }
 
+}  // namespace
+
 // Step 1: both annotation lists; an odd pass takes the previous pass's
-// assessed pairs as its reference list (not the target's own pairs kept
-// after them, which the counts and logs leave out).
+// assessed pairs as its reference list, without the target's own pairs kept
+// beside them, which the counts and logs leave out.
 bool readAnnotations(RunState& state, int method, int pass) {
   for (int side = 0; side < kSides; ++side) {
     if (pass % 2 == 1 && side == kReference) {
-      const std::vector<BPInfo>& accepted = state.mapping.basePairAccepted;
-      state.basePairMap[kReference].assign(accepted.begin(), accepted.end() - state.mapping.keptTargetPairs);
+      state.basePairMap[kReference] = state.mapping.assessedPairs;
       continue;
     }
-    if (pass % 2 == 0) state.mapping.basePairAccepted.clear();
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
     if (!readAnnotationFile(method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
-    state.diagnostics.record("annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu",
-                             methodFiles(method).tag, side, pdbId(state, side, pass).c_str(),
-                             chainId(state, side, pass).c_str(), path.c_str(), out.pairs.size(), out.keptLines.size(),
-                             out.skippedLines);
+    state.diagnostics.record(
+        "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
+        methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
+        path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
+        out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
@@ -89,6 +102,8 @@ bool readAnnotations(RunState& state, int method, int pass) {
   }
   return true;
 }
+
+namespace {
 
 std::string pairKey(const RunState& state, int pass) {
   return pdbId(state, kReference, pass) + ":" + chainId(state, kReference, pass) + "|" +
@@ -236,11 +251,8 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
   std::printf("Total Benchmark BP = %zu\n", target.size());
   std::printf("--------Benchmark (%s) BP classification--------\n", pdbId(state, kTarget, pass).c_str());
   std::printf("Canonical = %d, Noncanonical = %d, Others = %d\n", counts.canonical, counts.nonCanonical, counts.other);
-  if (state.logs.log) {
-    std::fprintf(state.logs.log, "Benchmark %s\n", pdbId(state, kTarget, pass).c_str());
-    std::fprintf(state.logs.log, "Canonical:%d, Noncanonical:%d, Others:%d\n", counts.canonical, counts.nonCanonical,
-                 counts.other);
-  }
+  writeLogLine(state.logs.log, LogLine::kBenchmarkId, {{pdbId(state, kTarget, pass)}});
+  writeLogLine(state.logs.log, LogLine::kBenchmarkClasses, {{}, {counts.canonical, counts.nonCanonical, counts.other}});
 }
 
 // Steps 8 and 9.
@@ -268,8 +280,9 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string output = state.settings.outputFolder + suffix;
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   WriteSummary summary;
-  if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, true, state.keptLines,
-                                   state.mapping.basePairAccepted, state.settings.origFormat, &summary,
+  const MappingState& m = state.mapping;
+  if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
+                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, &summary,
                                    state.runOutputs.get())) {
     state.outputFailed = true;
     return;
@@ -278,7 +291,7 @@ void writeOutput(RunState& state, int method, int pass) {
                            summary.both, summary.bexora, summary.own);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
-                     state.mapping.basePairAccepted);
+                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs));
 }
 
 void printSuccess(const RunState& state) {
@@ -290,9 +303,9 @@ void printSuccess(const RunState& state) {
 }
 
 void writePhaseHeader(const RunState& state) {
-  const char* header = state.writeCompResult ? "\n\nBexora\n\n" : "Regular Annotate\n\n";
-  if (state.logs.log2) std::fputs(header, state.logs.log2);
-  if (state.logs.log) std::fputs(header, state.logs.log);
+  std::string header = logSectionHeader(state.writeCompResult ? 1 : 0);
+  writeLogText(state.logs.log2, header);
+  writeLogText(state.logs.log, header);
 }
 
 bool runPhases(RunState& state) {
@@ -301,8 +314,8 @@ bool runPhases(RunState& state) {
     if (state.logs.log) state.plan = testBexora(state.writeCompResult, state.settings);
     state.compareEdgeSetting = state.plan.compareEdgeSetting;
     for (int method : state.settings.methodList) {
-      methodPrintToFile(method, state.logs.log);
-      methodPrintToFile(method, state.logs.log2);
+      writeLogText(state.logs.log, logMethodHeader(method));
+      writeLogText(state.logs.log2, logMethodHeader(method));
       for (int pass = state.plan.passStart; pass <= state.plan.passEnd; pass += state.plan.passStep)
         if (!runPass(state, method, pass)) return false;
     }
@@ -378,7 +391,6 @@ RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
   diagnostics.enabled = settings.verbose;
   for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
-  mapping.basePairAccepted.reserve(kMaxBasePairs);
 }
 
 bool runPass(RunState& state, int method, int pass) {

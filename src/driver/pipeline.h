@@ -63,6 +63,9 @@ struct RunState {
 // Runs one pass of method `method` at pass index `pass`; false ends the run.
 bool runPass(RunState& state, int method, int pass);
 
+// The first stage of a pass: both annotation lists into state.basePairMap.
+bool readAnnotations(RunState& state, int method, int pass);
+
 // Runs the program on its command line and returns the exit status.
 int runProgram(int argc, char** argv);
 

@@ -89,11 +89,20 @@ void printBpSrc(std::string& out, int method, int source) {
   }
 }
 
+std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs) {
+  std::vector<BPInfo> pairs;
+  pairs.reserve(assessed.size() + keptPairs.size());
+  pairs.insert(pairs.end(), assessed.begin(), assessed.end());
+  pairs.insert(pairs.end(), keptPairs.begin(), keptPairs.end());
+  sortByPairId(pairs);
+  return pairs;
+}
+
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
-                                 const std::string& targetPdbId, int method, bool sortFirst,
-                                 const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
+                                 const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
+                                 const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
                                  bool origFormat, WriteSummary* summary, OutputGroup* group) {
-  if (sortFirst) sortByPairId(accepted);
+  std::vector<BPInfo> accepted = pairsInWritingOrder(assessed, keptPairs);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
   // Both files are committed together, so that no reader finds an
   // annotation of one run beside the source tags of another.

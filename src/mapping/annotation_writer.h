@@ -23,14 +23,19 @@ struct WriteSummary {
 // "  Both", "  Bexora", or the tool's name for the target's own lines.
 void printBpSrc(std::string& out, int method, int source);
 
-// Sorts `accepted` first when sortFirst is set. keptLines are the target
-// reader's non-pair lines. Prints "%s file could not be created\n" and
-// returns false when a file cannot be written; the folder of the source-tag
-// file is created when missing. Both files are committed together at once,
-// or staged into `group` for the caller to commit with others.
+// The pairs of an enhanced annotation in the order it lists them: the
+// assessed pairs and the target's kept pairs together, by pair id.
+std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs);
+
+// Writes pairsInWritingOrder(assessed, keptPairs); both lists stay as they
+// are. keptLines are the target reader's non-pair lines. Prints
+// "%s file could not be created\n" and returns false when a file cannot be
+// written; the folder of the source-tag file is created when missing. Both
+// files are committed together at once, or staged into `group` for the
+// caller to commit with others.
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
-                                 const std::string& targetPdbId, int method, bool sortFirst,
-                                 const std::vector<std::string>& keptLines, std::vector<BPInfo>& accepted,
+                                 const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
+                                 const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
                                  bool origFormat, WriteSummary* summary = nullptr, OutputGroup* group = nullptr);
 
 }  // namespace bexora

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "util/log_lines.h"
+
 namespace bexora {
 
 namespace {
@@ -210,7 +212,8 @@ bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BP
 }
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
-  if (!hasRoom(target.pairs.size(), target.dropped, "accepted base-pair list", target.where)) return;
+  std::size_t held = target.heldElsewhere + target.pairs.size();
+  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where)) return;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
   group.classes.add(pair);
@@ -223,29 +226,25 @@ double percentage(int common, int inferable) {
 
 void printInferabilitySide(std::FILE* log, const char* first, const char* second, const BPMatchList& common,
                            const BPMatchList& inferable, const BPMatchList& nonInferable) {
-  std::fprintf(log, "%s vs %s : BP Canonical Common = %d BP Canonical Inferable = %d Canonical Non-inferable = %d\n",
-               first, second, common.classes.canonical, inferable.classes.canonical, nonInferable.classes.canonical);
-  std::fprintf(log,
-               "%s vs %s : BP Non-Canonical Common = %d BP Non-Canonical Inferable = %d Non-Canonical "
-               "Non-inferable = %d\n",
-               first, second, common.classes.nonCanonical, inferable.classes.nonCanonical,
-               nonInferable.classes.nonCanonical);
-  std::fprintf(log, "%s vs %s : BP Other Common = %d BP Other Inferable = %d Other Non-inferable = %d\n", first, second,
-               common.classes.other, inferable.classes.other, nonInferable.classes.other);
+  writeLogLine(log, LogLine::kCanonicalSplit,
+               {{first, second}, {common.classes.canonical, inferable.classes.canonical, nonInferable.classes.canonical}});
+  writeLogLine(log, LogLine::kNonCanonicalSplit,
+               {{first, second},
+                {common.classes.nonCanonical, inferable.classes.nonCanonical, nonInferable.classes.nonCanonical}});
+  writeLogLine(log, LogLine::kOtherSplit,
+               {{first, second}, {common.classes.other, inferable.classes.other, nonInferable.classes.other}});
 }
 
 struct AssessGroupPlan {
-  const char* header;
   int source;
   const BPMatchList* list;
   AssessMode mode;
 };
 
 void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
-  AcceptTarget target{state.basePairAccepted, state.droppedAccepted, kSourceTool, where};
+  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, state.assessedPairs.size()};
   GroupAcceptance kept;
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
-  state.keptTargetPairs = kept.total;
 }
 
 }  // namespace
@@ -318,11 +317,9 @@ GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, k
     if (isAccepted(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance))
       acceptPair(target, list.targetPairs[i], group);
   }
-  if (log2) {
-    std::fprintf(log2, "Total = %d\n", group.total);
-    std::fprintf(log2, "Canonical = %d, Non-Canonical = %d, Others = %d\n", group.classes.canonical,
-                 group.classes.nonCanonical, group.classes.other);
-  }
+  writeLogLine(log2, LogLine::kAcceptTotal, {{}, {group.total}});
+  writeLogLine(log2, LogLine::kAcceptClasses,
+               {{}, {group.classes.canonical, group.classes.nonCanonical, group.classes.other}});
   return group;
 }
 
@@ -330,11 +327,11 @@ void printCorrectnessStatistics(std::FILE* log, const ResidueMapPair& pdbMap, co
   if (!log) return;
   const ClassCounts& common = state.commonCounts;
   const ClassCounts& diff = state.diffCounts;
-  std::fprintf(log, "%s (%s)\n", pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
-  std::fprintf(log, "Canonical:%d/%d %0.2lf\n", common.canonical, diff.canonical,
-               percentage(common.canonical, diff.canonical));
-  std::fprintf(log, "Non-Canonical:%d/%d %0.2lf\n", common.nonCanonical, diff.nonCanonical,
-               percentage(common.nonCanonical, diff.nonCanonical));
+  writeLogLine(log, LogLine::kPairIds, {{pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId}});
+  writeLogLine(log, LogLine::kCanonicalMatch,
+               {{}, {common.canonical, diff.canonical}, percentage(common.canonical, diff.canonical)});
+  writeLogLine(log, LogLine::kNonCanonicalMatch,
+               {{}, {common.nonCanonical, diff.nonCanonical}, percentage(common.nonCanonical, diff.nonCanonical)});
 }
 
 void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state) {
@@ -349,10 +346,9 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state) {
-  state.basePairAccepted.clear();
-  state.basePairAccepted.reserve(kMaxBasePairs);
+  state.assessedPairs.clear();
+  state.keptTargetPairs.clear();
   state.accepted = {};
-  state.keptTargetPairs = 0;
   state.droppedAccepted = 0;
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
@@ -362,20 +358,20 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
   printInferabilityInFile(logs.log2, pdbMap, state);
 
   const AssessGroupPlan plans[] = {
-      {"Common BP Accept Count\n", kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL},
-      {"Reference Inferable BP Accept Count\n", kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE},
-      {"Target Inferable BP Accept Count\n", kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER},
-      {"Target Non-inferable BP Accept Count\n", kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
+      {kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL},
+      {kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE},
+      {kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER},
+      {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
   };
   std::string where = mappingName(pdbMap);
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
-    if (logs.log2) std::fputs(plan.header, logs.log2);
+    writeLogLine(logs.log2, acceptHeading(static_cast<int>(g)));
     if (!assess) continue;
-    AcceptTarget target{state.basePairAccepted, state.droppedAccepted, plan.source, where};
+    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where};
     state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
   }
-  if (logs.log2) std::fputc('\n', logs.log2);
+  writeLogText(logs.log2, "\n");
   if (assess) keepUnlistedTargetPairs(state, where);
   return true;
 }

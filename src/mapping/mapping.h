@@ -41,15 +41,17 @@ struct MappingState {
   std::array<BPMatchList, kSides> basePairCommon;   // [0] used
   std::array<BPMatchList, kSides> basePairSetDiff;  // [0] reference-inferable, [1] target-inferable
   std::array<BPMatchList, kSides> basePairNoAlign;  // [0] reference, [1] target non-inferable
-  std::vector<BPInfo> basePairAccepted;             // at most kMaxBasePairs
   ClassCounts commonCounts;                         // commonCBP, commonNCBP, commonOthers
   ClassCounts diffCounts;                           // diffCBP, diffNCBP, diffOthers
   std::array<GroupAcceptance, 4> accepted;
   std::vector<BPInfo> unlistedTargetPairs;  // target pairs the split puts into no list
-  // Target pairs on residues of another carried pair, kept as the tool's own:
-  // the last entries of basePairAccepted, outside every count.
-  int keptTargetPairs = 0;
-  int droppedAccepted = 0;                  // accepted pairs refused at the kMaxBasePairs limit
+  // The pairs the four groups accepted, in group order: what a chained pass
+  // takes as its reference list.
+  std::vector<BPInfo> assessedPairs;
+  // Target pairs on residues of another carried pair, kept as the tool's own
+  // outside every count. Both lists together hold at most kMaxBasePairs.
+  std::vector<BPInfo> keptTargetPairs;
+  int droppedAccepted = 0;  // accepted pairs refused at the kMaxBasePairs limit
   double tolerance = 0;
   int compareEdge = 1;  // COMPARE_EDGE: order of the sort; the merge itself always compares edges
 };
@@ -70,13 +72,15 @@ int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
                            const std::vector<BPInfo>& target, MappingState& state);
 
-// Where accepted pairs go: the list, the source written into each and the
-// name used in a limit warning.
+// Where accepted pairs go: the list, the source written into each, the
+// name used in a limit warning and how many pairs another list sharing the
+// limit already holds.
 struct AcceptTarget {
   std::vector<BPInfo>& pairs;
   int& dropped;
   int source;
   const std::string& where;
+  std::size_t heldElsewhere = 0;
 };
 
 // Appends the accepted target-side pairs of `list` and returns the group's
@@ -100,7 +104,7 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair);
 
 // Sorts both lists, splits them, writes the log lines and, when `assess` is
-// set, fills state.basePairAccepted. Always returns true.
+// set, fills state.assessedPairs and state.keptTargetPairs. Always returns true.
 bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
                   MappingState& state);

@@ -49,11 +49,6 @@ void methodListPrint(const std::vector<int>& methods) {
   std::printf(" ");
 }
 
-void methodPrintToFile(int method, std::FILE* stream) {
-  const char* name = methodName(method);
-  if (stream && name) std::fprintf(stream, "\n%s\n\n", name);
-}
-
 void warnLimit(const char* what, std::size_t limit, const std::string& file) {
   std::printf("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
 }

@@ -119,8 +119,6 @@ void setField(char (&field)[N], std::string_view text) {
 
 void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source);
 void methodListPrint(const std::vector<int>& methods);
-// Writes the method's log header when a log is open (`stream` non-null).
-void methodPrintToFile(int method, std::FILE* stream);
 
 // "Warning!!! " line for a full table: `what` names the limit, `file` the input.
 void warnLimit(const char* what, std::size_t limit, const std::string& file);

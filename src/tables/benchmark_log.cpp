@@ -1,9 +1,9 @@
 #include "tables/benchmark_log.h"
 
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "util/line_reader.h"
@@ -12,39 +12,10 @@ namespace bexora {
 
 namespace {
 
-constexpr const char* kSectionNames[kLogSections] = {"Regular Annotate", "Bexora"};
-
-// Each log line is matched against the writer's own printf format: "%s" is
-// an id, "%d" a count, "%0.2lf" a percentage (NaN and infinity texts
-// included) and a blank stands for any run of blanks and tabs.
-constexpr const char* kIdPair = "%s (%s)";
-constexpr const char* kCanonicalCount = "Canonical:%d/%d %0.2lf";
-constexpr const char* kNonCanonicalCount = "Non-Canonical:%d/%d %0.2lf";
-constexpr const char* kBenchmarkHeading = "Benchmark %s";
-constexpr const char* kBenchmarkCounts = "Canonical:%d, Noncanonical:%d, Others:%d";
-constexpr const char* kInferabilityLines[3] = {
-    "%s vs %s : BP Canonical Common = %d BP Canonical Inferable = %d Canonical Non-inferable = %d",
-    "%s vs %s : BP Non-Canonical Common = %d BP Non-Canonical Inferable = %d Non-Canonical Non-inferable = %d",
-    "%s vs %s : BP Other Common = %d BP Other Inferable = %d Other Non-inferable = %d"};
-constexpr const char* kAcceptHeadings[kAcceptGroups] = {
-    "Common BP Accept Count", "Reference Inferable BP Accept Count", "Target Inferable BP Accept Count",
-    "Target Non-inferable BP Accept Count"};
-constexpr const char* kAcceptTotal = "Total = %d";
-constexpr const char* kAcceptClasses = "Canonical = %d, Non-Canonical = %d, Others = %d";
-
-constexpr std::size_t kMaxFields = 3;
-constexpr std::size_t kQuotedWidth = 60;
 // A tool holds at most 4 cases of 28 lines; one line more is kept so that a
 // surplus is reported, the rest of an oversized log is not stored.
 constexpr std::size_t kMaxMethodLines = kBenchmarkCases * 28 + 1;
-
-struct Fields {
-  std::array<std::string_view, 2> ids{};
-  std::array<int64_t, kMaxFields> counts{};
-};
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isIdChar(char c) { return !isBlank(c) && c != '(' && c != ')'; }
+constexpr std::size_t kQuotedWidth = 60;
 
 std::string_view trimmed(std::string_view text) {
   text = skipLeadingSpace(text);
@@ -52,73 +23,11 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-std::size_t skipBlanks(std::string_view line, std::size_t at) {
-  while (at < line.size() && isBlank(line[at])) ++at;
-  return at;
-}
-
-bool takeCount(std::string_view line, std::size_t& at, int64_t& value) {
-  int32_t parsed = 0;
-  auto [end, error] = std::from_chars(line.data() + at, line.data() + line.size(), parsed);
-  if (error != std::errc() || parsed < 0) return false;
-  value = parsed;
-  at = static_cast<std::size_t>(end - line.data());
-  return true;
-}
-
-bool takePercentage(std::string_view line, std::size_t& at) {
-  std::size_t end = at;
-  while (end < line.size() && !isBlank(line[end])) ++end;
-  double value = 0;
-  auto [stop, error] = std::from_chars(line.data() + at, line.data() + end, value);
-  if (error != std::errc() || stop != line.data() + end) return false;
-  at = end;
-  return true;
-}
-
-bool takeId(std::string_view line, std::size_t& at, std::string_view& id) {
-  std::size_t end = at;
-  while (end < line.size() && isIdChar(line[end])) ++end;
-  if (end == at) return false;
-  id = line.substr(at, end - at);
-  at = end;
-  return true;
-}
-
-// True when the whole line has the form of `format`; ids and counts go to `fields` in order.
-bool matchLine(std::string_view line, std::string_view format, Fields& fields) {
-  std::size_t at = 0, ids = 0, counts = 0;
-  for (std::size_t f = 0; f < format.size();) {
-    std::string_view rest = format.substr(f);
-    bool ok = true;
-    if (rest[0] == ' ') {
-      ok = at < line.size() && isBlank(line[at]);
-      at = skipBlanks(line, at);
-      ++f;
-    } else if (rest.substr(0, 2) == "%s") {
-      ok = ids < fields.ids.size() && takeId(line, at, fields.ids[ids++]);
-      f += 2;
-    } else if (rest.substr(0, 2) == "%d") {
-      ok = counts < fields.counts.size() && takeCount(line, at, fields.counts[counts++]);
-      f += 2;
-    } else if (rest.substr(0, 6) == "%0.2lf") {
-      ok = takePercentage(line, at);
-      f += 6;
-    } else {
-      ok = at < line.size() && line[at] == rest[0];
-      ++at;
-      ++f;
-    }
-    if (!ok) return false;
-  }
-  return at == line.size();
-}
-
-struct LogLine {
+struct NumberedLine {
   long number;
   std::string text;
 };
-using MethodLines = std::vector<LogLine>;
+using MethodLines = std::vector<NumberedLine>;
 
 // The lines of one log grouped by section and tool, section and tool lines removed.
 struct LogLayout {
@@ -132,23 +41,11 @@ std::string quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
 }
 
-std::string sectionTitle(int section) { return quoted(kSectionNames[section]) + " section"; }
+std::string sectionTitle(int section) { return quoted(logSectionName(section)) + " section"; }
 
 bool reportIncomplete(const std::string& path, const std::string& detail) {
   std::printf("Error!!! %s is not a complete benchmark log: %s; no table written.\n", path.c_str(), detail.c_str());
   return false;
-}
-
-int sectionOf(std::string_view line) {
-  for (int s = 0; s < kLogSections; ++s)
-    if (line == kSectionNames[s]) return s;
-  return -1;
-}
-
-int methodOf(std::string_view line) {
-  for (int m = 0; m < kMethodCount; ++m)
-    if (line == methodName(m)) return m;
-  return -1;
 }
 
 // Checks that both sections and all five tools of each were found.
@@ -176,14 +73,14 @@ bool groupLines(const std::string& path, LogLayout& layout) {
     std::string_view line = trimmed(raw);
     if (line.empty()) continue;
     auto at = [&reader] { return "line " + std::to_string(reader.lineNumber()); };
-    if (int s = sectionOf(line); s >= 0) {
+    if (int s = logSectionOf(line); s >= 0) {
       if (layout.sectionSeen[s]) return reportIncomplete(path, at() + " opens a second " + sectionTitle(s));
       layout.sectionSeen[s] = true;
       section = s;
       method = -1;
     } else if (section < 0) {
       continue;
-    } else if (int m = methodOf(line); m >= 0) {
+    } else if (int m = logMethodOf(line); m >= 0) {
       if (layout.methodSeen[section][m])
         return reportIncomplete(path, at() + ": " + methodName(m) + " appears twice in the " + sectionTitle(section));
       layout.methodSeen[section][m] = true;
@@ -207,11 +104,12 @@ class LineCursor {
 
   void startCase(int index) { case_ = index; }
 
-  bool take(const char* format, Fields& fields) {
+  bool take(LogLine kind, LogFields& fields) {
+    std::string format = logLineFormat(kind);
     if (next_ == lines_.size())
       return fail(where() + ": expected a line " + quoted(format) + ", found no more " + methodName(method_) + " lines");
-    const LogLine& line = lines_[next_];
-    if (!matchLine(line.text, format, fields))
+    const NumberedLine& line = lines_[next_];
+    if (!parseLogLine(line.text, kind, fields))
       return fail("line " + std::to_string(line.number) + " (" + where() + "): expected a line " + quoted(format) +
                   ", found " + quoted(line.text));
     ++next_;
@@ -245,22 +143,22 @@ class LineCursor {
 };
 
 bool readCorrectnessBlock(LineCursor& cursor, CorrectnessBlock& block) {
-  Fields fields;
-  if (!cursor.take(kIdPair, fields)) return false;
+  LogFields fields;
+  if (!cursor.take(LogLine::kPairIds, fields)) return false;
   block.firstId = fields.ids[0];
   block.secondId = fields.ids[1];
-  if (!cursor.take(kCanonicalCount, fields)) return false;
+  if (!cursor.take(LogLine::kCanonicalMatch, fields)) return false;
   block.canonical = {fields.counts[0], fields.counts[1]};
-  if (!cursor.take(kNonCanonicalCount, fields)) return false;
+  if (!cursor.take(LogLine::kNonCanonicalMatch, fields)) return false;
   block.nonCanonical = {fields.counts[0], fields.counts[1]};
   return true;
 }
 
 bool readBenchmarkBlock(LineCursor& cursor, BenchmarkBlock& block) {
-  Fields fields;
-  if (!cursor.take(kBenchmarkHeading, fields)) return false;
+  LogFields fields;
+  if (!cursor.take(LogLine::kBenchmarkId, fields)) return false;
   block.id = fields.ids[0];
-  if (!cursor.take(kBenchmarkCounts, fields)) return false;
+  if (!cursor.take(LogLine::kBenchmarkClasses, fields)) return false;
   block.canonical = fields.counts[0];
   block.nonCanonical = fields.counts[1];
   block.others = fields.counts[2];
@@ -274,17 +172,19 @@ bool readChainedCase(LineCursor& cursor, ChainedCase& chained) {
 
 // The three lines of one side; all name the same two structures.
 bool readInferabilitySide(LineCursor& cursor, InferabilitySide& side) {
-  std::array<ClassSplit*, 3> splits = {&side.canonical, &side.nonCanonical, &side.other};
-  for (std::size_t kind = 0; kind < splits.size(); ++kind) {
-    Fields fields;
-    if (!cursor.take(kInferabilityLines[kind], fields)) return false;
-    if (kind == 0) {
+  const std::array<std::pair<LogLine, ClassSplit*>, 3> splits = {{{LogLine::kCanonicalSplit, &side.canonical},
+                                                                    {LogLine::kNonCanonicalSplit, &side.nonCanonical},
+                                                                    {LogLine::kOtherSplit, &side.other}}};
+  for (const auto& [kind, split] : splits) {
+    LogFields fields;
+    if (!cursor.take(kind, fields)) return false;
+    if (kind == LogLine::kCanonicalSplit) {
       side.firstId = fields.ids[0];
       side.secondId = fields.ids[1];
     } else if (fields.ids[0] != side.firstId || fields.ids[1] != side.secondId) {
       return cursor.failLast("names other structures than the line before");
     }
-    *splits[kind] = {fields.counts[0], fields.counts[1], fields.counts[2]};
+    *split = {fields.counts[0], fields.counts[1], fields.counts[2]};
   }
   return true;
 }
@@ -295,14 +195,14 @@ bool readInferabilityPass(LineCursor& cursor, InferabilityPass& pass, bool asses
   if (!readInferabilitySide(cursor, pass.referenceSide) || !readInferabilitySide(cursor, pass.targetSide)) return false;
   if (pass.targetSide.firstId != pass.referenceSide.secondId || pass.targetSide.secondId != pass.referenceSide.firstId)
     return cursor.failLast("does not name the pass's structures in reverse order");
-  Fields fields;
+  LogFields fields;
   for (int group = 0; group < kAcceptGroups; ++group) {
-    if (!cursor.take(kAcceptHeadings[group], fields)) return false;
+    if (!cursor.take(acceptHeading(group), fields)) return false;
     if (!assessed) continue;
     AcceptCounts& counts = pass.accepted[group];
-    if (!cursor.take(kAcceptTotal, fields)) return false;
+    if (!cursor.take(LogLine::kAcceptTotal, fields)) return false;
     counts.total = fields.counts[0];
-    if (!cursor.take(kAcceptClasses, fields)) return false;
+    if (!cursor.take(LogLine::kAcceptClasses, fields)) return false;
     counts.canonical = fields.counts[0];
     counts.nonCanonical = fields.counts[1];
     counts.others = fields.counts[2];

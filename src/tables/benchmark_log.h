@@ -11,12 +11,12 @@
 #include <string>
 
 #include "model/model.h"
+#include "util/log_lines.h"
 
 namespace bexora {
 
 constexpr int kBenchmarkCases = 4;
 enum LogSection : int { kRegularSection = 0, kBexoraSection = 1 };
-constexpr int kLogSections = 2;
 
 struct MatchCount {
   int64_t match = 0;
@@ -69,7 +69,6 @@ enum AcceptGroup : int {
   kAcceptTargetInferable = 2,
   kAcceptTargetNonInferable = 3
 };
-constexpr int kAcceptGroups = 4;
 
 // One pass of log2.txt; `accepted` stays zero on a pass without assessment.
 struct InferabilityPass {

@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 
 TEST(Fr3dReader, KeepsChainPairsOfModelOneOnceAndItsStackings) {
   AnnotationOutput out;
-  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_cases.out"), "1ABC", "A", out));
+  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_cases.out"), "1ABC", "A", out, Reporter()));
   // Dropped: reversed rows, model 2, model 10, another PDB id, another chain,
   // a symmetry copy, a base-phosphate-only row, second alternate locations.
   EXPECT_EQ(test::formatted(out.pairs),
@@ -33,9 +33,54 @@ TEST(Fr3dReader, KeepsChainPairsOfModelOneOnceAndItsStackings) {
 
 TEST(Fr3dReader, ReadsTheQuotedWebServiceForm) {
   AnnotationOutput out;
-  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_quoted.out"), "124D", "B", out));
+  ASSERT_TRUE(readFR3DOutput(fixturePath("annotation/fr3d_quoted.out"), "124D", "B", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs), Lines{"B2-B15 : G-C W/W cis"});
   EXPECT_EQ(out.keptLines, Lines{"     9_10, B:     9 C-A    10 B: stacked"});
+}
+
+// fr3d-python's own lines: the PDB id field need not be the run's; dropped
+// are symmetry mates (9th field, chain A-2), model 2, near pairs, the
+// second listing of each pair and backbone classes.
+TEST(Fr3dReader, ReadsFr3dPythonLinesWithoutAHeader) {
+  test::TempDir dir;
+  test::writeFile(dir.file("t.fr3d.out"),
+                  "pdb|1|A|G|1\tcWW\tpdb|1|A|C|9\t0\n"
+                  "pdb|1|A|C|9\tcWW\tpdb|1|A|G|1\t0\n"
+                  "XXXX|1|A|G|2\tcsS\tXXXX|1|A|2MG|8\t0\n"
+                  "XXXX|1|A|G|3\tcWW\tXXXX|1|A-2|C|7\t0\n"
+                  "XXXX|1|A|G|4\tcWW\tXXXX|1|A|C|6||||3_554\t0\n"
+                  "XXXX|2|A|G|4\tcWW\tXXXX|2|A|C|6\t0\n"
+                  "XXXX|1|A|G|5\tntSH\tXXXX|1|A|C|6\t0\n"
+                  "XXXX|1|A|G|5\ts35\tXXXX|1|A|C|6\t0\n"
+                  "XXXX|1|A|G|5\t3BPh\tXXXX|1|A|C|6\t0\n"
+                  "XXXX|1|A|G\tcWW\tXXXX|1|A|C|6\t0\n");
+  AnnotationOutput plain, modified;
+  ASSERT_TRUE(readFR3DOutput(dir.file("t.fr3d.out"), "1ABC", "A", plain, Reporter()));
+  ASSERT_TRUE(readFR3DOutput(dir.file("t.fr3d.out"), "1ABC", "A", modified, Reporter(), AnnotationReadOptions{true}));
+  EXPECT_EQ(test::formatted(plain.pairs), (Lines{"A1-A9 : G-C W/W cis", "A2-A8 : G-2 S/S cis"}));
+  EXPECT_EQ(test::formatted(modified.pairs), (Lines{"A1-A9 : G-C W/W cis", "A2-A8 : G-G S/S cis"}));
+  EXPECT_EQ(plain.keptLines, Lines{"      5_6, A:     5 G-C     6 A: stacked"});
+  EXPECT_EQ(plain.skippedLines, 1u);
+  EXPECT_EQ(plain.layout, "fr3d-python");
+}
+
+// The three category files given as one file read as the re-laid CSV of
+// the same run, apart from the near pairs that the CSV keeps as pairs; the
+// stacking lines come in another order.
+TEST(Fr3dReader, ConcatenatedCategoryFilesMatchTheCsvForm) {
+  BEXORA_REQUIRE_REALDATA();
+  test::TempDir dir;
+  const std::string raw = test::realDataPath("generated/1EHZ/fr3d_raw/1EHZ_");
+  test::writeFile(dir.file("1EHZ.fr3d.out"), test::readFile(raw + "basepair.txt") +
+                                                 test::readFile(raw + "stacking.txt") +
+                                                 test::readFile(raw + "backbone.txt"));
+  AnnotationOutput concatenated, csv;
+  ASSERT_TRUE(readFR3DOutput(dir.file("1EHZ.fr3d.out"), "1EHZ", "A", concatenated, Reporter()));
+  ASSERT_TRUE(readFR3DOutput(test::realDataPath("generated/1EHZ/1EHZ.fr3d.out"), "1EHZ", "A", csv, Reporter()));
+  EXPECT_EQ(concatenated.pairs.size() + 2, csv.pairs.size());
+  std::sort(concatenated.keptLines.begin(), concatenated.keptLines.end());
+  std::sort(csv.keptLines.begin(), csv.keptLines.end());
+  EXPECT_EQ(concatenated.keptLines, csv.keptLines);
 }
 
 // Counted with awk: rows of the chain with the base-pair field filled and the
@@ -50,7 +95,7 @@ TEST(Fr3dReader, RealFilesGiveTheHandCountedPairsAndStackings) {
   for (const auto& [file, chain, pairs, stackLines] : cases) {
     const std::string name(file), id = name.substr(name.rfind('/') + 1);
     AnnotationOutput out;
-    ASSERT_TRUE(readFR3DOutput(test::realDataPath("generated/" + name + ".fr3d.out"), id, chain, out));
+    ASSERT_TRUE(readFR3DOutput(test::realDataPath("generated/" + name + ".fr3d.out"), id, chain, out, Reporter()));
     EXPECT_EQ(out.pairs.size(), pairs) << file << " " << chain;
     EXPECT_EQ(out.keptLines.size(), stackLines) << file << " " << chain;
     EXPECT_EQ(out.skippedLines, 0u);

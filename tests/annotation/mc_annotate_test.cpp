@@ -20,7 +20,7 @@ using Lines = std::vector<std::string>;
 // the quoted id, and no line besides the three titles.
 TEST(McAnnotateReader, KeepsChainPairsSortedAndChainLinesOfFirstSections) {
   AnnotationOutput out;
-  ASSERT_TRUE(readMCAnnotateOutput(fixturePath("annotation/mca_cases.out"), "A", out));
+  ASSERT_TRUE(readMCAnnotateOutput(fixturePath("annotation/mca_cases.out"), "A", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs, formatPairMCAnnotate),
             (Lines{"A1-A72 : G-C Ww/Ww pairing antiparallel cis XIX", "A5-A6 : C-G Ww/Ww pairing",
                    "A9-A12 : U-A Ww/Ww pairing antiparallel cis XX", "A30-A31 : G-A Ss/Hh pairing trans",
@@ -32,7 +32,7 @@ TEST(McAnnotateReader, KeepsChainPairsSortedAndChainLinesOfFirstSections) {
                    "A1-A2 : adjacent_5p upward", "Non-Adjacent stackings ------------------------------------------",
                    "A1-A9 : outward"}));
   EXPECT_EQ(out.skippedLines, 1u);
-  ASSERT_TRUE(readMCAnnotateOutput(fixturePath("annotation/mca_cases.out"), "0", out));
+  ASSERT_TRUE(readMCAnnotateOutput(fixturePath("annotation/mca_cases.out"), "0", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs, formatPairMCAnnotate),
             Lines{"'0'12-'0'15 : A-U Ww/Ww pairing antiparallel cis XX"});
   EXPECT_EQ(out.keptLines.size(), 3u);
@@ -46,12 +46,16 @@ TEST(McAnnotateReader, ParsesPairLines) {
       {"X25-X54 : U-C O2P/Bh pairing", "X25-X54 : U-C O2P/Bh pairing"},
       {"AB12.C-AB40 : G-U Wwxyz/Ww pairing cis a b c d e f g h i j k l m n",
        "AB12.C-AB40 : G-U Wwxy/Ww pairing cis a b c d e f g h i j k l m"},
+      {"A-40-A-30 : G-C Ww/Ww pairing antiparallel cis", "A-40-A-30 : G-C Ww/Ww pairing antiparallel cis"},
+      {"A-5.B-A12 : G-C Ww/Ww pairing cis", "A-5.B-A12 : G-C Ww/Ww pairing cis"},
+      {"'0'-3-'0'7 : G-C Ww/Ww pairing cis", "'0'-3-'0'7 : G-C Ww/Ww pairing cis"},
       {"Number of pairs = 3", nullptr},
       {"-12 : G-C", nullptr},
+      {"A99999999999-A3 : G-C", nullptr},
   };
   for (const auto& [line, printed] : cases) {
     BPInfo pair = makeEmptyBPInfo();
-    EXPECT_EQ(parseBasePairLine(line, pair), printed != nullptr) << line;
+    EXPECT_EQ(parseBasePairLine(line, pair, Reporter()), printed != nullptr) << line;
     if (printed) {
       EXPECT_EQ(formatPairMCAnnotate(pair), printed);
     }
@@ -66,7 +70,8 @@ TEST(McAnnotateReader, MisplacedWordsNameTheLine) {
                         "A1-A9 : G-C Ww/Ww bogus pairing antiparallel cis\n"
                         "A2-A8 : G-C Ww/Ww pairing sideways cis\n");
   AnnotationOutput out;
-  std::string printed = test::stdoutOf([&] { readMCAnnotateOutput(path, "A", out); });
+  std::string printed;
+  readMCAnnotateOutput(path, "A", out, collectingReporter(printed));
   EXPECT_EQ(printed, "\n!!!!!---ERROR AFTER EDGE DESCRIPTION---!!!!!\n(line 2 of " + path +
                          ")\n\n!!!!!---ERROR AFTER PAIRING---!!!!!\n\n(line 3 of " + path + ")\n");
   EXPECT_EQ(out.pairs.size(), 2u);
@@ -77,7 +82,8 @@ TEST(McAnnotateReader, ChainTest) {
       {"A1 : G C3p_endo anti", "A", true},   {"A1-A2 : adjacent_5p upward", "A", true},
       {"A1-B2 : outward", "A", false},       {"B1-A2 : outward", "A", false},
       {"'0'1-'0'2 : inward", "0", true},     {"AB12.C : G C3p_endo anti", "AB", true},
-      {"Number of stackings = 3", "A", false},
+      {"Number of stackings = 3", "A", false},  {"A-40-A-30 : adjacent_5p upward", "A", true},
+      {"A-4-B-3 : outward", "A", false},
   };
   for (const auto& [line, chain, matches] : cases) EXPECT_EQ(matchChainMCA(line, chain), matches) << line;
 }
@@ -93,7 +99,7 @@ TEST(McAnnotateReader, RealFiles) {
   };
   for (const auto& [file, chain, pairs] : cases) {
     AnnotationOutput out;
-    ASSERT_TRUE(readMCAnnotateOutput(test::realDataPath(file), chain, out));
+    ASSERT_TRUE(readMCAnnotateOutput(test::realDataPath(file), chain, out, Reporter()));
     EXPECT_EQ(out.pairs.size(), pairs) << file << " " << chain;
     EXPECT_EQ(out.skippedLines, 0u) << file;
     if (pairs == 38) {

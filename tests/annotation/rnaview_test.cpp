@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 
 TEST(RnaViewReader, KeepsChainPairsOfTheSectionOnly) {
   AnnotationOutput out;
-  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_cases.out"), "A", out));
+  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_cases.out"), "A", out, Reporter()));
   EXPECT_EQ(test::formatted(out.pairs, formatPairMCAnnotate),
             (Lines{"A1-A72 : G-C W/W pairing cis XIX", "A2-A71 : C-G W/W pairing cis XIX",
                    "A5-A68 : A-U W/W pairing cis XX", "A8-A14 : U-A W/H pairing trans XXI",
@@ -53,7 +53,7 @@ TEST(RnaViewReader, ChainTest) {
 
 TEST(RnaViewReader, OnlyTheExactTitleOpensTheSection) {
   AnnotationOutput out;
-  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_title_blanks.out"), "A", out));
+  ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_title_blanks.out"), "A", out, Reporter()));
   EXPECT_TRUE(out.pairs.empty());
 }
 
@@ -67,11 +67,35 @@ TEST(RnaViewReader, RealFiles) {
   };
   for (const auto& [file, chain, pairs, kept] : cases) {
     AnnotationOutput out;
-    ASSERT_TRUE(readRNAViewOutput(test::realDataPath(file), chain, out));
+    ASSERT_TRUE(readRNAViewOutput(test::realDataPath(file), chain, out, Reporter()));
     EXPECT_EQ(out.pairs.size(), pairs) << file << " " << chain;
     EXPECT_EQ(out.keptLines.size(), kept) << file << " " << chain;
     EXPECT_EQ(out.skippedLines, 0u) << file;
   }
+}
+
+// Modified bases are reported once per letter and file, with a count, or
+// read as their parents when asked.
+TEST(RnaViewReader, ModifiedLettersAreCountedOnceOrReadAsParents) {
+  test::TempDir dir;
+  const std::string path = dir.file("m.rv.out");
+  test::writeFile(path, "BEGIN_base-pair\n"
+                        "     1_9, A:     1 P-g     9 A: W/W cis n/a\n"
+                        "     2_8, A:     2 P-C     8 A: +/+ cis XIX\n"
+                        "     3_7, A:     3 G-C     7 A: +/+ cis XIX\n"
+                        "END_base-pair\n");
+  std::string plainText, parentText;
+  AnnotationOutput plain, parents;
+  ASSERT_TRUE(readRNAViewOutput(path, "A", plain, collectingReporter(plainText)));
+  ASSERT_TRUE(readRNAViewOutput(path, "A", parents, collectingReporter(parentText), AnnotationReadOptions{true}));
+  EXPECT_EQ(plainText, "Warning!!! 2 residues of the pairs of chain A in " + path +
+                           " are read as 'P', not A, C, G or U.\n"
+                           "Warning!!! 1 residues of the pairs of chain A in " + path +
+                           " are read as 'g', not A, C, G or U.\n");
+  EXPECT_EQ(test::formatted(parents.pairs),
+            (Lines{"A1-A9 : U-G W/W cis", "A2-A8 : U-C W/W cis", "A3-A7 : G-C W/W cis"}));
+  EXPECT_EQ(parentText, "");
+  EXPECT_EQ(parents.layout, "rnaview");
 }
 
 }  // namespace

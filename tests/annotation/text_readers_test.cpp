@@ -18,12 +18,20 @@ namespace bexora {
 namespace {
 
 using test::fixturePath;
-using Reader = bool (*)(const std::string& path, const std::string& chain, AnnotationOutput& out);
+using Reader = bool (*)(const std::string& path, const std::string& chain, AnnotationOutput& out,
+                        const Reporter& reporter);
+
+template <bool (*read)(const std::string&, const std::string&, AnnotationOutput&, const Reporter&,
+                       const AnnotationReadOptions&)>
+bool ofChain(const std::string& path, const std::string& chain, AnnotationOutput& out, const Reporter& reporter) {
+  return read(path, chain, out, reporter, {});
+}
 
 // A reader that also takes the PDB id, reading structure 1ABC.
-template <bool (*read)(const std::string&, const std::string&, const std::string&, AnnotationOutput&)>
-bool of1ABC(const std::string& path, const std::string& chain, AnnotationOutput& out) {
-  return read(path, "1ABC", chain, out);
+template <bool (*read)(const std::string&, const std::string&, const std::string&, AnnotationOutput&,
+                       const Reporter&, const AnnotationReadOptions&)>
+bool of1ABC(const std::string& path, const std::string& chain, AnnotationOutput& out, const Reporter& reporter) {
+  return read(path, "1ABC", chain, out, reporter, {});
 }
 
 struct ReaderCase {
@@ -33,23 +41,24 @@ struct ReaderCase {
   const char* listStart;  // what opens the pair rows of a file
   const char* pairRow;    // a row of chain A pairing residue %d with residue %d (given twice)
   std::size_t skipsText;  // 1 when a line of plain text among the rows counts as skipped
+  bool rowsStandAlone;    // a row read without what opens the list still counts
 };
 
 const ReaderCase kReaders[] = {
-    {"MC-Annotate", readMCAnnotateOutput, "annotation/mca_cases.out",
+    {"MC-Annotate", ofChain<readMCAnnotateOutput>, "annotation/mca_cases.out",
      "Base-pairs ------------------------------------------------------\n",
-     "A%d-A%d : G-C Ww/Ww pairing antiparallel cis XIX\n", 1},
-    {"RNAView", readRNAViewOutput, "annotation/rv_cases.out", "BEGIN_base-pair\n",
-     "%d_%d, A: %d G-C %d A: +/+ cis XIX\n", 0},
+     "A%d-A%d : G-C Ww/Ww pairing antiparallel cis XIX\n", 1, false},
+    {"RNAView", ofChain<readRNAViewOutput>, "annotation/rv_cases.out", "BEGIN_base-pair\n",
+     "%d_%d, A: %d G-C %d A: +/+ cis XIX\n", 0, false},
     {"FR3D", of1ABC<readFR3DOutput>, "annotation/fr3d_cases.out",
      "unit_id_1,unit_id_2,basepair,stacking,base_phosphate\n",
-     "1ABC|1|A|G|%d,1ABC|1|A|C|%d,cWW,,\n", 1},
+     "1ABC|1|A|G|%d,1ABC|1|A|C|%d,cWW,,\n", 1, true},
     {"DSSR", of1ABC<readDSSROutput>, "annotation/dssr_cases.out",
      "nt1            nt2           bp  name        Saenger    LW  DSSR\n",
-     "1 A.G%d A.C%d G-C WC 19-XIX cWW cW-W\n", 1},
+     "1 A.G%d A.C%d G-C WC 19-XIX cWW cW-W\n", 0, false},
     {"ClaRNA", of1ABC<readClaRNAOutput>, "annotation/clarna_cases.out",
      "\"residue1\",\"residue2\",\"n_type\",\"weight\",\"description\",\"full description\"\n",
-     "\"A%d\",\"A%d\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n", 1},
+     "\"A%d\",\"A%d\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n", 1, false},
 };
 
 std::string pairRow(const ReaderCase& reader, int first, int second) {
@@ -61,8 +70,9 @@ std::string pairRow(const ReaderCase& reader, int first, int second) {
 TEST(TextAnnotationReaders, MissingFileIsReportedAndFails) {
   for (const ReaderCase& reader : kReaders) {
     AnnotationOutput out;
-    EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(reader.read("/nonexistent/9ZZZ.out", "A", out)) << reader.name; }),
-              "/nonexistent/9ZZZ.out File Not Found\n");
+    std::string printed;
+    EXPECT_FALSE(reader.read("/nonexistent/9ZZZ.out", "A", out, collectingReporter(printed))) << reader.name;
+    EXPECT_EQ(printed, "/nonexistent/9ZZZ.out File Not Found\n");
   }
 }
 
@@ -73,8 +83,8 @@ TEST(TextAnnotationReaders, CrLfFilesReadLikeLfFiles) {
     for (char c : test::readFile(fixturePath(reader.fixture))) crlf += c == '\n' ? "\r\n" : std::string(1, c);
     test::writeFile(dir.file("crlf.out"), crlf);
     AnnotationOutput lf, withCr;
-    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", lf));
-    ASSERT_TRUE(reader.read(dir.file("crlf.out"), "A", withCr));
+    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", lf, Reporter()));
+    ASSERT_TRUE(reader.read(dir.file("crlf.out"), "A", withCr, Reporter()));
     EXPECT_EQ(test::formatted(withCr.pairs), test::formatted(lf.pairs)) << reader.name;
     EXPECT_EQ(withCr.keptLines, lf.keptLines) << reader.name;
     EXPECT_EQ(withCr.skippedLines, lf.skippedLines) << reader.name;
@@ -89,7 +99,8 @@ TEST(TextAnnotationReaders, LongLinesAndAFullListAreHandledSafely) {
     for (int i = 1; i <= static_cast<int>(kMaxBasePairs) + 1; ++i) text += pairRow(reader, i, i + 20000);
     test::writeFile(dir.file("many.out"), text);
     AnnotationOutput out;
-    std::string printed = test::stdoutOf([&] { EXPECT_TRUE(reader.read(dir.file("many.out"), "A", out)); });
+    std::string printed;
+    EXPECT_TRUE(reader.read(dir.file("many.out"), "A", out, collectingReporter(printed)));
     EXPECT_EQ(out.pairs.size(), kMaxBasePairs) << reader.name;
     EXPECT_EQ(out.skippedLines, reader.skipsText) << reader.name;
     EXPECT_EQ(printed.rfind("Warning!!! ", 0), 0u) << printed;
@@ -97,17 +108,18 @@ TEST(TextAnnotationReaders, LongLinesAndAFullListAreHandledSafely) {
   }
 }
 
-// A file whose list is still open at its end must not open the next file's list.
+// A file whose list is still open at its end must not open the next file's
+// list; FR3D rows need no header, so they are read wherever they stand.
 TEST(TextAnnotationReaders, ListStateStartsAfreshInEveryFile) {
   test::TempDir dir;
   for (const ReaderCase& reader : kReaders) {
     test::writeFile(dir.file("open.out"), reader.listStart + pairRow(reader, 1, 72));
     test::writeFile(dir.file("plain.out"), pairRow(reader, 1, 72));
     AnnotationOutput out;
-    ASSERT_TRUE(reader.read(dir.file("open.out"), "A", out));
+    ASSERT_TRUE(reader.read(dir.file("open.out"), "A", out, Reporter()));
     EXPECT_EQ(out.pairs.size(), 1u) << reader.name;
-    ASSERT_TRUE(reader.read(dir.file("plain.out"), "A", out));
-    EXPECT_TRUE(out.pairs.empty()) << reader.name;
+    ASSERT_TRUE(reader.read(dir.file("plain.out"), "A", out, Reporter()));
+    EXPECT_EQ(out.pairs.size(), reader.rowsStandAlone ? 1u : 0u) << reader.name;
   }
 }
 
@@ -119,14 +131,14 @@ TEST(TextAnnotationReaders, PrintedPairsReadBack) {
   const std::string path = dir.file("round.out");
   for (const auto& [reader, listEnd, print] : cases) {
     AnnotationOutput original, again;
-    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", original));
+    ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", original, Reporter()));
     std::FILE* file = std::fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
     std::fputs(reader.listStart, file);
     for (const BPInfo& pair : original.pairs) print(file, false, pair);
     std::fputs(listEnd, file);
     std::fclose(file);
-    ASSERT_TRUE(reader.read(path, "A", again));
+    ASSERT_TRUE(reader.read(path, "A", again, Reporter()));
     EXPECT_EQ(test::formatted(again.pairs, formatPairMCAnnotate), test::formatted(original.pairs, formatPairMCAnnotate))
         << reader.name;
   }

@@ -149,6 +149,7 @@ TEST(SingleRunOnRealData, PuzzleSolutionCarriesPairsOntoTheBoundForm) {
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_THAT(r.err, HasSubstr("bexora: annotation method=MC side=1 id=14B4 chain=A file=./io_data/Input/14B4.mca.out "
                                "pairs=31 "));
+  EXPECT_THAT(r.err, HasSubstr("skippedLines=0 layout=mc-annotate\n"));
   Lines tags = linesOf(readFile(dir.file("io_data/Output/BP_Src/14B4_A.mca.bexora.bpsrc")));
   int both = 0;
   for (const std::string& line : tags) both += line.size() > 6 && line.substr(line.size() - 6) == "  Both";

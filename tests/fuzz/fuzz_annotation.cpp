@@ -9,12 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = bexora::fuzz::writeInput(data, size, "FUZZ.out");
   bexora::AnnotationOutput out;
+  const bexora::Reporter silent;
+  const bexora::AnnotationReadOptions modified{true};
   switch (FUZZ_METHOD) {
-    case bexora::kMcAnnotate: bexora::readMCAnnotateOutput(path, "A", out); break;
-    case bexora::kRnaView: bexora::readRNAViewOutput(path, "A", out); break;
-    case bexora::kFr3d: bexora::readFR3DOutput(path, "FUZZ", "A", out); break;
-    case bexora::kDssr: bexora::readDSSROutput(path, "FUZZ", "A", out); break;
-    default: bexora::readClaRNAOutput(path, "FUZZ", "A", out); break;
+    case bexora::kMcAnnotate: bexora::readMCAnnotateOutput(path, "A", out, silent); break;
+    case bexora::kRnaView: bexora::readRNAViewOutput(path, "A", out, silent, modified); break;
+    case bexora::kFr3d: bexora::readFR3DOutput(path, "FUZZ", "A", out, silent, modified); break;
+    case bexora::kDssr: bexora::readDSSROutput(path, "FUZZ", "A", out, silent, modified); break;
+    default: bexora::readClaRNAOutput(path, "FUZZ", "A", out, silent); break;
   }
   return 0;
 }

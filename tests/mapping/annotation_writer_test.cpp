@@ -38,8 +38,10 @@ struct Output {
   std::string sourceTags = dir.file("BP_Src/3V2F_A.mca.bexora.bpsrc");
   WriteSummary summary;
 
-  bool write(int method, std::vector<BPInfo> pairs, bool origFormat, const std::vector<std::string>& kept = {}) {
-    return printAcceptedBPInteractions(annotation, sourceTags, "3V2F", method, true, kept, pairs, origFormat, &summary);
+  bool write(int method, const std::vector<BPInfo>& assessed, bool origFormat,
+             const std::vector<std::string>& keptLines = {}, const std::vector<BPInfo>& keptPairs = {}) {
+    return printAcceptedBPInteractions(annotation, sourceTags, "3V2F", method, keptLines, assessed, keptPairs,
+                                       origFormat, &summary);
   }
 };
 
@@ -56,9 +58,10 @@ TEST(SourceTag, ByProvenanceThenTool) {
   }
 }
 
+// The target's kept pairs are listed among the assessed ones, all by pair id.
 TEST(AnnotationWriter, BexoraLinesSortedAndTagged) {
   Output output;
-  ASSERT_TRUE(output.write(kDssr, kPairs, true));
+  ASSERT_TRUE(output.write(kDssr, {kPairs[0], kPairs[1]}, true, {}, {kPairs[2]}));
   std::vector<std::string> annotation = lines(readFile(output.annotation));
   EXPECT_EQ(annotation, (std::vector<std::string>{formatPairBexora(kPairs[2]), "A12-A45 : G-C W/W cis",
                                                   formatPairBexora(kPairs[0])}));
@@ -100,9 +103,8 @@ TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
 
 // What a write that must fail prints.
 std::string failedWrite(const std::string& annotation, const std::string& sourceTags) {
-  std::vector<BPInfo> pairs = kPairs;
   return test::stdoutOf([&] {
-    EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, true, {}, pairs, false));
+    EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, {}, kPairs, {}, false));
   });
 }
 
@@ -129,7 +131,7 @@ TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   MappingState state;
   mapBasePairs(atoms, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state);
   Output output;
-  ASSERT_TRUE(output.write(kFr3d, state.basePairAccepted, false));
+  ASSERT_TRUE(output.write(kFr3d, state.assessedPairs, false, {}, state.keptTargetPairs));
 
   std::vector<std::string> ownLines, taggedLines;
   for (const BPInfo& pair : own) ownLines.push_back(formatPairBexora(pair));

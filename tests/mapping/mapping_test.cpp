@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "mapping/annotation_writer.h"
 #include "mapping/pair_fixtures.h"
 
 namespace bexora {
@@ -209,9 +210,9 @@ TEST(Assessment, ToleranceLettersAndAtomsDecide) {
     run.atoms = {twoResidues(kGuanine, kCytosine), twoResidues(c.first, c.second, c.shift)};
     run.lists[c.referenceOnly ? kReference : kTarget] = {makePair(1, 2, "GC", "W/W")};
     run.map(makeMap("GC", c.targetLetters, {{1, 1}, {2, 2}}, c.dpi, c.dpi));
-    ASSERT_EQ(run.state.basePairAccepted.size(), c.accepted ? 1u : 0u);
+    ASSERT_EQ(run.state.assessedPairs.size(), c.accepted ? 1u : 0u);
     if (c.accepted) {
-      EXPECT_EQ(run.state.basePairAccepted[0].source, c.referenceOnly ? kSourceBexora : kSourceTool);
+      EXPECT_EQ(run.state.assessedPairs[0].source, c.referenceOnly ? kSourceBexora : kSourceTool);
     }
   }
 }
@@ -235,7 +236,8 @@ TEST(Assessment, UnmeasuredContactsAreIgnored) {
 
 TEST(Mapping, AcceptedListStopsAtItsLimit) {
   // A chain mapped onto itself whose target holds the limit of pairs and the
-  // reference other pairs: the accepted list fills up and warns once.
+  // reference other pairs on the same residues: every target pair is kept as
+  // the tool's own, the accepted lists fill up together and warn once.
   const ResidueMapPair map = identityMap(std::string(kMaxBasePairs + 2, 'G'));
   MappingRun run;
   for (int i = 1; i <= static_cast<int>(kMaxBasePairs); ++i) {
@@ -243,14 +245,16 @@ TEST(Mapping, AcceptedListStopsAtItsLimit) {
     run.lists[kReference].push_back(makePair(i, i + 1, "GG", "H/H", 't'));
   }
   EXPECT_EQ(test::stdoutOf([&] { run.map(map); }), "");
-  EXPECT_EQ(run.state.basePairAccepted.size(), kMaxBasePairs);
+  EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
+            std::make_tuple(std::size_t{0}, kMaxBasePairs));
 
   // One more target pair, on a residue the map lacks: non-inferable, so accepted.
   run.lists[kTarget].push_back(makePair(kMaxBasePairs + 1, kMaxBasePairs + 3, "GG", "S/W"));
   EXPECT_EQ(test::stdoutOf([&] { run.map(map); }),
             "Warning!!! accepted base-pair list limit of 10000 reached in mapping 1AAA onto 2BBB; the rest is "
             "ignored.\n");
-  EXPECT_EQ(run.state.basePairAccepted.size(), kMaxBasePairs);
+  EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
+            std::make_tuple(std::size_t{1}, kMaxBasePairs - 1));
 }
 
 // No target pair is lost, whichever list the split puts it in; one under a
@@ -270,18 +274,19 @@ TEST(Mapping, EveryTargetPairReachesTheAnnotation) {
       makeMap("GCGCAAA", "GCGCAAA", {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}}, 0.25, 0.25);
   run.map(map);
   const MappingState& s = run.state;
-  EXPECT_EQ(std::make_tuple(s.keptTargetPairs, s.accepted[kGroupTargetInferable].total,
-                            s.accepted[kGroupTargetNonInferable].total),
-            std::make_tuple(1, 1, 1));
-  EXPECT_EQ(s.basePairAccepted.size(), std::size(expected));
-  for (const auto& [pair, source] : expected) {
-    auto hit = std::find_if(s.basePairAccepted.begin(), s.basePairAccepted.end(),
-                            [&](const BPInfo& p) { return samePair(p, pair); });
-    ASSERT_NE(hit, s.basePairAccepted.end()) << pair.resSeqNo[0] << "-" << pair.resSeqNo[1];
-    EXPECT_EQ(hit->source, source);
+  EXPECT_EQ(std::make_tuple(s.accepted[kGroupTargetInferable].total, s.accepted[kGroupTargetNonInferable].total),
+            std::make_tuple(1, 1));
+  ASSERT_EQ(s.keptTargetPairs.size(), 1u);
+  EXPECT_TRUE(samePair(s.keptTargetPairs[0], expected[2].first));
+  const std::vector<BPInfo> written = pairsInWritingOrder(s.assessedPairs, s.keptTargetPairs);
+  ASSERT_EQ(written.size(), std::size(expected));
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    EXPECT_TRUE(samePair(written[i], expected[i].first)) << written[i].resSeqNo[0] << "-" << written[i].resSeqNo[1];
+    EXPECT_EQ(written[i].source, expected[i].second);
   }
   run.map(map, false);
-  EXPECT_TRUE(s.basePairAccepted.empty());
+  EXPECT_TRUE(s.assessedPairs.empty());
+  EXPECT_TRUE(s.keptTargetPairs.empty());
 }
 
 }  // namespace
