@@ -4,7 +4,9 @@
 // complete file of some run or absent, and nothing staged is left behind.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -257,6 +259,23 @@ bool stagedFileIn(const std::string& folder) {
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename().string().rfind("log.txt.", 0) == 0) return true;
   return false;
+}
+
+// A run waits for the folder's lock before it commits: while another holds
+// it, nothing appears under a final name.
+TEST_F(OutputSafety, ARunCommitsOnlyUnderTheFolderLock) {
+  use(kExample);
+  int lock = open(output(kOutputLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // not inherited by the run
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  pid_t pid = spawn({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path());
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  int status = 0;
+  EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the run did not wait for the lock";
+  EXPECT_FALSE(exists(output("2EXT_A.mca.bexora")) || exists(output("BP_Src/2EXT_A.mca.bexora.bpsrc")));
+  close(lock);
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(regularFilesUnder(output("")).size(), 2u);
 }
 
 TEST_F(OutputSafety, ASignalRemovesStagedFilesAndEndsTheRunByIt) {
