@@ -49,7 +49,7 @@ int main() {
   std::vector<bexora::AtomInfo> atoms;
   atoms.reserve(bexora::kMaxAtoms);
   bexora::RefineInfo refine;
-  double parsed = bestOf(kRounds, [&] { bexora::readPDBFile(folder, "3J7A", refine, "A", atoms); });
+  double parsed = bestOf(kRounds, [&] { bexora::readPDBFile(folder, "3J7A", refine, "A", atoms, bexora::Reporter()); });
   double mb = static_cast<double>(bytes) / 1e6;
   std::printf("file %s: %.2f MB, %zu atoms of chain A, %d atom lines\n", path.c_str(), mb, atoms.size(),
               refine.noOfAtoms);

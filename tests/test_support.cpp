@@ -52,6 +52,14 @@ std::string readFile(const std::string& path) {
 bool exists(const std::string& path) { return fs::exists(path); }
 void makeDirs(const std::string& path) { fs::create_directories(path); }
 
+Reporter pauseMarkingReporter(std::string& text) {
+  auto sink = [&text](Channel channel, const std::string& message) {
+    if (channel == Channel::kOutput) text += message;
+    if (channel == Channel::kPause) text += "<pause>";
+  };
+  return Reporter(sink, false);
+}
+
 RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir, const std::string& wrapper) {
   TempDir capture;
   std::string command = "cd '" + workdir + "' && " + wrapper + " '" + BEXORA_EXE + "'";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "util/reporter.h"
+
 namespace bexora::test {
 
 std::string fixturePath(const std::string& name);       // tests/data/<name>
@@ -44,6 +46,9 @@ struct RunResult {
 // Writes an input folder with examples/make_example.py: `form` is "example"
 // or "benchmark", `options` what follows the folder ("--size small").
 bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options = "");
+
+// Like collectingReporter, with "<pause>" in `text` wherever a pause is asked for.
+Reporter pauseMarkingReporter(std::string& text);
 
 // Runs build/bexora with the arguments in `workdir`, standard input closed;
 // `wrapper` is shell text put before the program (limits, another user).

@@ -1,12 +1,11 @@
 #include "alignment/aligner.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <new>
-#include <vector>
+
+#include "alignment/pair_kernel.h"
 
 namespace bexora {
 
@@ -14,103 +13,15 @@ namespace {
 
 using Cost = int32_t;  // tenths of a cost unit
 
-constexpr Cost kOpen = 110;
-constexpr Cost kExtend = 10;
-constexpr Cost kReduced = 27;
-constexpr Cost kReplace = 30;
-constexpr Cost kOpenExtend = kOpen + kExtend;
+constexpr Cost kOpen = kGapOpenTenths;
+constexpr Cost kExtend = kGapExtendTenths;
 
 // Every cost of a pass is at most extend * (|a| + |b|) plus a few gap
 // openings; below this total length even the sum of two costs that a split
 // forms stays inside 32 bits.
 constexpr std::size_t kMaxTotalLength = 50'000'000;
 
-constexpr bool isPurine(unsigned c) { return c == 'A' || c == 'G'; }
-constexpr bool isPyrimidine(unsigned c) { return c == 'C' || c == 'U'; }
-
-// Every byte value is a residue code of its own, so bytes outside 7-bit ASCII
-// index the table safely and cost the full replacement against anything else.
-using CostTable = std::array<std::array<uint8_t, 256>, 256>;
-
-CostTable makeCostTable() {
-  CostTable table{};
-  for (unsigned x = 0; x < 256; ++x)
-    for (unsigned y = 0; y < 256; ++y) {
-      bool sameClass = (isPurine(x) && isPurine(y)) || (isPyrimidine(x) && isPyrimidine(y));
-      table[x][y] = static_cast<uint8_t>(x == y ? 0 : sameClass ? kReduced : kReplace);
-    }
-  return table;
-}
-
-// Filled once at start-up (a constant expression of 65,536 entries exceeds
-// some compilers' evaluation limits).
-const CostTable kCostTable = makeCostTable();
-
 Cost gapCost(std::size_t k) { return k == 0 ? 0 : kOpen + kExtend * static_cast<Cost>(k); }
-
-// Best cost of a prefix (c) and best cost of a prefix ending with a residue
-// of the row string against a gap (d), for one column.
-struct Cell {
-  Cost c;
-  Cost d;
-};
-
-// One row of the row string while it sweeps the columns: its costs at the
-// previous column (c, e: best, and best ending with a column residue against
-// a gap) and the cost of the row above at the previous column (s).
-struct RowSweep {
-  const uint8_t* w;
-  Cost s;
-  Cost c;
-  Cost e;
-};
-
-// Starts the next row at column 0; t is the cost of deleting the rows so far.
-inline RowSweep startRow(unsigned char residue, Cell& columnZero, Cost& t) {
-  RowSweep row{kCostTable[residue].data(), columnZero.c, 0, 0};
-  t += kExtend;
-  columnZero = {t, t};
-  row.c = t;
-  row.e = t + kOpen;
-  return row;
-}
-
-// Moves the row over one column, given that column's cell of the row above;
-// returns the row's cell. min(x, y) + extend is written as min(x + extend,
-// y + extend), so the chain from one column to the next is one addition and
-// two minimums.
-inline Cell stepRow(RowSweep& row, Cell above, unsigned char residue) {
-  row.e = std::min(row.c + kOpenExtend, row.e + kExtend);
-  Cost d = std::min(above.c + kOpenExtend, above.d + kExtend);
-  row.c = std::min(std::min(row.s + row.w[residue], d), row.e);
-  row.s = above.c;
-  return {row.c, d};
-}
-
-// One linear-space pass: the rows of `a` against all of `b`; `tb` is the
-// opening cost of a gap of row residues touching the start. Leaves in
-// cells[j] the costs against the first j residues of b. Rows go in pairs:
-// the two dependency chains overlap and the cells are read and written once
-// per pair.
-void costPass(const unsigned char* a, std::size_t m, const unsigned char* b, std::size_t n, Cost tb, Cell* cells) {
-  Cost t = kOpen;
-  cells[0] = {0, 0};
-  for (std::size_t j = 1; j <= n; ++j) {
-    t += kExtend;
-    cells[j] = {t, t + kOpen};
-  }
-  t = tb;
-  std::size_t i = 0;
-  for (; i + 1 < m; i += 2) {
-    RowSweep upper = startRow(a[i], cells[0], t);
-    RowSweep lower = startRow(a[i + 1], cells[0], t);
-    for (std::size_t j = 1; j <= n; ++j) cells[j] = stepRow(lower, stepRow(upper, cells[j], b[j - 1]), b[j - 1]);
-  }
-  if (i < m) {
-    RowSweep row = startRow(a[i], cells[0], t);
-    for (std::size_t j = 1; j <= n; ++j) cells[j] = stepRow(row, cells[j], b[j - 1]);
-  }
-}
 
 // Cost of a script in tenths, or -1 when it does not fit the two strings.
 Cost scriptCostTenths(std::string_view a, std::string_view b, std::string_view script) {
@@ -127,7 +38,7 @@ Cost scriptCostTenths(std::string_view a, std::string_view b, std::string_view s
       if (i >= a.size() || j >= b.size()) return -1;
       unsigned char x = a[i++], y = b[j++];
       if ((op == '!') != (x == y)) return -1;
-      total += kCostTable[x][y];
+      total += substitutionTenths(x, y);
     } else {
       return -1;
     }
@@ -153,10 +64,7 @@ class DivideAndConquer {
         b_(reinterpret_cast<const unsigned char*>(b.data())),
         m_(a.size()),
         n_(b.size()),
-        aReversed_(a.rbegin(), a.rend()),
-        bReversed_(b.rbegin(), b.rend()),
-        forward_(n_ + 1),
-        reverse_(n_ + 1),
+        passes_(a, b),
         script_(script) {
     script_.clear();
     script_.reserve(m_ + n_);
@@ -189,11 +97,10 @@ class DivideAndConquer {
   }
 
   void alignOneRow(std::size_t a0, std::size_t b0, std::size_t n, Cost tb, Cost te) {
-    const uint8_t* w = kCostTable[a_[a0]].data();
     Cost best = std::min(tb, te) + kExtend + gapCost(n);
     std::size_t chosen = 0;
     for (std::size_t j = 1; j <= n; ++j) {
-      Cost c = gapCost(j - 1) + w[b_[b0 + j - 1]] + gapCost(n - j);
+      Cost c = gapCost(j - 1) + substitutionTenths(a_[a0], b_[b0 + j - 1]) + gapCost(n - j);
       if (c <= best) {
         best = c;
         chosen = j;
@@ -216,12 +123,12 @@ class DivideAndConquer {
 
   Split bestSplit(std::size_t a0, std::size_t m, std::size_t b0, std::size_t n, Cost tb, Cost te) {
     std::size_t half = m / 2;
-    costPass(a_ + a0, half, b_ + b0, n, tb, forward_.data());
-    costPass(aReversed_.data() + (m_ - a0 - m), m - half, bReversed_.data() + (n_ - b0 - n), n, te, reverse_.data());
+    passes_.forward(a0, half, b0, n, tb, forward_);
+    passes_.reverse(a0 + half, m - half, b0, n, te, reverse_);
     Split best;
     for (std::size_t j = 0; j <= n; ++j) {
-      Cost between = forward_[j].c + reverse_[n - j].c;
-      Cost through = forward_[j].d + reverse_[n - j].d - kOpen;
+      Cost between = forward_.c[j] + reverse_.c[n - j];
+      Cost through = forward_.d[j] + reverse_.d[n - j] - kOpen;
       bool useGap = through <= between;
       Cost c = useGap ? through : between;
       if (c <= best.cost) best = {j, useGap, c};
@@ -247,31 +154,36 @@ class DivideAndConquer {
   const unsigned char* b_;
   std::size_t m_;
   std::size_t n_;
-  std::vector<unsigned char> aReversed_;
-  std::vector<unsigned char> bReversed_;
-  std::vector<Cell> forward_;
-  std::vector<Cell> reverse_;
+  PairPasses passes_;
+  PassCosts forward_;
+  PassCosts reverse_;
   std::string& script_;
 };
 
 Cost costOnly(std::string_view a, std::string_view b) {
-  std::vector<Cell> cells(b.size() + 1);
-  costPass(reinterpret_cast<const unsigned char*>(a.data()), a.size(), reinterpret_cast<const unsigned char*>(b.data()),
-           b.size(), kOpen, cells.data());
-  return cells[b.size()].c;
+  PassCosts last;
+  PairPasses(a, b).forward(0, a.size(), 0, b.size(), kOpen, last);
+  return last.c[b.size()];
+}
+
+// The only alignment of cost 0 matches every residue, since every gap and
+// every replacement costs more than 0.
+Cost alignIdentical(std::string_view a, std::string* script) {
+  if (script) script->assign(a.size(), '!');
+  return 0;
 }
 
 }  // namespace
 
-bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost) {
+bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost, const Reporter& reporter) {
   try {
     if (a.size() + b.size() > kMaxTotalLength) throw std::bad_alloc();
-    Cost tenths = script ? DivideAndConquer(a, b, *script).run() : costOnly(a, b);
+    Cost tenths = a == b ? alignIdentical(a, script) : script ? DivideAndConquer(a, b, *script).run() : costOnly(a, b);
     if (cost) *cost = tenths / 10.0;
     return true;
   } catch (const std::bad_alloc&) {
     if (script) script->clear();
-    std::printf("Sufficient memory is not available to process the data\n");
+    reporter.say("Sufficient memory is not available to process the data\n");
     return false;
   }
 }

@@ -7,12 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace bexora {
+#include "util/reporter.h"
 
-constexpr double kReducedCost = 2.7;  // purine-purine or pyrimidine-pyrimidine
-constexpr double kReplaceCost = 3.0;
-constexpr double kGapOpen = 11.0;
-constexpr double kGapExtend = 1.0;
+namespace bexora {
 
 // Aligns a with b. Residues are bytes compared as they are: every byte value
 // is its own residue, and a byte outside A, C, G, U costs the full
@@ -20,9 +17,9 @@ constexpr double kGapExtend = 1.0;
 // character per column: '!' identical, '|' replaced, 'x' residue of a against
 // a gap, '-' residue of b against a gap. Without a script (cost-only) only
 // the cost is computed.
-// Prints "Sufficient memory is not available to process the data" and
+// Reports "Sufficient memory is not available to process the data" and
 // returns false when memory runs out.
-bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost);
+bool MMAlign(std::string_view a, std::string_view b, std::string* script, double* cost, const Reporter& reporter);
 
 // The cost of an alignment script, recomputed column by column; -1 when the
 // script does not fit the two strings (wrong lengths, a '!' on different

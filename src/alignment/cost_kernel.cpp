@@ -7,12 +7,6 @@
 #include <numeric>
 #include <thread>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define BEXORA_X86 1
-#else
-#define BEXORA_X86 0
-#endif
-
 // The vector helpers are always inlined into the function of their SIMD
 // level, so GCC's note about the call ABI of 32-byte vectors without AVX
 // never applies.
@@ -49,8 +43,6 @@ struct SweepInput {
 inline int32_t columnZero(std::size_t rows) {
   return rows == 0 ? 0 : kGapOpenTenths + kGapExtendTenths * static_cast<int32_t>(rows);
 }
-
-#define BEXORA_ALWAYS_INLINE __attribute__((always_inline)) inline
 
 BEXORA_ALWAYS_INLINE Lanes32 splat(int32_t x) {
   Lanes32 v = {};
@@ -206,9 +198,6 @@ void alignGroup(const TargetProfile& target, const Group& group, const std::vect
   }
 }
 
-bool isPurine(unsigned char c) { return c == 'A' || c == 'G'; }
-bool isPyrimidine(unsigned char c) { return c == 'C' || c == 'U'; }
-
 }  // namespace
 
 bool simdLevelSupported(SimdLevel level) {
@@ -234,12 +223,6 @@ const char* simdLevelName(SimdLevel level) {
     case SimdLevel::kSse41: return "sse4.1";
     default: return "portable";
   }
-}
-
-int32_t substitutionTenths(unsigned char a, unsigned char b) {
-  if (a == b) return 0;
-  if ((isPurine(a) && isPurine(b)) || (isPyrimidine(a) && isPyrimidine(b))) return kReducedCostTenths;
-  return kReplaceCostTenths;
 }
 
 std::vector<int32_t> alignmentCostsTenths(std::string_view target, const std::vector<std::string_view>& candidates,

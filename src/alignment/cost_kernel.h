@@ -3,19 +3,48 @@
 // cost of the model is a multiple of 0.1), several candidates run side by
 // side in SIMD lanes and groups of candidates are spread over the cores.
 // The result of every candidate equals the scalar cost-only pass exactly and
-// does not depend on the SIMD level or the thread count.
+// does not depend on the SIMD level or the thread count. Also home of the
+// cost table and the SIMD levels that every aligner of the system shares.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+// For the SIMD kernels: whether the x86 levels exist, and the inlining
+// that keeps their vector helpers inside the function of one level.
+#if defined(__x86_64__) || defined(__i386__)
+#define BEXORA_X86 1
+#else
+#define BEXORA_X86 0
+#endif
+#define BEXORA_ALWAYS_INLINE __attribute__((always_inline)) inline
+
 namespace bexora {
 
+// The one cost table of every aligner: a gap of k residues costs
+// open + k * extend, a replacement within a class (two purines or two
+// pyrimidines) the reduced cost, any other replacement the full one.
 constexpr int32_t kGapOpenTenths = 110;
 constexpr int32_t kGapExtendTenths = 10;
 constexpr int32_t kReducedCostTenths = 27;
 constexpr int32_t kReplaceCostTenths = 30;
+
+// Only upper-case A, G (purines) and C, U (pyrimidines) have a class.
+enum class ResidueClass : uint8_t { kNone, kPurine, kPyrimidine };
+
+constexpr ResidueClass residueClass(unsigned char c) {
+  if (c == 'A' || c == 'G') return ResidueClass::kPurine;
+  if (c == 'C' || c == 'U') return ResidueClass::kPyrimidine;
+  return ResidueClass::kNone;
+}
+
+// 0 for identical bytes, the reduced cost within a class, else the full one.
+constexpr int32_t substitutionTenths(unsigned char a, unsigned char b) {
+  if (a == b) return 0;
+  ResidueClass klass = residueClass(a);
+  return klass != ResidueClass::kNone && klass == residueClass(b) ? kReducedCostTenths : kReplaceCostTenths;
+}
 
 enum class SimdLevel { kPortable, kSse41, kAvx2 };
 
@@ -28,10 +57,6 @@ struct CostPassOptions {
   SimdLevel level = widestSimdLevel();
   unsigned threads = 0;  // 0: one per core
 };
-
-// 0 for identical bytes, 27 for two upper-case purines (A, G) or two
-// upper-case pyrimidines (C, U), 30 for any other pair.
-int32_t substitutionTenths(unsigned char a, unsigned char b);
 
 // Least cost, in tenths, of a global alignment of the target (first string)
 // with each candidate (second string), in candidate order. A level the

@@ -1,8 +1,8 @@
 #include "alignment/fasta.h"
 
 #include <cctype>
-#include <cstdio>
 
+#include "util/basepair.h"
 #include "util/line_reader.h"
 
 namespace bexora {
@@ -14,6 +14,8 @@ namespace {
 constexpr std::size_t kShortHeader = 7;
 constexpr std::size_t kIdStart = 1;
 constexpr std::size_t kChainStart = 6;
+// Id and chain field are compared without regard to case.
+constexpr std::size_t kCaseFreeLength = kChainStart + kChainIdWidth;
 
 std::string upperCased(std::string_view text, std::size_t count) {
   std::string copy(text);
@@ -22,25 +24,28 @@ std::string upperCased(std::string_view text, std::size_t count) {
   return copy;
 }
 
-// The header (already upper-cased as far as the caller wants) names the PDB
-// id at characters 1 to 4 and starts its chain field with the chain id.
+// The header (already upper-cased) names the PDB id at characters 1 to 4
+// and the chain in the field from character 6 to the first blank, whole:
+// chain A is not chain AA.
 bool headerNames(std::string_view header, const std::string& pdbId, const std::string& chain) {
   if (header.size() < kChainStart) return false;
   std::string_view id = header.substr(kIdStart, kPdbIdWidth);
+  std::string_view chainField = header.substr(kChainStart);
   return id == std::string_view(pdbId).substr(0, kPdbIdWidth) &&
-         header.substr(kChainStart).substr(0, chain.size()) == chain;
+         chainField.substr(0, chainField.find_first_of(" \t")) == chain;
 }
 
 bool isWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-bool isNucleotide(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
 
-void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file) {
-  std::printf("Warning!!! Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
-              pdbId.c_str(), chain.c_str(), lineNumber, file.c_str());
+void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file,
+                      const Reporter& reporter) {
+  reporter.say("Warning!!! Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
+               pdbId.c_str(), chain.c_str(), lineNumber, file.c_str());
 }
 
-void warnChainLimit(const std::string& pdbId, const std::string& chain, const std::string& file) {
-  warnLimit(("Chain " + pdbId + " " + chain + " residue").c_str(), kMaxChainResidues, file);
+void warnChainLimit(const std::string& pdbId, const std::string& chain, const std::string& file,
+                    const Reporter& reporter) {
+  reporter.limitReached(("Chain " + pdbId + " " + chain + " residue").c_str(), kMaxChainResidues, file);
 }
 
 struct SequenceReader {
@@ -48,6 +53,7 @@ struct SequenceReader {
   const std::string* pdbIds[kSides];
   const std::string* chains[kSides];
   ResidueMapPair& maps;
+  const Reporter& reporter;
   bool pending[kSides] = {false, false};
   bool limitWarned[kSides] = {false, false};
 
@@ -55,12 +61,12 @@ struct SequenceReader {
   void header(std::string_view line, long lineNumber) {
     pending[kReference] = pending[kTarget] = false;
     if (line.size() <= kShortHeader) return;
-    std::string head = upperCased(line, kShortHeader + 1);
+    std::string head = upperCased(line, kCaseFreeLength);
     for (int side = 0; side < kSides; ++side) {
       if (!headerNames(head, *pdbIds[side], *chains[side])) continue;
       StructureResidueMap& map = maps[side];
       if (map.chainCount > 0) {
-        warnSecondHeader(*pdbIds[side], *chains[side], lineNumber, fileName);
+        warnSecondHeader(*pdbIds[side], *chains[side], lineNumber, fileName, reporter);
         continue;
       }
       setField(map.pdbId, std::string_view(head).substr(kIdStart, kPdbIdWidth));
@@ -83,7 +89,7 @@ struct SequenceReader {
       std::size_t at = position + residues.size();
       if (isWhitespace(static_cast<unsigned char>(raw))) {
         // A run of blanks stands at one position: one message, not one per byte.
-        if (at != blankReportedAt) std::printf("No valid nucleotide in seq-1 at position-%zu\n", at);
+        if (at != blankReportedAt) reporter.say("No valid nucleotide in seq-1 at position-%zu\n", at);
         blankReportedAt = at;
         problem = true;
         continue;
@@ -94,17 +100,17 @@ struct SequenceReader {
       }
       char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(raw)));
       if (letter == 'N') {
-        std::printf("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
+        reporter.say("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
         reported = true;
-      } else if (!isNucleotide(letter)) {
-        std::printf("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
+      } else if (!isStandardBase(letter)) {
+        reporter.say("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
         problem = true;
       }
       residues.push_back(letter);
     }
-    if (problem || reported) printLineOf(lineNumber, fileName);
+    if (problem || reported) reporter.lineOf(lineNumber, fileName);
     if (problem)
-      std::printf(
+      reporter.say(
           "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");
     return residues;
   }
@@ -122,7 +128,7 @@ struct SequenceReader {
       std::vector<ResidueMapEntry>& entries = maps[side].chain.entries;
       for (char letter : residues)
         entries.push_back(ResidueMapEntry{letter, 0, static_cast<int32_t>(entries.size()) + 1, ' ', -1});
-      if (cut && !limitWarned[side]) warnChainLimit(*pdbIds[side], *chains[side], fileName);
+      if (cut && !limitWarned[side]) warnChainLimit(*pdbIds[side], *chains[side], fileName, reporter);
       limitWarned[side] = limitWarned[side] || cut;
     }
   }
@@ -136,6 +142,7 @@ struct ListReader {
   const std::vector<std::string>& pdbIds;
   const std::vector<std::string>& chainIds;
   std::vector<std::string>& sequences;
+  const Reporter& reporter;
   std::vector<bool> named = std::vector<bool>(pdbIds.size(), false);
   std::vector<bool> limitWarned = std::vector<bool>(pdbIds.size(), false);
   long current = -1;
@@ -143,11 +150,11 @@ struct ListReader {
   void header(std::string_view line, long lineNumber) {
     current = -1;
     if (line.size() < kShortHeader) return;
-    std::string head = upperCased(line, kShortHeader);
+    std::string head = upperCased(line, kCaseFreeLength);
     std::size_t i = 0;
     while (i < pdbIds.size() && !headerNames(head, pdbIds[i], chainIds[i])) ++i;
     if (i == pdbIds.size()) return;
-    if (named[i]) return warnSecondHeader(pdbIds[i], chainIds[i], lineNumber, fileName);
+    if (named[i]) return warnSecondHeader(pdbIds[i], chainIds[i], lineNumber, fileName, reporter);
     named[i] = true;
     current = static_cast<long>(i);
   }
@@ -158,53 +165,95 @@ struct ListReader {
     std::string& sequence = sequences[current];
     std::size_t room = kMaxChainResidues - sequence.size();
     if (line.size() > room && !limitWarned[current]) {
-      warnChainLimit(pdbIds[current], chainIds[current], fileName);
+      warnChainLimit(pdbIds[current], chainIds[current], fileName, reporter);
       limitWarned[current] = true;
     }
     sequence.append(line.substr(0, room));
   }
 };
 
+template <typename Reader>
+void feedLine(std::string_view line, long lineNumber, Reader& records) {
+  if (line[0] == '>')
+    records.header(line, lineNumber);
+  else
+    records.sequenceLine(line, lineNumber);
+}
+
 // Feeds every non-blank line, without its leading blanks, to the reader.
 template <typename Reader>
 bool readRecords(const std::string& fileName, Reader& records) {
-  LineReader reader;
+  LineReader reader(records.reporter);
   if (!reader.open(fileName)) {
-    std::printf("File \"%s\" was not found.\n", fileName.c_str());
+    records.reporter.say("File \"%s\" was not found.\n", fileName.c_str());
     return false;
   }
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
-    if (line[0] == '>')
-      records.header(line, reader.lineNumber());
-    else
-      records.sequenceLine(line, reader.lineNumber());
-  }
+  while (nextContentLine(reader, line)) feedLine(line, reader.lineNumber(), records);
   if (reader.failed()) {
-    std::printf("File \"%s\" could not be read to its end.\n", fileName.c_str());
+    records.reporter.say("File \"%s\" could not be read to its end.\n", fileName.c_str());
     return false;
   }
+  return true;
+}
+
+template <typename Reader>
+bool readRecords(const FastaText& text, Reader& records) {
+  if (!text.opened) {
+    records.reporter.say("File \"%s\" was not found.\n", text.fileName.c_str());
+    return false;
+  }
+  for (const auto& [lineNumber, line] : text.lines) feedLine(line, lineNumber, records);
+  if (!text.complete) {
+    records.reporter.say("File \"%s\" could not be read to its end.\n", text.fileName.c_str());
+    return false;
+  }
+  return true;
+}
+
+template <typename Source>
+bool readSequencePair(const Source& source, const std::string& fileName, const std::string& refPdbId,
+                      const std::string& refChain, const std::string& targetPdbId, const std::string& targetChain,
+                      ResidueMapPair& maps, const Reporter& reporter) {
+  for (StructureResidueMap& map : maps) map = StructureResidueMap{};
+  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps, reporter};
+  if (!readRecords(source, records)) return false;
+  for (const StructureResidueMap& map : maps)
+    if (map.chainCount == 0 || map.chain.entries.empty()) return false;
   return true;
 }
 
 }  // namespace
 
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
-                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps) {
-  for (StructureResidueMap& map : maps) map = StructureResidueMap{};
-  SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps};
-  if (!readRecords(fileName, records)) return false;
-  for (const StructureResidueMap& map : maps)
-    if (map.chainCount == 0 || map.chain.entries.empty()) return false;
-  return true;
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter) {
+  return readSequencePair(fileName, fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+}
+
+FastaText loadFastaText(const std::string& fileName, const Reporter& reporter) {
+  FastaText text;
+  text.fileName = fileName;
+  LineReader reader(reporter);
+  text.opened = reader.open(fileName);
+  if (!text.opened) return text;
+  std::string_view line;
+  while (nextContentLine(reader, line)) text.lines.emplace_back(reader.lineNumber(), std::string(line));
+  text.complete = !reader.failed();
+  return text;
+}
+
+bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter) {
+  return readSequencePair(text, text.fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
 }
 
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
-                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences) {
+                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences,
+                      const Reporter& reporter) {
   sequences.assign(pdbIds.size(), std::string());
-  ListReader records{fileName, pdbIds, chainIds, sequences};
+  ListReader records{fileName, pdbIds, chainIds, sequences, reporter};
   if (!readRecords(fileName, records)) return false;
   for (const std::string& sequence : sequences)
     if (!sequence.empty()) return true;

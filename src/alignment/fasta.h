@@ -4,9 +4,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -14,12 +16,31 @@ namespace bexora {
 // target (maps[1]); false when the file is missing or breaks off, or a side
 // got no sequence.
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
-                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps);
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter);
+
+// A FASTA file's lines held in memory, for runs that look up the chains of
+// many pairs: the file is read once, and each lookup gives the result and
+// the messages that reading the file would.
+struct FastaText {
+  std::string fileName;
+  bool opened = false;
+  bool complete = false;  // false: reading broke off before the end
+  std::vector<std::pair<long, std::string>> lines;  // line number, text without leading blanks; blank lines left out
+};
+
+// Overlong lines are told to `reporter`.
+FastaText loadFastaText(const std::string& fileName, const Reporter& reporter);
+
+bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
+                       const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                       const Reporter& reporter);
 
 // Raw sequences of a list of (PDB id, chain); a candidate no header names
 // keeps the empty string. False when the file is missing or breaks off, or
 // nothing matched.
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,
-                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences);
+                      const std::vector<std::string>& chainIds, std::vector<std::string>& sequences,
+                      const Reporter& reporter);
 
 }  // namespace bexora

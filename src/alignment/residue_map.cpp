@@ -24,7 +24,8 @@ void markGap(ResidueMapEntry& entry) {
 // One entry per residue of the chain's atoms; atoms of one residue are
 // adjacent in the sorted table, so a change of number or insertion code
 // starts the next residue.
-void collectObservedResidues(const std::vector<AtomInfo>& atoms, ChainResidueMap& chain, const char* pdbId) {
+void collectObservedResidues(const std::vector<AtomInfo>& atoms, ChainResidueMap& chain, const char* pdbId,
+                             const Reporter& reporter) {
   chain.entries.clear();
   bool limitWarned = false;
   for (const AtomInfo& atom : atoms) {
@@ -33,8 +34,8 @@ void collectObservedResidues(const std::vector<AtomInfo>& atoms, ChainResidueMap
     if (last && last->resSeqNo == atom.resSeqNo && last->iCode == atom.iCode) continue;
     if (chain.entries.size() == kMaxChainResidues) {
       if (!limitWarned)
-        warnLimit(("Observed chain " + std::string(chain.chainId) + " residue").c_str(), kMaxChainResidues,
-                  "the atoms of " + std::string(pdbId));
+        reporter.limitReached(("Observed chain " + std::string(chain.chainId) + " residue").c_str(),
+                              kMaxChainResidues, "the atoms of " + std::string(pdbId));
       limitWarned = true;
       continue;
     }
@@ -52,14 +53,13 @@ const ResidueMapEntry* entryAt(const StructureResidueMap& map, int32_t index) {
 }  // namespace
 
 int mappedSeqComp(const ResidueMapEntry& a, const ResidueMapEntry& b) {
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo ? -1 : 1;
-  return static_cast<int>(static_cast<signed char>(a.iCode)) - static_cast<int>(static_cast<signed char>(b.iCode));
+  return compareResidues(a.resSeqNo, a.iCode, b.resSeqNo, b.iCode);
 }
 
-bool chainAlign(ChainResidueMap& chainA, ChainResidueMap& chainB) {
+bool chainAlign(ChainResidueMap& chainA, ChainResidueMap& chainB, const Reporter& reporter) {
   std::string script;
   double cost = 0;
-  if (!MMAlign(lettersOf(chainA), lettersOf(chainB), &script, &cost)) return false;
+  if (!MMAlign(lettersOf(chainA), lettersOf(chainB), &script, &cost, reporter)) return false;
   std::size_t i = 0, j = 0;
   for (char column : script) {
     if (column == 'x') {
@@ -78,23 +78,23 @@ bool chainAlign(ChainResidueMap& chainA, ChainResidueMap& chainB) {
 }
 
 bool alignPDBWithRef(const std::vector<AtomInfo>& atoms, StructureResidueMap& seqMap, StructureResidueMap& obsMap,
-                     StructureResidueMap fastaRecord) {
+                     StructureResidueMap fastaRecord, const Reporter& reporter) {
   seqMap = std::move(fastaRecord);
   obsMap = seqMap;
   setField(obsMap.pdbId, "ATOM");
   obsMap.chain.entries.clear();
   if (obsMap.chainCount == 0) return true;
-  collectObservedResidues(atoms, obsMap.chain, seqMap.pdbId);
-  return chainAlign(seqMap.chain, obsMap.chain);
+  collectObservedResidues(atoms, obsMap.chain, seqMap.pdbId, reporter);
+  return chainAlign(seqMap.chain, obsMap.chain, reporter);
 }
 
-bool alignFasta(ResidueMapPair& refSeqsMap) {
+bool alignFasta(ResidueMapPair& refSeqsMap, const Reporter& reporter) {
   StructureResidueMap& reference = refSeqsMap[kReference];
   StructureResidueMap& target = refSeqsMap[kTarget];
   if (reference.chainCount == 0 || target.chainCount == 0) return true;
   setField(reference.chain.pairChainId, target.chain.chainId);
   setField(target.chain.pairChainId, reference.chain.chainId);
-  return chainAlign(reference.chain, target.chain);
+  return chainAlign(reference.chain, target.chain, reporter);
 }
 
 // An observed residue maps to the partner's observed residue through three

@@ -20,7 +20,6 @@ void reportEmptyResult(const AnnotationSource& source, const AnnotationOutput& o
       source.path.c_str(), source.chain.c_str(), out.linesRead, unknown);
 }
 
-bool isStandardBase(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
 
 // Once per letter and file, so a modified base met in many pairs is one line.
 void reportUnusualLetters(const AnnotationSource& source, const AnnotationOutput& out) {
@@ -49,9 +48,7 @@ bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
   }
   out.pairs.reserve(kMaxBasePairs);
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  while (nextContentLine(reader, line)) {
     ++out.linesRead;
     if (!handle(line, reader.lineNumber())) break;
   }
@@ -88,7 +85,5 @@ char residueLetter(std::string_view name, const AnnotationReadOptions& options) 
   const char parent = options.modifiedAsParent ? parentBase(name) : '\0';
   return parent != '\0' ? parent : name[0];
 }
-
-bool isWHS(char c) { return c == 'W' || c == 'H' || c == 'S'; }
 
 }  // namespace bexora

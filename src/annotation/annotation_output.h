@@ -62,7 +62,4 @@ void appendPairWithinLimit(AnnotationOutput& out, const BPInfo& pair, const Anno
 // character, or under `modifiedAsParent` the parent of a known name.
 char residueLetter(std::string_view name, const AnnotationReadOptions& options);
 
-// True for 'W', 'H' and 'S', the edges a kept pair may name.
-bool isWHS(char c);
-
 }  // namespace bexora

@@ -4,7 +4,6 @@
 #include <set>
 #include <string_view>
 #include <tuple>
-#include <utility>
 
 #include "util/basepair.h"
 #include "util/pair_formats.h"
@@ -119,8 +118,7 @@ void insertBPInfo(BPInfo& record, const Residue (&residues)[2], const StructureM
 // A pair listed from both residues is kept from the row whose first residue
 // comes first; the insertion code decides between equal numbers.
 bool inAscendingOrder(const BPInfo& record) {
-  if (record.resSeqNo[0] != record.resSeqNo[1]) return record.resSeqNo[0] < record.resSeqNo[1];
-  return record.iCode[0] <= record.iCode[1];
+  return compareResidues(record.resSeqNo[0], record.iCode[0], record.resSeqNo[1], record.iCode[1]) <= 0;
 }
 
 // A family is a cis/trans letter and two edge letters, after an optional
@@ -139,6 +137,8 @@ bool insertEdgeInfo(BPInfo& record, std::string_view family) {
 
 // Residue ids of a pair, both ends.
 using PairKey = std::tuple<int32_t, char, int32_t, char>;
+// What a stacking line says besides the file's chain: residue ids and bases.
+using StackKey = std::tuple<int32_t, char, char, int32_t, char, char>;
 
 enum class Layout { kUnknown, kCsv, kTab, kExport };
 
@@ -159,7 +159,7 @@ struct Fr3dRead {
   AnnotationOutput& out;
   Layout layout = Layout::kUnknown;
   std::set<PairKey> pairsSeen;
-  std::set<std::string> stackLinesSeen;
+  std::set<StackKey> stacksSeen;
 };
 
 RowOutcome keepPair(Fr3dRead& read, const BPInfo& record) {
@@ -170,10 +170,13 @@ RowOutcome keepPair(Fr3dRead& read, const BPInfo& record) {
   return RowOutcome::kUsed;
 }
 
+// Equal keys give equal lines, so a repeated stacking is dropped before
+// its line is formatted.
 RowOutcome keepStackLine(Fr3dRead& read, const BPInfo& record) {
-  std::string line = formatPairRNAViewStack(record);
-  if (!read.stackLinesSeen.insert(line).second) return RowOutcome::kDropped;
-  read.out.keptLines.push_back(std::move(line));
+  StackKey key{record.resSeqNo[0], record.iCode[0], record.nucleotide[0],
+               record.resSeqNo[1], record.iCode[1], record.nucleotide[1]};
+  if (!read.stacksSeen.insert(key).second) return RowOutcome::kDropped;
+  read.out.keptLines.push_back(formatPairRNAViewStack(record));
   return RowOutcome::kUsed;
 }
 

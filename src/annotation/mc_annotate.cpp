@@ -25,16 +25,7 @@ int sectionOfTitle(std::string_view line) {
   return kOther;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// The signed number at `pos`; false when there is none.
-bool readNumber(std::string_view text, std::size_t& pos, int32_t& number) {
-  const std::size_t start = pos;
-  if (pos < text.size() && text[pos] == '-') ++pos;
-  while (pos < text.size() && isDigit(text[pos])) ++pos;
-  return readWholeInteger(text.substr(start, pos - start), number);
-}
 
 // A '-' directly before digits is a minus sign unless it opens the chain.
 bool startsNegativeNumber(std::string_view text, std::size_t pos, std::size_t chainStart) {
@@ -61,7 +52,7 @@ bool readResidue(std::string_view token, std::size_t& pos, bool quoted, char (&c
     if (chainText.empty()) return false;
   }
   setField(chain, chainText);
-  if (!readNumber(token, pos, number)) return false;
+  if (!readIntegerAt(token, pos, number)) return false;
   if (pos + 1 < token.size() && token[pos] == '.') iCode = token[pos + 1];
   return true;
 }

@@ -61,9 +61,8 @@ bool parseFirstPart(std::string_view part, BPInfo& pair) {
 
 bool readInteger(std::string_view& text, int32_t& value) {
   text = trimLeft(text);
-  std::size_t n = (!text.empty() && text[0] == '-') ? 1 : 0;
-  while (n < text.size() && std::isdigit(static_cast<unsigned char>(text[n]))) ++n;
-  if (!readWholeInteger(text.substr(0, n), value)) return false;
+  std::size_t n = 0;
+  if (!readIntegerAt(text, n, value)) return false;
   text.remove_prefix(n);
   return true;
 }

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "alignment/best_reference.h"
+#include "driver/console.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
@@ -15,6 +18,7 @@ namespace {
 constexpr const char* kVersion = "bexora 0.1.0";
 constexpr std::size_t kMaxMethodTokens = 10;
 constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
+constexpr unsigned kMaxBatchThreads = 1024;
 
 std::string upperCased(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -119,10 +123,9 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
     settings.verbose = verbose;
     settings.bestReferenceList = listAsTyped;
     if (!inputFolderExists(settings)) return {false, 1};
-    Diagnostics diagnostics;
-    diagnostics.enabled = verbose;
-    diagnostics.record("run mode=bestref methods= reference=: target=: origFormat=0");
-    return {false, findBestReference(listAsTyped, settings.inputFolder, diagnostics)};
+    const Reporter reporter = consoleReporter(verbose);
+    reporter.record("run mode=bestref methods= reference=: target=: origFormat=0");
+    return {false, findBestReference(listAsTyped, settings.inputFolder, settings.outputFolder, reporter)};
   }
   if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
   settings.motifMode = args[1] == "BENCHMARK-MOTIF";
@@ -135,6 +138,39 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
 
 bool idIsValid(const std::string& id) { return id.size() == kPdbIdWidth && !gotNonAlphaNumeric(id); }
 
+// A chain id is taken whole up to the width of its slot; a longer one is cut
+// to its first character, as the warning says.
+std::string chainArgument(const std::string& chain) {
+  return chain.size() > kChainIdWidth ? chain.substr(0, 1) : chain;
+}
+
+// The value of --unknown-dpi: a number of angstrom, 0 or more.
+bool parseUnknownDpi(const std::vector<std::string>& args, std::size_t at, double& dpi) {
+  const std::string value = at + 1 < args.size() ? args[at + 1] : std::string();
+  char* end = nullptr;
+  double parsed = std::strtod(value.c_str(), &end);
+  if (!value.empty() && *end == '\0' && parsed >= 0 && std::isfinite(parsed)) {
+    dpi = parsed;
+    return true;
+  }
+  std::printf("Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.\n");
+  return false;
+}
+
+// Options from argument `first` on; false after a message when one is wrong.
+bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, std::size_t first = 4) {
+  for (std::size_t i = first; i < args.size(); ++i) {
+    if (args[i] == "-V") settings.verbose = true;
+    if (args[i] == "--MODIFIED") settings.readModified = true;
+    if (args[i] == "--2D") settings.secondaryStructure = true;
+    if (args[i] == "--UNKNOWN-DPI" && !parseUnknownDpi(args, i, settings.unknownDpi)) return false;
+    if (i + 1 == args.size()) continue;
+    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
+    if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
+  }
+  return true;
+}
+
 ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSettings& settings) {
   bool refBad = !idIsValid(args[0]);
   bool targetBad = !idIsValid(args[2]);
@@ -146,21 +182,44 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
   if (args[3].empty()) std::printf("Target chain id is empty.\n");
   if (args[1].empty() || args[3].empty()) return {false, 1};
 
-  if (args[1].size() > 1 || args[3].size() > 1)
+  if (args[1].size() > kChainIdWidth || args[3].size() > kChainIdWidth)
     std::printf("Warning!!! Single character chain id expected, continuing  with first character anyway.\n");
   settings.mode = RunMode::kSingle;
   settings.pdbIds[kReference][0] = args[0];
   settings.pdbIds[kTarget][0] = args[2];
-  settings.chainIds[kReference][0] = args[1].substr(0, 1);
-  settings.chainIds[kTarget][0] = args[3].substr(0, 1);
+  settings.chainIds[kReference][0] = chainArgument(args[1]);
+  settings.chainIds[kTarget][0] = chainArgument(args[3]);
 
   settings.methodList.clear();
-  for (std::size_t i = 4; i < args.size(); ++i) {
-    if (args[i] == "-V") settings.verbose = true;
-    if (i + 1 == args.size()) continue;
-    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
-    if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
+  if (!scanOptions(args, settings)) return {false, 1};
+  if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
+  if (!inputFolderExists(settings)) return {false, 1};
+  return {true, 0};
+}
+
+// The value of -j: a whole number of threads, 1 or more.
+bool parseThreads(const std::vector<std::string>& args, RunSettings& settings) {
+  auto option = std::find(args.begin() + 2, args.end(), "-J");
+  if (option == args.end()) return true;
+  const std::string value = option + 1 != args.end() ? *(option + 1) : std::string();
+  char* end = nullptr;
+  unsigned long parsed = std::strtoul(value.c_str(), &end, 10);
+  if (!value.empty() && std::isdigit(static_cast<unsigned char>(value[0])) && *end == '\0' && parsed >= 1 &&
+      parsed <= kMaxBatchThreads) {
+    settings.batchThreads = static_cast<unsigned>(parsed);
+    return true;
   }
+  std::printf("Option -j needs a number of threads from 1 to %u.\n", kMaxBatchThreads);
+  return false;
+}
+
+ArgumentsOutcome processBatch(const std::vector<std::string>& args, const std::string& manifestAsTyped,
+                              RunSettings& settings) {
+  if (args.size() < 2 || manifestAsTyped.empty()) return reject("Option -L needs a manifest file name.\n");
+  settings.mode = RunMode::kBatch;
+  settings.batchManifest = manifestAsTyped;
+  settings.methodList.clear();
+  if (!scanOptions(args, settings, 2) || !parseThreads(args, settings)) return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
   return {true, 0};
@@ -175,12 +234,29 @@ bool gotNonAlphaNumeric(const std::string& text) {
 void printUsage() {
   std::printf(
       "Usage:\n"
-      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [-V] [-I DIR] [-O DIR]\n"
+      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A]\n"
+      "         [--2d] [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
+      "      A chain id has 1 to 4 characters.\n"
       "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
       "      -F ORIG     write MC-Annotate and RNAView results in the tool's own layout\n"
-      "  bexora -R LIST_FILE [-V] [-I DIR]\n"
-      "      Recommend a reference for a target from a candidate list in the input folder.\n"
+      "      --modified  read modified nucleotides (PSU, 2MG, ...) as their parent base\n"
+      "                  (default: only A, C, G and U residues are read)\n"
+      "      --unknown-dpi A  DPI in angstrom of a structure whose DPI cannot be computed\n"
+      "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
+      "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
+      "                  and an arc diagram of all its pairs (.svg) beside each result\n"
+      "  bexora -L MANIFEST [-j N] [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A] [--2d] [-V]\n"
+      "         [-I DIR] [-O DIR]\n"
+      "      Run every pair of a manifest in the input folder, one pair a line:\n"
+      "      REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS], '#' starts a comment.\n"
+      "      Each pair writes the files of a single run, and its messages as run.log, in\n"
+      "      OUTPUT/REF_RC_TARGET_TC/; batch_summary.tsv lists every pair. METHODS (as -M)\n"
+      "      replaces -M for that pair; the other options apply to every pair.\n"
+      "      -j N        pairs run at once, 1 to 1024 (default: one per core)\n"
+      "  bexora -R LIST_FILE [-V] [-I DIR] [-O DIR]\n"
+      "      Recommend a reference for a target from a candidate list in the input folder;\n"
+      "      every candidate, ranked, goes to TARGET_C.candidates.tsv in the output folder.\n"
       "  bexora -B BENCHMARK [-V] [-I DIR] [-O DIR]\n"
       "  bexora -B BENCHMARK-MOTIF [-V] [-I DIR] [-O DIR]\n"
       "      Run the built-in benchmark (and the motif reports) and write LaTeX tables.\n"
@@ -204,6 +280,7 @@ ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings) 
   if (!extractFolderOptions(args, settings)) return {false, 1};
   std::string listAsTyped = args.size() > 1 ? args[1] : std::string();
   for (std::string& arg : args) arg = upperCased(arg);
+  if (!args.empty() && args[0] == "-L") return processBatch(args, listAsTyped, settings);
   if (args.size() <= 3) return processShortForm(args, listAsTyped, settings);
   return processSingleRun(args, settings);
 }

@@ -1,8 +1,8 @@
 // The command line: a single run (refId refChain targetId targetChain
-// [options]), the best-reference mode (-R list), the benchmark modes
-// (-B BENCHMARK, -B BENCHMARK-MOTIF), and the folder, verbose, help and
+// [options]), a batch of pairs (-L manifest), the best-reference mode (-R list), the benchmark modes
+// (-B BENCHMARK, -B BENCHMARK-MOTIF), and the folder, verbose, 2D, help and
 // version options. Arguments are upper-cased except folder names and the
-// -R list name, which are kept as typed.
+// -R list and -L manifest names, which are kept as typed.
 #pragma once
 
 #include <array>
@@ -13,7 +13,7 @@
 
 namespace bexora {
 
-enum class RunMode { kSingle, kBenchmark, kBenchmarkMotif, kBestReference };
+enum class RunMode { kSingle, kBenchmark, kBenchmarkMotif, kBestReference, kBatch };
 
 struct RunSettings {
   RunMode mode = RunMode::kSingle;
@@ -22,13 +22,18 @@ struct RunSettings {
   std::array<std::array<std::string, kPassSlots>, kSides> chainIds;
   std::vector<int> methodList;
   bool origFormat = false;
+  bool secondaryStructure = false;  // --2d: dot-bracket, BPSEQ and arc diagram beside each annotation
   bool motifMode = false;
   bool testCodeFlag = false;   // log.txt and the precision tables
   bool testCodeFlag2 = false;  // log2.txt and the inferability tables
   bool verbose = false;
+  bool readModified = false;  // --modified: modified nucleotides as their parent base
+  double unknownDpi = 0;      // --unknown-dpi: DPI of structures without one, in angstrom
   std::string inputFolder = kDefaultInputFolder;
   std::string outputFolder = kDefaultOutputFolder;
   std::string bestReferenceList;  // the -R value as typed
+  std::string batchManifest;      // the -L value as typed
+  unsigned batchThreads = 0;      // -j; 0: one per core
 };
 
 struct ArgumentsOutcome {

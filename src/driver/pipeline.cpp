@@ -12,7 +12,11 @@
 #include "annotation/fr3d.h"
 #include "annotation/mc_annotate.h"
 #include "annotation/rnaview.h"
+#include "driver/batch.h"
+#include "driver/shared_inputs.h"
 #include "mapping/annotation_writer.h"
+#include "mapping/secondary_structure_files.h"
+#include "mapping/evidence.h"
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
@@ -24,24 +28,8 @@ namespace {
 
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
 
-struct MethodFiles {
-  const char* input;
-  const char* output;
-  const char* outputOrig;
-  const char* tag;  // method token of the verbose records
-};
-
-const MethodFiles& methodFiles(int method) {
-  static constexpr MethodFiles kFiles[kMethodCount] = {
-      {".mca.out", ".mca.bexora", ".mca.orig.bexora", "MC"},
-      {".rv.out", ".rv.bexora", ".rv.orig.bexora", "RV"},
-      {".fr3d.out", ".fr3d.bexora", ".fr3d.bexora", "FR"},
-      {".dssr.out", ".dssr.bexora", ".dssr.bexora", "DS"},
-      {".cr.out", ".clarna.bexora", ".clarna.bexora", "CLA"},
-  };
-  bool known = method == kMcAnnotate || method == kFr3d || method == kDssr || method == kClaRna;
-  return kFiles[known ? method : kRnaView];
-}
+// An id outside the table reads and writes as RNAView.
+const MethodInfo& methodFiles(int method) { return kMethods[method >= 0 && method < kMethodCount ? method : kRnaView]; }
 
 std::string methodTitle(int method, const char* kind) {
   const char* name = methodName(method);
@@ -53,25 +41,16 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
-// The readers' messages go to standard output as they come.
-const Reporter& readerReporter() {
-  static const Reporter reporter(
-      [](Channel channel, const std::string& text) {
-        if (channel == Channel::kOutput) std::fputs(text.c_str(), stdout);
-      },
-      false);
-  return reporter;
-}
-
-bool readAnnotationFile(int method, const std::string& path, const std::string& id, const std::string& chain,
-                        AnnotationOutput& out) {
-  const Reporter& reporter = readerReporter();
+bool readAnnotationFile(const RunState& state, int method, const std::string& path, const std::string& id,
+                        const std::string& chain, AnnotationOutput& out) {
+  const Reporter& reporter = state.reporter;
+  const AnnotationReadOptions options{state.settings.readModified};
   switch (method) {
-    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter);
-    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter);
-    case kDssr: return readDSSROutput(path, id, chain, out, reporter);
-    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter);
-    default: return readRNAViewOutput(path, chain, out, reporter);
+    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter, options);
+    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter, options);
+    case kDssr: return readDSSROutput(path, id, chain, out, reporter, options);
+    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter, options);
+    default: return readRNAViewOutput(path, chain, out, reporter, options);
   }
 }
 
@@ -88,10 +67,10 @@ bool readAnnotations(RunState& state, int method, int pass) {
     }
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
-    if (!readAnnotationFile(method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
-    state.diagnostics.record(
+    if (!readAnnotationFile(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
+    state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
-        methodFiles(method).tag, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
+        methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
         path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
         out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
@@ -113,9 +92,16 @@ std::string pairKey(const RunState& state, int pass) {
 // Step 2: both chain sequences.
 bool readSequences(RunState& state, int pass) {
   std::string fasta = state.settings.inputFolder + kFastaName;
-  if (!readFastaSequence(fasta, pdbId(state, kReference, pass), chainId(state, kReference, pass),
-                         pdbId(state, kTarget, pass), chainId(state, kTarget, pass), state.refSeqsMap)) {
-    std::printf(
+  const std::string& refId = pdbId(state, kReference, pass);
+  const std::string& refChain = chainId(state, kReference, pass);
+  const std::string& targetId = pdbId(state, kTarget, pass);
+  const std::string& targetChain = chainId(state, kTarget, pass);
+  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta, state.reporter), refId, refChain, targetId, targetChain,
+                                                state.refSeqsMap, state.reporter)
+                            : readFastaSequence(fasta, refId, refChain, targetId, targetChain, state.refSeqsMap,
+                                                state.reporter);
+  if (!found) {
+    state.reporter.say(
         "The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the file from PDB "
         "server.\n",
         fasta.c_str());
@@ -135,26 +121,42 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
 }
 
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
-  state.diagnostics.record(
+  if (!state.reporter.recordsWanted()) return;  // counting the residues walks every atom
+  state.reporter.record(
       "structure side=%d id=%s chain=%s file=%s format=%s atoms=%zu residues=%d atomLines=%d reflections=%d "
-      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g",
+      "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
       s.file.format.c_str(), s.atoms.size(), countResidues(s.atoms), s.refine.noOfAtoms, s.refine.noOfReflections,
-      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi);
+      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
+}
+
+void warnUnknownDpi(const RunState& state, const std::string& id) {
+  state.reporter.say(
+      "Warning!!! The DPI of structure %s is unknown and counts as 0 in the tolerance; --unknown-dpi A gives such "
+      "structures a DPI of A angstrom.\n",
+      id.c_str());
+}
+
+// A batch takes the structure its pairs share.
+std::shared_ptr<const LoadedStructure> readStructure(RunState& state, int side, int pass) {
+  if (state.shared) return state.shared->structure(pdbId(state, side, pass), chainId(state, side, pass), state.reporter);
+  auto loaded = std::make_shared<LoadedStructure>();
+  if (!readStructureFile(state.settings, pdbId(state, side, pass), chainId(state, side, pass), *loaded,
+                         state.reporter))
+    return nullptr;
+  return loaded;
 }
 
 const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   std::string key = pdbId(state, side, pass) + ":" + chainId(state, side, pass);
   auto found = state.structures.find(key);
-  if (found != state.structures.end()) return &found->second;
-  LoadedStructure loaded;
-  loaded.atoms.reserve(kMaxAtoms);
-  if (!readPDBFile(state.settings.inputFolder, pdbId(state, side, pass), loaded.refine, chainId(state, side, pass),
-                   loaded.atoms, &loaded.file))
-    return nullptr;
-  loaded.atoms.shrink_to_fit();
-  recordStructure(state, side, pass, loaded);
-  return &state.structures.emplace(key, std::move(loaded)).first->second;
+  if (found != state.structures.end()) return found->second.get();
+  std::shared_ptr<const LoadedStructure> loaded = readStructure(state, side, pass);
+  if (!loaded) return nullptr;
+  recordStructure(state, side, pass, *loaded);
+  if (!isBenchmark(state) && loaded->refine.dpiSource == DpiSource::kUnknown)
+    warnUnknownDpi(state, pdbId(state, side, pass));
+  return state.structures.emplace(key, std::move(loaded)).first->second.get();
 }
 
 // Step 3: atoms and quality records of both sides.
@@ -163,7 +165,7 @@ bool readStructures(RunState& state, int pass) {
     const LoadedStructure* loaded = loadStructure(state, side, pass);
     if (!loaded) return false;
     state.refine[side][pass] = loaded->refine;
-    copyAtoms(state.atomMultiList[side], loaded->atoms);
+    state.atomMultiList[side] = &loaded->atoms;
   }
   return true;
 }
@@ -180,15 +182,15 @@ bool prepareChains(RunState& state, int pass) {
     state.pdbTempMap = cached->second.pdbTempMap;
   } else {
     for (int side = 0; side < kSides; ++side)
-      if (!alignPDBWithRef(state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
-                           state.refSeqsMap[side]))
+      if (!alignPDBWithRef(*state.atomMultiList[side], state.refMap[side], state.pdbTempMap[side],
+                           state.refSeqsMap[side], state.reporter))
         return false;
-    if (!alignFasta(state.refSeqsMap)) return false;
+    if (!alignFasta(state.refSeqsMap, state.reporter)) return false;
     state.alignments[key] = PreparedAlignment{state.refSeqsMap, state.refMap, state.pdbTempMap};
   }
   for (int side = 0; side < kSides; ++side)
-    state.diagnostics.record("sequence side=%d id=%s chain=%s length=%d", side, pdbId(state, side, pass).c_str(),
-                             chainId(state, side, pass).c_str(), state.refSeqsMap[side].chain.length());
+    state.reporter.record("sequence side=%d id=%s chain=%s length=%d", side, pdbId(state, side, pass).c_str(),
+                          chainId(state, side, pass).c_str(), state.refSeqsMap[side].chain.length());
   return true;
 }
 
@@ -198,8 +200,8 @@ void warnResolution(const RunState& state, int pass) {
   double reference = state.refine[kReference][pass].resolution;
   double target = state.refine[kTarget][pass].resolution;
   if (reference <= target) return;
-  std::printf("\nWarning!!! Undesired data resolution - ");
-  std::printf(
+  state.reporter.say("\nWarning!!! Undesired data resolution - ");
+  state.reporter.say(
       "Reference (%s - %.2lfA) is lower resolution than Target (%s - %.2lfA) (you may have given the PDB ids in "
       "reverse order), continuing anyway.\n",
       pdbId(state, kReference, pass).c_str(), reference, pdbId(state, kTarget, pass).c_str(), target);
@@ -212,16 +214,16 @@ std::string chainLetters(const ChainResidueMap& chain) {
 }
 
 void recordAlignment(const RunState& state, bool fromFile) {
-  if (!state.diagnostics.enabled) return;
+  if (!state.reporter.recordsWanted()) return;
   double cost = 0;
   MMAlign(chainLetters(state.refSeqsMap[kReference].chain), chainLetters(state.refSeqsMap[kTarget].chain), nullptr,
-          &cost);
+          &cost, state.reporter);
   const auto& entries = state.pdbMap[kReference].chain.entries;
   long mapped = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.mapIndex != -1; });
   long identical = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.identical == 1; });
-  state.diagnostics.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s",
-                           cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
-                           identical, fromFile ? "structure-file" : "sequence");
+  state.reporter.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s",
+                        cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
+                        identical, fromFile ? "structure-file" : "sequence");
 }
 
 // Steps 5 and 6: the observed-to-observed map, from the structure-alignment
@@ -232,11 +234,11 @@ void composeResidueMap(RunState& state, int pass) {
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
   bool fromFile = updatePDBAlign_Vantor(state.pdbMap, state.settings.inputFolder, ref.pdbId, ref.chain.chainId,
-                                        target.pdbId, target.chain.chainId);
+                                        target.pdbId, target.chain.chainId, state.reporter);
   if (!fromFile && !state.alignmentWarningShown) {
-    std::printf("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
-                ref.chain.chainId, target.pdbId, target.chain.chainId);
-    std::printf("continuing with alternate built-in sequence alignment.\n");
+    state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
+                       ref.chain.chainId, target.pdbId, target.chain.chainId);
+    state.reporter.say("continuing with alternate built-in sequence alignment.\n");
     state.alignmentWarningShown = true;
   }
   recordAlignment(state, fromFile);
@@ -258,48 +260,105 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
 // Steps 8 and 9.
 void mapPairs(RunState& state, int method, int pass) {
   state.mapping.compareEdge = state.compareEdgeSetting ? 1 : (pass % 2 == 1 ? 1 : 0);
-  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping);
+  // The hint concerns single runs that left modified nucleotides out.
+  bool hintModified = !isBenchmark(state) && !state.settings.readModified;
+  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping,
+               state.reporter, hintModified);
   const MappingState& m = state.mapping;
-  state.diagnostics.record(
+  state.reporter.record(
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "
       "targetNonInferable=%zu acceptedCommon=%d acceptedRefInferable=%d acceptedTargetInferable=%d "
       "acceptedTargetNonInferable=%d",
-      methodFiles(method).tag, m.tolerance, m.basePairCommon[kReference].count(), m.basePairSetDiff[kReference].count(),
+      methodFiles(method).token, m.tolerance, m.basePairCommon[kReference].count(), m.basePairSetDiff[kReference].count(),
       m.basePairNoAlign[kReference].count(), m.basePairSetDiff[kTarget].count(), m.basePairNoAlign[kTarget].count(),
       m.accepted[kGroupCommon].total, m.accepted[kGroupRefInferable].total, m.accepted[kGroupTargetInferable].total,
       m.accepted[kGroupTargetNonInferable].total);
+}
+
+// The --2d files beside the enhanced annotation `output`.
+bool writeSecondaryStructure(const RunState& state, int method, int pass, const std::string& output,
+                             OutputGroup& files) {
+  std::string title = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) + ", " +
+                      methodTitle(method, "annotation") + " enhanced from " + pdbId(state, kReference, pass) + "_" +
+                      chainId(state, kReference, pass);
+  return writeSecondaryStructureFiles(output, title, chainId(state, kTarget, pass),
+                                      state.pdbMap[kTarget].chain.entries,
+                                      pairsInWritingOrder(state.mapping.assessedPairs, state.mapping.keptTargetPairs),
+                                      method, state.reporter, &files);
+}
+
+// The record of every assessed pair, beside the source-tag file.
+bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& files) {
+  if (!state.mapping.collectEvidence || writeEvidenceFile(path, state.mapping, state.pdbMap, &files)) return true;
+  state.reporter.say("%s file could not be created\n", path.c_str());
+  return false;
+}
+
+// A single run commits each method's files on their own; a benchmark's wait
+// in the run's group for the end.
+bool commitOwnGroup(const RunState& state, OutputGroup& own) {
+  if (state.runOutputs || own.commit()) return true;
+  state.reporter.say("%s file could not be created\n", own.failedPath().c_str());
+  return false;
+}
+
+// One line per method of a single run: what was read, carried, checked and
+// written; `written` is null when the annotation could not be written.
+void printSummary(const RunState& state, int method, const WriteSummary* written) {
+  if (isBenchmark(state)) return;
+  const MappingState& m = state.mapping;
+  const char* tool = methodName(method);
+  state.reporter.say("Summary: %s: target %zu pairs, reference %zu; carried over %zu, accepted %d; target's own checked %zu, "
+                     "kept %d (tolerance %.3f A); ",
+              tool, state.basePairMap[kTarget].size(), state.basePairMap[kReference].size(),
+              m.basePairSetDiff[kReference].count(), m.accepted[kGroupRefInferable].total,
+              m.basePairSetDiff[kTarget].count(), m.accepted[kGroupTargetInferable].total, m.tolerance);
+  if (written)
+    state.reporter.say("written %d: Both %d, Bexora %d, %s %d\n", written->pairs, written->both, written->bexora, tool,
+                written->own);
+  else
+    state.reporter.say("nothing written\n");
 }
 
 // Step 10: the enhanced annotation of the target, on even passes of a
 // writing phase.
 void writeOutput(RunState& state, int method, int pass) {
   if (state.writeCompResult == 0 || pass % 2 == 1) return;
-  const MethodFiles& files = methodFiles(method);
+  const MethodInfo& files = methodFiles(method);
   std::string suffix = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) +
                        (state.settings.origFormat ? files.outputOrig : files.output);
   std::string output = state.settings.outputFolder + suffix;
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
+  // The annotation, its source tags, evidence and --2d files are committed
+  // together, so that no reader finds files of two runs side by side.
+  OutputGroup own(state.settings.outputFolder);
+  OutputGroup& group = state.runOutputs ? *state.runOutputs : own;
   WriteSummary summary;
   const MappingState& m = state.mapping;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
-                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, &summary,
-                                   state.runOutputs.get())) {
+                                   m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, state.reporter,
+                                   &summary, &group) ||
+      !writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv", group) ||
+      (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output, group)) ||
+      !commitOwnGroup(state, own)) {
     state.outputFailed = true;
+    printSummary(state, method, nullptr);
     return;
   }
-  state.diagnostics.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
-                           summary.both, summary.bexora, summary.own);
+  state.written[method] = summary;
+  state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
+                        summary.both, summary.bexora, summary.own);
+  printSummary(state, method, &summary);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
                      pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs));
 }
 
 void printSuccess(const RunState& state) {
-  std::printf("\nSuccessfully enhanced the basepair annotation for PDB %s, chain %s.\n",
-              pdbId(state, kTarget, 0).c_str(), chainId(state, kTarget, 0).c_str());
-  std::printf("The result for method");
-  methodListPrint(state.settings.methodList);
-  std::printf("is placed in folder: %s\n", state.settings.outputFolder.c_str());
+  state.reporter.say("\nSuccessfully enhanced the basepair annotation for PDB %s, chain %s.\n",
+                     pdbId(state, kTarget, 0).c_str(), chainId(state, kTarget, 0).c_str());
+  state.reporter.say("The result for method%sis placed in folder: %s\n",
+                     methodListText(state.settings.methodList).c_str(), state.settings.outputFolder.c_str());
 }
 
 void writePhaseHeader(const RunState& state) {
@@ -327,7 +386,7 @@ bool runPhases(RunState& state) {
 std::FILE* openLog(const RunState& state, const char* name) {
   std::string path = state.settings.outputFolder + name;
   std::FILE* log = state.runOutputs->openStream(path);
-  if (!log) std::printf("%s file could not be created.\n", path.c_str());
+  if (!log) state.reporter.say("%s file could not be created.\n", path.c_str());
   return log;
 }
 
@@ -343,7 +402,7 @@ bool openLogs(RunState& state) {
 bool finishRunOutputs(RunState& state) {
   state.logs.log = state.logs.log2 = nullptr;
   if (state.runOutputs->finishStreams()) return true;
-  std::printf("%s could not be written completely.\n", state.runOutputs->failedPath().c_str());
+  state.reporter.say("%s could not be written completely.\n", state.runOutputs->failedPath().c_str());
   return false;
 }
 
@@ -360,10 +419,10 @@ void recordRun(const RunState& state) {
   std::string methods;
   for (int method : state.settings.methodList) methods += std::string(methods.empty() ? "" : ",") + methodToken(method);
   if (isBenchmark(state)) methods = "MC,RV,FR,DS,CLA";
-  state.diagnostics.record("run mode=%s methods=%s reference=%s:%s target=%s:%s origFormat=%d",
-                           modeName(state.settings.mode), methods.c_str(), pdbId(state, kReference, 0).c_str(),
-                           chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
-                           chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
+  state.reporter.record("run mode=%s methods=%s reference=%s:%s target=%s:%s origFormat=%d",
+                        modeName(state.settings.mode), methods.c_str(), pdbId(state, kReference, 0).c_str(),
+                        chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
+                        chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
 }
 
 // The log's staged name within the output folder, from which the tables are made.
@@ -377,28 +436,31 @@ std::string stagedLog(const RunState& state, const char* name) {
 bool writeTablesAndCommit(RunState& state) {
   const std::string& folder = state.settings.outputFolder;
   OutputGroup& outputs = *state.runOutputs;
-  if (state.settings.testCodeFlag && !readLogWriteTables(folder, stagedLog(state, "log.txt"), &outputs)) return false;
-  if (state.settings.testCodeFlag2 && !processInferabilityLog(folder, stagedLog(state, "log2.txt"), &outputs))
+  if (state.settings.testCodeFlag &&
+      !readLogWriteTables(folder, stagedLog(state, "log.txt"), state.reporter, &outputs))
+    return false;
+  if (state.settings.testCodeFlag2 &&
+      !processInferabilityLog(folder, stagedLog(state, "log2.txt"), state.reporter, &outputs))
     return false;
   if (outputs.commit()) return true;
-  std::printf("%s file could not be created\n", outputs.failedPath().c_str());
+  state.reporter.say("%s file could not be created\n", outputs.failedPath().c_str());
   return false;
 }
 
 }  // namespace
 
-RunState::RunState(const RunSettings& runSettings) : settings(runSettings) {
-  diagnostics.enabled = settings.verbose;
-  for (auto& side : atomMultiList) side.reserve(kMaxAtoms);
+RunState::RunState(const RunSettings& runSettings)
+    : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
+  mapping.collectEvidence = !isBenchmark(*this);
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 
 bool runPass(RunState& state, int method, int pass) {
   if (isBenchmark(state))
-    state.diagnostics.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
-                             methodFiles(method).tag, pass, pdbId(state, kReference, pass).c_str(),
-                             chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
-                             chainId(state, kTarget, pass).c_str());
+    state.reporter.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
+                          methodFiles(method).token, pass, pdbId(state, kReference, pass).c_str(),
+                          chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
+                          chainId(state, kTarget, pass).c_str());
   if (!readAnnotations(state, method, pass) || !prepareChains(state, pass)) return false;
   warnResolution(state, pass);
   composeResidueMap(state, pass);
@@ -408,29 +470,36 @@ bool runPass(RunState& state, int method, int pass) {
   return true;
 }
 
+int runPipeline(RunState& state) {
+  const RunSettings& settings = state.settings;
+  recordRun(state);
+  // A folder that cannot be made shows up as the first output that cannot be written.
+  std::error_code ignored;
+  std::filesystem::create_directories(settings.outputFolder, ignored);
+  if (isBenchmark(state)) state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
+  if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, *state.runOutputs, state.reporter);
+  if (settings.motifMode && !state.motifs.printMotifs) state.outputFailed = true;
+  if (!isBenchmark(state))
+    state.reporter.say("Reference: %s %s\nTarget: %s %s\n", pdbId(state, kReference, 0).c_str(),
+                       chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
+                       chainId(state, kTarget, 0).c_str());
+  if (settings.testCodeFlag) {
+    if (!openLogs(state)) return 1;
+    state.writeCompResult = 0;
+  }
+  bool ok = runPhases(state) && !state.outputFailed;
+  if (ok && state.runOutputs) ok = finishRunOutputs(state) && writeTablesAndCommit(state);
+  std::fflush(stdout);
+  return ok ? 0 : 1;
+}
+
 int runProgram(int argc, char** argv) {
   RunSettings settings;
   ArgumentsOutcome outcome = processArguments(argc, argv, settings);
   if (!outcome.runPipeline) return outcome.exitStatus;
+  if (settings.mode == RunMode::kBatch) return runBatch(settings);
   auto state = std::make_unique<RunState>(settings);
-  recordRun(*state);
-  // A folder that cannot be made shows up as the first output that cannot be written.
-  std::error_code ignored;
-  std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (isBenchmark(*state)) state->runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
-  if (settings.motifMode) motifInitialization(state->motifs, settings.outputFolder, *state->runOutputs);
-  if (settings.motifMode && !state->motifs.printMotifs) state->outputFailed = true;
-  if (!isBenchmark(*state))
-    std::printf("Reference: %s %s\nTarget: %s %s\n", pdbId(*state, kReference, 0).c_str(),
-                chainId(*state, kReference, 0).c_str(), pdbId(*state, kTarget, 0).c_str(),
-                chainId(*state, kTarget, 0).c_str());
-  if (settings.testCodeFlag) {
-    if (!openLogs(*state)) return 1;
-    state->writeCompResult = 0;
-  }
-  bool ok = runPhases(*state) && !state->outputFailed;
-  if (ok && state->runOutputs) ok = finishRunOutputs(*state) && writeTablesAndCommit(*state);
-  return ok ? 0 : 1;
+  return runPipeline(*state);
 }
 
 }  // namespace bexora

@@ -8,15 +8,19 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
+#include "driver/console.h"
 #include "model/model.h"
+#include "mapping/annotation_writer.h"
 #include "mapping/mapping.h"
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
+#include "util/reporter.h"
 #include "util/staged_output.h"
 
 namespace bexora {
@@ -34,11 +38,13 @@ struct PreparedAlignment {
   ResidueMapPair pdbTempMap;
 };
 
+class SharedInputs;
+
 struct RunState {
   explicit RunState(const RunSettings& runSettings);
 
   RunSettings settings;
-  Diagnostics diagnostics;
+  Reporter reporter;  // the console: messages to standard output, "-V" records to standard error
   PassPlan plan;
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;
@@ -46,7 +52,7 @@ struct RunState {
   bool outputFailed = false;  // an output could not be written; the run ends with status 1
 
   std::array<std::array<RefineInfo, kPassSlots>, kSides> refine;
-  std::array<std::vector<AtomInfo>, kSides> atomMultiList;
+  AtomTables atomMultiList{};  // into `structures`
   std::array<std::vector<BPInfo>, kSides> basePairMap;
   std::vector<std::string> keptLines;  // the target reader's non-pair lines
   ResidueMapPair refSeqsMap, refMap, pdbTempMap, pdbMap;
@@ -56,8 +62,11 @@ struct RunState {
   // The benchmark's annotations, logs, tables and motif reports, committed together at the end.
   std::unique_ptr<OutputGroup> runOutputs;
 
-  std::map<std::string, LoadedStructure> structures;
+  std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;
+
+  SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run
+  std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
 };
 
 // Runs one pass of method `method` at pass index `pass`; false ends the run.
@@ -65,6 +74,10 @@ bool runPass(RunState& state, int method, int pass);
 
 // The first stage of a pass: both annotation lists into state.basePairMap.
 bool readAnnotations(RunState& state, int method, int pass);
+
+// Runs the phases of a run whose settings are parsed, all messages through
+// state.reporter; returns the exit status.
+int runPipeline(RunState& state);
 
 // Runs the program on its command line and returns the exit status.
 int runProgram(int argc, char** argv);

@@ -55,8 +55,8 @@ AnnotationText buildText(const std::string& targetPdbId, int method, const std::
   return text;
 }
 
-bool reportFailure(const std::string& path) {
-  std::printf("%s file could not be created\n", path.c_str());
+bool reportFailure(const std::string& path, const Reporter& reporter) {
+  reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }
 
@@ -101,16 +101,13 @@ std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, con
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
                                  const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
-                                 bool origFormat, WriteSummary* summary, OutputGroup* group) {
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary, OutputGroup* group) {
   std::vector<BPInfo> accepted = pairsInWritingOrder(assessed, keptPairs);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
   // Both files are committed together, so that no reader finds an
   // annotation of one run beside the source tags of another.
-  OutputGroup own(std::filesystem::path(outputPath).parent_path().string());
-  OutputGroup& files = group ? *group : own;
-  if (!files.stage(outputPath, text.annotation) || !files.stage(sourceTagPath, text.sourceTags) ||
-      (!group && !files.commit()))
-    return reportFailure(files.failedPath());
+  std::string failed = writeFilesTogether({{outputPath, text.annotation}, {sourceTagPath, text.sourceTags}}, group);
+  if (!failed.empty()) return reportFailure(failed, reporter);
   if (summary) *summary = summarize(accepted);
   return true;
 }

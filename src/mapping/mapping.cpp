@@ -32,8 +32,7 @@ void sortForSetDifference(std::vector<BPInfo>& pairs, int compareEdge) {
 
 const ResidueMapEntry* findEntry(const ChainResidueMap& chain, int32_t resSeqNo, char iCode) {
   auto before = [](const ResidueMapEntry& entry, const ResidueMapEntry& key) {
-    if (entry.resSeqNo != key.resSeqNo) return entry.resSeqNo < key.resSeqNo;
-    return entry.iCode < key.iCode;
+    return compareResidues(entry.resSeqNo, entry.iCode, key.resSeqNo, key.iCode) < 0;
   };
   ResidueMapEntry key{};
   key.resSeqNo = resSeqNo;
@@ -64,9 +63,9 @@ std::string mappingName(const ResidueMapPair& pdbMap) {
   return std::string("mapping ") + pdbMap[kReference].pdbId + " onto " + pdbMap[kTarget].pdbId;
 }
 
-bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where) {
+bool hasRoom(std::size_t size, int& dropped, const char* what, const std::string& where, const Reporter& reporter) {
   if (size < kMaxBasePairs) return true;
-  if (dropped++ == 0) warnLimit(what, kMaxBasePairs, where);
+  if (dropped++ == 0) reporter.limitReached(what, kMaxBasePairs, where);
   return false;
 }
 
@@ -77,9 +76,15 @@ struct SplitList {
   ClassCounts* global;  // commonCounts or diffCounts, or none
 };
 
+// Names the mapping in limit warnings and reports them.
+struct LimitNotice {
+  std::string where;
+  const Reporter& reporter;
+};
+
 void appendCouple(SplitList target, const BPInfo& referencePair, const BPInfo& targetPair, const BPInfo& counted,
-                  const std::string& where) {
-  if (!hasRoom(target.list.count(), target.list.dropped, target.what, where)) return;
+                  const LimitNotice& notice) {
+  if (!hasRoom(target.list.count(), target.list.dropped, target.what, notice.where, notice.reporter)) return;
   target.list.referencePairs.push_back(referencePair);
   target.list.targetPairs.push_back(targetPair);
   target.list.classes.add(counted);
@@ -98,9 +103,9 @@ void resetList(BPMatchList& list, std::size_t expected) {
 // The five lists of the split and the carrying of one pair into each.
 class SetDifference {
  public:
-  SetDifference(const ResidueMapPair& pdbMap, MappingState& state)
+  SetDifference(const ResidueMapPair& pdbMap, MappingState& state, const Reporter& reporter)
       : pdbMap_(pdbMap),
-        where_(mappingName(pdbMap)),
+        notice_{mappingName(pdbMap), reporter},
         common_{state.basePairCommon[kReference], "common base-pair list", &state.commonCounts},
         refInferable_{state.basePairSetDiff[kReference], "reference-inferable list", &state.diffCounts},
         refNonInferable_{state.basePairNoAlign[kReference], "reference non-inferable list", nullptr},
@@ -111,10 +116,10 @@ class SetDifference {
   bool carryReference(const BPInfo& pair, BPInfo& carried) const {
     return getCompatibleBasePair(pdbMap_, kReference, carried, pair);
   }
-  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, where_); }
-  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, where_); }
+  void addNonInferableReference(const BPInfo& pair) { appendCouple(refNonInferable_, pair, pair, pair, notice_); }
+  void addCommon(const BPInfo& pair, const BPInfo& carried) { appendCouple(common_, pair, carried, carried, notice_); }
   void addInferableReference(const BPInfo& pair, const BPInfo& carried) {
-    appendCouple(refInferable_, pair, carried, carried, where_);
+    appendCouple(refInferable_, pair, carried, carried, notice_);
   }
   void addReference(const BPInfo& pair) {
     BPInfo carried;
@@ -126,17 +131,18 @@ class SetDifference {
   void addTarget(const BPInfo& pair) {
     BPInfo carried;
     if (getCompatibleBasePair(pdbMap_, kTarget, carried, pair))
-      appendCouple(targetInferable_, carried, pair, carried, where_);
+      appendCouple(targetInferable_, carried, pair, carried, notice_);
     else
-      appendCouple(targetNonInferable_, pair, pair, pair, where_);
+      appendCouple(targetNonInferable_, pair, pair, pair, notice_);
   }
   void addUnlisted(const BPInfo& pair) {
-    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", where_)) unlisted_.push_back(pair);
+    if (hasRoom(unlisted_.size(), unlistedDropped_, "unlisted target-pair list", notice_.where, notice_.reporter))
+      unlisted_.push_back(pair);
   }
 
  private:
   const ResidueMapPair& pdbMap_;
-  std::string where_;
+  LimitNotice notice_;
   SplitList common_, refInferable_, refNonInferable_, targetInferable_, targetNonInferable_;
   std::vector<BPInfo>& unlisted_;
   int unlistedDropped_ = 0;
@@ -160,11 +166,19 @@ bool passesTolerance(double difference, double tolerance, bool agree) {
   return agree ? magnitude <= tolerance : magnitude >= tolerance;
 }
 
+// The contact test in one orientation; what the reference showed goes to
+// `seen` when given.
 bool contactsPass(double tolerance, int n, const AtomInteraction* contacts,
-                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode) {
+                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode,
+                  PairGeometry* seen) {
   std::array<AtomInteraction, kMaxCandidateContacts> measured;
   n = std::min(n, kMaxCandidateContacts);
   getCorrespondingDistance(referenceAtoms, orientation, n, contacts, measured.data());
+  if (seen) {
+    seen->orientation = orientation;
+    for (int j = 0; j < std::min(n, static_cast<int>(seen->referenceContacts.size())); ++j)
+      seen->referenceContacts[j] = measured[j].distance;
+  }
   for (int j = 0; j < n; ++j) {
     double d = std::fabs(measured[j].distance - contacts[j].distance);
     if (d > kUnmeasuredDifference) continue;
@@ -184,36 +198,79 @@ bool hasExtraAtoms(const std::array<ResidueAtoms, 2>& ends) {
   return ends[0].c2 && ends[1].c2 && ends[0].c5 && ends[1].c5;
 }
 
-bool isAccepted(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPInfo& referencePair,
-                const BPInfo& targetPair, AssessMode mode, double tolerance) {
+enum class ContactVerdict { kLetters, kFail, kPass };
+
+// The straight end correspondence is tried first, then the swapped one;
+// `seen` keeps the last one tried.
+ContactVerdict matchContacts(double tolerance, int n, const AtomInteraction* contacts,
+                             const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode,
+                             const BPInfo& referencePair, const BPInfo& targetPair, PairGeometry* seen) {
+  bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
+                  referencePair.nucleotide[1] == targetPair.nucleotide[1];
+  bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
+                 referencePair.nucleotide[1] == targetPair.nucleotide[0];
+  if (!straight && !swapped) return ContactVerdict::kLetters;
+  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode, seen)) return ContactVerdict::kPass;
+  if (swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode, seen)) return ContactVerdict::kPass;
+  return ContactVerdict::kFail;
+}
+
+void measureDistances(const std::array<ResidueAtoms, 2>& reference, const std::array<ResidueAtoms, 2>& target,
+                      PairGeometry& geometry) {
+  geometry.c1 = {c1Distance(reference), c1Distance(target)};
+  if (!hasExtraAtoms(target) || !hasExtraAtoms(reference)) return;
+  geometry.c2 = {distance3D(*reference[0].c2, *reference[1].c2), distance3D(*target[0].c2, *target[1].c2)};
+  geometry.c5 = {distance3D(*reference[0].c5, *reference[1].c5), distance3D(*target[0].c5, *target[1].c5)};
+}
+
+// The tests in the order they decide; every distance has been measured.
+AssessReason firstDecidingTest(const PairGeometry& geometry, bool agree, double tolerance, bool allEdgeAtomsFound,
+                               ContactVerdict contacts) {
+  if (!passesTolerance(geometry.c1[kTarget] - geometry.c1[kReference], tolerance, agree)) return AssessReason::kC1;
+  if (!std::isnan(geometry.c2[kReference])) {
+    if (!passesTolerance(geometry.c2[kReference] - geometry.c2[kTarget], tolerance, agree)) return AssessReason::kC2;
+    if (!passesTolerance(geometry.c5[kReference] - geometry.c5[kTarget], tolerance, agree)) return AssessReason::kC5;
+  }
+  if (!allEdgeAtomsFound) return AssessReason::kEdgeAtoms;
+  if (contacts == ContactVerdict::kLetters) return AssessReason::kLetters;
+  if (contacts == ContactVerdict::kFail) return AssessReason::kContacts;
+  return agree ? AssessReason::kAgrees : AssessReason::kDiffers;
+}
+
+// Measures everything the tests of `mode` compare, then decides; measuring
+// before deciding keeps the recorded geometry complete for a refused pair.
+AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair,
+                        const BPInfo& targetPair, AssessMode mode, double tolerance, PairGeometry& geometry) {
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
   std::array<EdgeAtomSet, 2> referenceSets = edgeSetsOf(referencePair);
-  if (mode == ASSESS_ACCEPT_ALL) return true;
+  if (mode == ASSESS_ACCEPT_ALL) return AssessReason::kAcceptAll;
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
-  findAtoms(atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
-  findAtoms(atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
-  if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return false;
+  findAtoms(*atoms[kTarget], targetPair, targetSets, target, allEdgeAtomsFound);
+  findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
+  if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return AssessReason::kMissingC1;
+  measureDistances(reference, target, geometry);
   bool agree = mode == ASSESS_AGREE;
-  if (!passesTolerance(c1Distance(target) - c1Distance(reference), tolerance, agree)) return false;
-  if (hasExtraAtoms(target) && hasExtraAtoms(reference)) {
-    double c2 = distance3D(*reference[0].c2, *reference[1].c2) - distance3D(*target[0].c2, *target[1].c2);
-    double c5 = distance3D(*reference[0].c5, *reference[1].c5) - distance3D(*target[0].c5, *target[1].c5);
-    if (!passesTolerance(c2, tolerance, agree) || !passesTolerance(c5, tolerance, agree)) return false;
+  ContactVerdict contacts = ContactVerdict::kFail;
+  if (allEdgeAtomsFound) {
+    int n = static_cast<int>(geometry.contacts.size());
+    closestNInteractions({target[0].edge, target[1].edge}, n, geometry.contacts.data());
+    geometry.contactCount = n;
+    contacts = matchContacts(tolerance, n, geometry.contacts.data(), {reference[0].edge, reference[1].edge},
+                             agree ? 1 : 0, referencePair, targetPair, &geometry);
   }
-  if (!allEdgeAtomsFound) return false;
-  std::array<AtomInteraction, 2> contacts;
-  int n = static_cast<int>(contacts.size());
-  closestNInteractions({target[0].edge, target[1].edge}, n, contacts.data());
-  return isSymmetricBP(tolerance, n, contacts.data(), {reference[0].edge, reference[1].edge}, agree ? 1 : 0,
-                       referencePair, targetPair);
+  return firstDecidingTest(geometry, agree, tolerance, allEdgeAtomsFound, contacts);
+}
+
+bool isAcceptance(AssessReason reason) {
+  return reason == AssessReason::kAcceptAll || reason == AssessReason::kAgrees || reason == AssessReason::kDiffers;
 }
 
 void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
   std::size_t held = target.heldElsewhere + target.pairs.size();
-  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where)) return;
+  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where, target.reporter)) return;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
   group.classes.add(pair);
@@ -235,14 +292,81 @@ void printInferabilitySide(std::FILE* log, const char* first, const char* second
                {{first, second}, {common.classes.other, inferable.classes.other, nonInferable.classes.other}});
 }
 
+// Assessed pairs naming a base the edge-atom table lacks, counted per
+// structure, base and edge (in the order first met), so that a file full of
+// one odd letter gives one message rather than one per pair.
+class UnknownBaseTally {
+ public:
+  // The target-side pairs of a group are on the target's residues; the
+  // reference-side ones on the reference's, unless they are the target
+  // pairs themselves (`referenceSideIsReference` false).
+  void addGroup(const ResidueMapPair& pdbMap, const BPMatchList& list, bool referenceSideIsReference) {
+    for (std::size_t i = 0; i < list.count(); ++i) {
+      addPair(pdbMap[kTarget].pdbId, list.targetPairs[i]);
+      if (referenceSideIsReference) addPair(pdbMap[kReference].pdbId, list.referencePairs[i]);
+    }
+  }
+
+  void report(const Reporter& reporter) const {
+    for (const Entry& entry : entries_)
+      reporter.say("!!!Error-'%c' as residue with edge %c!!! (%d pair%s of %s)\n", entry.base, entry.edge, entry.pairs,
+                   entry.pairs == 1 ? "" : "s", entry.structure.c_str());
+  }
+
+ private:
+  struct Entry {
+    std::string structure;
+    char base;
+    char edge;
+    int pairs;
+  };
+
+  // A pair with the same odd base and edge at both ends counts once.
+  void addPair(const char* structure, const BPInfo& pair) {
+    for (int end = 0; end < 2; ++end) {
+      char base = pair.nucleotide[end];
+      char edge = pair.edge[0][end][0];
+      if (isEdgeTableBase(base)) continue;
+      if (end == 1 && base == pair.nucleotide[0] && edge == pair.edge[0][0][0]) continue;
+      count(structure, base, edge);
+    }
+  }
+
+  void count(const char* structure, char base, char edge) {
+    for (Entry& entry : entries_)
+      if (entry.structure == structure && entry.base == base && entry.edge == edge) {
+        ++entry.pairs;
+        return;
+      }
+    entries_.push_back(Entry{structure, base, edge, 1});
+  }
+
+  std::vector<Entry> entries_;
+};
+
 struct AssessGroupPlan {
   int source;
   const BPMatchList* list;
   AssessMode mode;
 };
 
-void keepUnlistedTargetPairs(MappingState& state, const std::string& where) {
-  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, state.assessedPairs.size()};
+bool isUnreadEnd(const StructureResidueMap& map, const BPInfo& pair, int end) {
+  return map.chainCount > 0 && std::strcmp(map.chain.chainId, pair.chainId[end]) == 0 &&
+         !findEntry(map.chain, pair.resSeqNo[end], pair.iCode[end]);
+}
+
+void reportUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists,
+                          const Reporter& reporter) {
+  int unread = countPairsOnUnreadResidues(pdbMap, lists);
+  if (unread > 0)
+    reporter.say("Warning!!! %d base pairs of %s and %s were left out because their residues were not read; "
+                 "--modified reads modified nucleotides.\n",
+                 unread, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
+}
+
+void keepUnlistedTargetPairs(MappingState& state, const std::string& where, const Reporter& reporter) {
+  AcceptTarget target{state.keptTargetPairs, state.droppedAccepted, kSourceTool, where, reporter,
+                      state.assessedPairs.size()};
   GroupAcceptance kept;
   for (const BPInfo& pair : state.unlistedTargetPairs) acceptPair(target, pair, kept);
 }
@@ -270,9 +394,9 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 }
 
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state) {
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter) {
   resetSplit(state, reference.size(), target.size());
-  SetDifference split(pdbMap, state);
+  SetDifference split(pdbMap, state, reporter);
   // The merge always compares edges, whatever order the lists were sorted in.
   constexpr int kMergeCompareEdge = 1;
   std::size_t i = 0;
@@ -302,20 +426,22 @@ void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInf
 bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
                    const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, const BPInfo& referencePair,
                    const BPInfo& targetPair) {
-  bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
-                  referencePair.nucleotide[1] == targetPair.nucleotide[1];
-  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode)) return true;
-  bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
-                 referencePair.nucleotide[1] == targetPair.nucleotide[0];
-  return swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode);
+  return matchContacts(tolerance, n, contacts, referenceAtoms, mode, referencePair, targetPair, nullptr) ==
+         ContactVerdict::kPass;
 }
 
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
-                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2) {
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
+                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
+                                       const EvidenceTarget* evidence) {
   GroupAcceptance group;
   for (std::size_t i = 0; i < list.count(); ++i) {
-    if (isAccepted(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance))
-      acceptPair(target, list.targetPairs[i], group);
+    PairGeometry geometry;
+    AssessReason reason = assessPair(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance, geometry);
+    bool accepted = isAcceptance(reason);
+    if (accepted) acceptPair(target, list.targetPairs[i], group);
+    if (evidence)
+      evidence->rows.push_back(
+          {evidence->group, accepted, reason, list.referencePairs[i], list.targetPairs[i], geometry});
   }
   writeLogLine(log2, LogLine::kAcceptTotal, {{}, {group.total}});
   writeLogLine(log2, LogLine::kAcceptClasses,
@@ -343,17 +469,26 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
                         state.basePairNoAlign[kTarget]);
 }
 
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists) {
+  int unread = 0;
+  for (int side = 0; side < kSides; ++side)
+    for (const BPInfo& pair : lists[side])
+      if (isUnreadEnd(pdbMap[side], pair, 0) || isUnreadEnd(pdbMap[side], pair, 1)) ++unread;
+  return unread;
+}
+
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state) {
+                  MappingState& state, const Reporter& reporter, bool hintUnread) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
+  state.evidence.clear();
   state.accepted = {};
   state.droppedAccepted = 0;
   state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
-  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state);
+  generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);
   printCorrectnessStatistics(logs.log, pdbMap, state);
   printInferabilityInFile(logs.log2, pdbMap, state);
 
@@ -364,15 +499,22 @@ bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const 
       {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
   };
   std::string where = mappingName(pdbMap);
+  UnknownBaseTally unknownBases;
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
     writeLogLine(logs.log2, acceptHeading(static_cast<int>(g)));
     if (!assess) continue;
-    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where};
-    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2);
+    AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
+    EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
+    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2,
+                                               state.collectEvidence ? &evidence : nullptr);
+    unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   writeLogText(logs.log2, "\n");
-  if (assess) keepUnlistedTargetPairs(state, where);
+  if (!assess) return true;
+  keepUnlistedTargetPairs(state, where, reporter);
+  unknownBases.report(reporter);
+  if (hintUnread) reportUnreadResidues(pdbMap, basePairMap, reporter);
   return true;
 }
 

@@ -5,14 +5,20 @@
 
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
 #include "util/basepair.h"
 #include "util/geometry.h"
+#include "util/reporter.h"
 
 namespace bexora {
+
+// The atoms of both sides, read once and kept by the caller; a chain
+// compared with itself points to one table twice.
+using AtomTables = std::array<const std::vector<AtomInfo>*, kSides>;
 
 // Couples of (reference-side pair, target-side pair), parallel arrays.
 struct BPMatchList {
@@ -36,6 +42,39 @@ struct GroupAcceptance {
 
 enum AssessGroup { kGroupCommon = 0, kGroupRefInferable = 1, kGroupTargetInferable = 2, kGroupTargetNonInferable = 3 };
 
+// Why a pair was decided as it was: the first test it failed, or, for an
+// accepted pair, what its group asks of it.
+enum class AssessReason { kAcceptAll, kMissingC1, kC1, kC2, kC5, kEdgeAtoms, kLetters, kContacts, kAgrees, kDiffers };
+
+// What the assessment measured on both sides of one pair; NaN where a
+// distance was not measured (an atom absent, or a group accepted unseen).
+struct PairGeometry {
+  static constexpr double kUnmeasured = std::numeric_limits<double>::quiet_NaN();
+  std::array<double, kSides> c1{kUnmeasured, kUnmeasured};  // C1'-C1', by side
+  std::array<double, kSides> c2{kUnmeasured, kUnmeasured};  // C2-C2 and C5-C5: both sides or neither
+  std::array<double, kSides> c5{kUnmeasured, kUnmeasured};
+  int contactCount = 0;
+  std::array<AtomInteraction, 2> contacts{};  // the target's shortest donor-acceptor contacts
+  std::array<double, 2> referenceContacts{kNotMeasured, kNotMeasured};  // the same atoms in the reference
+  int orientation = -1;  // reference ends measured: 0 straight, 1 swapped, -1 none
+};
+
+// The record of one assessed pair, for a reader who wants to redo the decision.
+struct PairEvidence {
+  AssessGroup group;
+  bool accepted;
+  AssessReason reason;
+  BPInfo referencePair;
+  BPInfo targetPair;
+  PairGeometry geometry;
+};
+
+// Where the records of one group go.
+struct EvidenceTarget {
+  std::vector<PairEvidence>& rows;
+  AssessGroup group;
+};
+
 // Everything one mapping call fills; owned by the caller for the whole run.
 struct MappingState {
   std::array<BPMatchList, kSides> basePairCommon;   // [0] used
@@ -54,6 +93,10 @@ struct MappingState {
   int droppedAccepted = 0;  // accepted pairs refused at the kMaxBasePairs limit
   double tolerance = 0;
   int compareEdge = 1;  // COMPARE_EDGE: order of the sort; the merge itself always compares edges
+  // Set to keep a record of every assessed pair, in assessment order; left
+  // unset where nobody reads them.
+  bool collectEvidence = false;
+  std::vector<PairEvidence> evidence;
 };
 
 enum AssessMode { ASSESS_AGREE = 1, ASSESS_ACCEPT_ALL = 2, ASSESS_DIFFER = 4 };
@@ -70,23 +113,26 @@ int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 // inferable and non-inferable lists of `state`, with their class counts.
 // Target pairs that fall into no list go to state.unlistedTargetPairs.
 void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInfo>& reference,
-                           const std::vector<BPInfo>& target, MappingState& state);
+                           const std::vector<BPInfo>& target, MappingState& state, const Reporter& reporter);
 
 // Where accepted pairs go: the list, the source written into each, the
-// name used in a limit warning and how many pairs another list sharing the
-// limit already holds.
+// name and reporter of a limit warning, and how many pairs another list
+// sharing the limit already holds.
 struct AcceptTarget {
   std::vector<BPInfo>& pairs;
   int& dropped;
   int source;
   const std::string& where;
+  const Reporter& reporter;
   std::size_t heldElsewhere = 0;
 };
 
 // Appends the accepted target-side pairs of `list` and returns the group's
-// counts; writes the two count lines to log2 when it is open.
-GroupAcceptance makeGeometricAssesment(const std::array<std::vector<AtomInfo>, kSides>& atoms, const BPMatchList& list,
-                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2);
+// counts; writes the two count lines to log2 when it is open, and the
+// record of every pair of the list to `evidence` when given.
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
+                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
+                                       const EvidenceTarget* evidence = nullptr);
 
 // Whether the target's contacts measured in the reference pass the
 // tolerance test (mode 1: agree within it, mode 0: differ by at least it),
@@ -103,10 +149,19 @@ void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const
 // another chain than the map's, or on a residue the map does not hold.
 bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair);
 
+// Pairs of either list with an end on the map's chain that has no atoms:
+// the structure reader left its residue out (a modified nucleotide).
+int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists);
+
 // Sorts both lists, splits them, writes the log lines and, when `assess` is
-// set, fills state.assessedPairs and state.keptTargetPairs. Always returns true.
-bool mapBasePairs(const std::array<std::vector<AtomInfo>, kSides>& atoms, const ResidueMapPair& pdbMap,
+// set, fills state.assessedPairs and state.keptTargetPairs, and
+// state.evidence when state.collectEvidence is set. The assessed
+// pairs whose base the edge-atom table lacks are then reported, once per
+// structure, base and edge, with their count; with `hintUnread`, one line
+// also tells how many pairs were left out because their residues were not
+// read. Always returns true.
+bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state);
+                  MappingState& state, const Reporter& reporter, bool hintUnread = false);
 
 }  // namespace bexora

@@ -1,12 +1,10 @@
 #include "mapping/structure_alignment.h"
 
-#include <cctype>
-#include <charconv>
-#include <cstdio>
 #include <vector>
 
 #include "alignment/residue_map.h"
 #include "util/line_reader.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -20,17 +18,7 @@ struct PairEnd {
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-// A signed decimal number filling the whole text.
-bool parseNumber(std::string_view text, int32_t& number) {
-  bool plus = !text.empty() && text.front() == '+';
-  if (plus) text.remove_prefix(1);
-  if (plus && !text.empty() && text.front() == '-') return false;
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, number);
-  return error == std::errc() && stop == end;
-}
 
 // "chain:number" with an optional insertion code after the number.
 bool parsePairEnd(std::string_view text, PairEnd& end) {
@@ -43,7 +31,7 @@ bool parsePairEnd(std::string_view text, PairEnd& end) {
     end.residue.iCode = number.back();
     number.remove_suffix(1);
   }
-  return parseNumber(number, end.residue.resSeqNo);
+  return readWholeInteger(withoutPlusSign(number), end.residue.resSeqNo);
 }
 
 bool parsePairToken(std::string_view token, PairEnd& reference, PairEnd& target) {
@@ -68,8 +56,8 @@ struct ChainWalk {
 
 class AlignmentFileReader {
  public:
-  AlignmentFileReader(const ResidueMapPair& pdbMap, const std::string& path)
-      : reference_{pdbMap[kReference].chain}, target_{pdbMap[kTarget].chain}, path_(path) {}
+  AlignmentFileReader(const ResidueMapPair& pdbMap, const std::string& path, const Reporter& reporter)
+      : reference_{pdbMap[kReference].chain}, target_{pdbMap[kTarget].chain}, path_(path), reporter_(reporter) {}
 
   // False when a pair names other chains than the map's; the caller then
   // keeps the map as it was.
@@ -98,16 +86,16 @@ class AlignmentFileReader {
   bool applyToken(std::string_view token, long lineNumber) {
     PairEnd reference, target;
     if (!parsePairToken(token, reference, target)) {
-      std::printf("Warning!!! Unreadable residue pair \"%.*s\" at line %ld of %s is ignored.\n",
-                  static_cast<int>(token.size()), token.data(), lineNumber, path_.c_str());
+      reporter_.say("Warning!!! Unreadable residue pair \"%.*s\" at line %ld of %s is ignored.\n",
+                    static_cast<int>(token.size()), token.data(), lineNumber, path_.c_str());
       return true;
     }
     if (reference.chain != reference_.chain.chainId || target.chain != target_.chain.chainId) {
-      std::printf("Chain mismatch %s-%.*s, %s-%.*s\n", reference_.chain.chainId,
-                  static_cast<int>(reference.chain.size()), reference.chain.data(), target_.chain.chainId,
-                  static_cast<int>(target.chain.size()), target.chain.data());
-      printLineOf(lineNumber, path_);
-      pauseForKey();
+      reporter_.say("Chain mismatch %s-%.*s, %s-%.*s\n", reference_.chain.chainId,
+                    static_cast<int>(reference.chain.size()), reference.chain.data(), target_.chain.chainId,
+                    static_cast<int>(target.chain.size()), target.chain.data());
+      reporter_.lineOf(lineNumber, path_);
+      reporter_.pause();
       return false;
     }
     ++pairsRead_;
@@ -125,6 +113,7 @@ class AlignmentFileReader {
   ChainWalk reference_;
   ChainWalk target_;
   const std::string& path_;
+  const Reporter& reporter_;
   long pairsRead_ = 0;
 };
 
@@ -132,22 +121,22 @@ class AlignmentFileReader {
 
 bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolder, const std::string& refPdbId,
                            const std::string& refChainId, const std::string& targetPdbId,
-                           const std::string& targetChainId) {
+                           const std::string& targetChainId, const Reporter& reporter) {
   std::string path = inputFolder + refPdbId + "_" + refChainId + "_" + targetPdbId + "_" + targetChainId + ".aln";
-  LineReader reader;
+  LineReader reader(reporter);
   if (!reader.open(path)) return false;
-  AlignmentFileReader file(pdbMap, path);
+  AlignmentFileReader file(pdbMap, path, reporter);
   std::string_view line;
   while (reader.next(line))
     if (!file.readLine(line, reader.lineNumber())) return false;
   if (reader.failed()) {
-    std::printf("Warning!!! %s could not be read to its end; its alignment is not used.\n", path.c_str());
+    reporter.say("Warning!!! %s could not be read to its end; its alignment is not used.\n", path.c_str());
     return false;
   }
   // The file still stands for the alignment, but one without a single pair
   // unmaps every residue, which should not pass unnoticed.
   if (!file.readAnyPair())
-    std::printf("Warning!!! %s lists no residue pair; no residue is aligned through it.\n", path.c_str());
+    reporter.say("Warning!!! %s lists no residue pair; no residue is aligned through it.\n", path.c_str());
   file.commit(pdbMap);
   return true;
 }

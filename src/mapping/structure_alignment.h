@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -12,6 +13,6 @@ namespace bexora {
 // Returns false when the file is absent or a chain mismatch stopped it.
 bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolder, const std::string& refPdbId,
                            const std::string& refChainId, const std::string& targetPdbId,
-                           const std::string& targetChainId);
+                           const std::string& targetChainId, const Reporter& reporter);
 
 }  // namespace bexora

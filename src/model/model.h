@@ -1,4 +1,5 @@
-// Records, capacities and method table shared by every module.
+// Records, capacities, the method table and the residue order shared by
+// every module.
 // The atom, quality, base-pair and residue-map records live here so that
 // readers, aligners and the mapping code agree on one layout; the fixed
 // widths of their text fields are truncation limits, never overrun.
@@ -7,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,10 +38,36 @@ constexpr const char* kDefaultOutputFolder = "./io_data/Output/";
 enum Method : int { kMcAnnotate = 0, kRnaView = 1, kFr3d = 2, kDssr = 3, kClaRna = 4 };
 constexpr int kMethodCount = 5;
 
+// What names a method: the tool, its token in a "-M" list and in the
+// verbose records, and the endings of its input and output files.
+struct MethodInfo {
+  const char* name;        // "MC-Annotate"
+  const char* token;       // "MC"
+  const char* input;       // ".mca.out"
+  const char* output;      // ".mca.bexora"
+  const char* outputOrig;  // with the tool's own line form (-O)
+};
+
+constexpr MethodInfo kMethods[kMethodCount] = {
+    {"MC-Annotate", "MC", ".mca.out", ".mca.bexora", ".mca.orig.bexora"},
+    {"RNAView", "RV", ".rv.out", ".rv.bexora", ".rv.orig.bexora"},
+    {"FR3D", "FR", ".fr3d.out", ".fr3d.bexora", ".fr3d.bexora"},
+    {"DSSR", "DS", ".dssr.out", ".dssr.bexora", ".dssr.bexora"},
+    {"ClaRNA", "CLA", ".cr.out", ".clarna.bexora", ".clarna.bexora"},
+};
+
 // Full tool name ("MC-Annotate"), or nullptr for an id outside 0..4.
 const char* methodName(int method);
 // Token of a "-M" list and of the verbose records ("MC", "RV", "FR", "DS", "CLA").
 const char* methodToken(int method);
+
+// The one order of residues within a chain: number, then insertion code as
+// an unsigned byte, so that a code above 127 sorts and is searched for alike
+// in atom tables, residue maps and pair lists.
+constexpr int compareResidues(int32_t numberA, char codeA, int32_t numberB, char codeB) {
+  if (numberA != numberB) return numberA < numberB ? -1 : 1;
+  return static_cast<int>(static_cast<unsigned char>(codeA)) - static_cast<int>(static_cast<unsigned char>(codeB));
+}
 
 struct AtomInfo {
   char atomName[kAtomNameWidth + 1];
@@ -54,6 +80,14 @@ struct AtomInfo {
   double tempFactor;
 };
 
+// The order of every atom table, which the structure reader sorts by and
+// the atom searches rely on: chain, residue, atom name.
+int compareAtoms(const AtomInfo& a, const AtomInfo& b);
+
+// Where a structure's DPI came from: its quality record, nowhere (0), or
+// the value the user gave for structures without one.
+enum class DpiSource { kComputed, kUnknown, kOption };
+
 // Quality of one structure; 0 stands for a value the file does not give.
 struct RefineInfo {
   double completeness = 0;
@@ -62,6 +96,7 @@ struct RefineInfo {
   int32_t noOfAtoms = 0;
   int32_t noOfReflections = 0;
   double dpi = 0;
+  DpiSource dpiSource = DpiSource::kUnknown;
 };
 
 enum PairSource : int32_t { kSourceTool = 0, kSourceBexora = 1, kSourceBoth = 2 };
@@ -116,25 +151,5 @@ template <std::size_t N>
 void setField(char (&field)[N], std::string_view text) {
   copyField(field, N, text);
 }
-
-void copyAtoms(std::vector<AtomInfo>& destination, const std::vector<AtomInfo>& source);
-void methodListPrint(const std::vector<int>& methods);
-
-// "Warning!!! " line for a full table: `what` names the limit, `file` the input.
-void warnLimit(const char* what, std::size_t limit, const std::string& file);
-
-// "(line N of FILE)": follows a message about one line of an input.
-void printLineOf(long lineNumber, const std::string& file);
-
-// Diagnostic records of "-V" on standard error: "bexora: RECORD key=value ...".
-class Diagnostics {
- public:
-  bool enabled = false;
-  void record(const char* format, ...) const __attribute__((format(printf, 2, 3)));
-};
-
-// Prints a prompt-free pause: waits for one character only when standard
-// input is an interactive terminal, so scripts and CI never block.
-void pauseForKey();
 
 }  // namespace bexora

@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <map>
 
+#include "util/basepair.h"
 #include "util/line_reader.h"
+#include "util/modified_nucleotides.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
@@ -21,7 +25,6 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -85,159 +88,94 @@ bool parseDecimal(std::string_view text, double& value) {
 }
 
 bool parseInteger(std::string_view text, int32_t& value) {
-  text = trimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  int32_t parsed = 0;
-  auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
-  if (result.ec != std::errc() || result.ptr == text.data()) return false;
-  value = parsed;
-  return true;
+  std::size_t end = 0;
+  return readIntegerAt(withoutPlusSign(trimBlanks(text)), end, value);
 }
 
+bool isStandardName(std::string_view name) { return name.size() == 1 && isStandardBase(name.front()); }
+
+// Parents of modified nucleotides: those the file names (MODRES,
+// _pdbx_struct_mod_residue) first, else the built-in table, which is asked
+// only about residues of the chain's sequence, so that a free ligand such as
+// ADE is not read as a nucleotide. A PDB file's SEQRES names the sequence;
+// without it every residue counts as part of it.
+class ModifiedParents {
+ public:
+  void addParent(std::string_view name, std::string_view parent) {
+    if (isStandardName(parent)) named_.emplace(name, parent.front());
+  }
+  void addSequenceName(std::string_view name) { sequence_.emplace(name); }
+
+  // The parent letter, or '\0' for a residue that is not a nucleotide.
+  char parentOf(std::string_view name) const {
+    auto found = named_.find(name);
+    if (found != named_.end()) return found->second;
+    return inSequence(name) ? parentBase(name) : '\0';
+  }
+
+ private:
+  bool inSequence(std::string_view name) const { return sequence_.empty() || sequence_.count(name) > 0; }
+
+  std::map<std::string, char, std::less<>> named_;
+  std::set<std::string, std::less<>> sequence_;
+};
+
 // Shared by both formats: where atoms go and which of them are wanted.
+// Atoms of non-standard residues wait in `pending` until the whole file has
+// named its parents (mmCIF lists them after the atoms).
 struct AtomSink {
+  AtomSink(std::vector<AtomInfo>& table, const std::string& chain, const std::string& file, const Reporter& messages,
+           bool modified)
+      : atoms(table), chainId(chain), path(file), reporter(messages), readModified(modified) {}
+
   std::vector<AtomInfo>& atoms;
   const std::string& chainId;
   const std::string& path;
+  const Reporter& reporter;
+  bool readModified;
+  bool parentsKnown = false;  // a PDB file names parents before its atoms
   bool full = false;
+  ModifiedParents parents;
+  std::vector<std::pair<std::size_t, std::string>> pending;
 
   bool wants(std::string_view chain) const { return chain == chainId; }
 
   // The slot for the next atom, or nullptr once the table is full.
   AtomInfo* next() {
     if (atoms.size() >= kMaxAtoms) {
-      if (!full) warnLimit("Atom table", kMaxAtoms, path);
+      if (!full) reporter.limitReached("Atom table", kMaxAtoms, path);
       full = true;
       return nullptr;
     }
     atoms.emplace_back();
     return &atoms.back();
   }
+
+  // The slot for an atom of residue `name`, or nullptr when it is not read.
+  AtomInfo* nextOf(std::string_view name) {
+    bool standard = isStandardName(name);
+    if (!standard && (!readModified || (parentsKnown && !parents.parentOf(name)))) return nullptr;
+    AtomInfo* atom = next();
+    if (atom && !standard) pending.emplace_back(atoms.size() - 1, name);
+    return atom;
+  }
+
+  // Gives waiting atoms their parent's letter and drops those without one.
+  void settlePending() {
+    if (pending.empty()) return;
+    for (const auto& [index, name] : pending) atoms[index].residueName = parents.parentOf(name);
+    atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const AtomInfo& a) { return a.residueName == '\0'; }),
+                atoms.end());
+  }
+
+  void warnLine(const char* problem, long line) const {
+    reporter.say("Warning!!! Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
+  }
 };
 
-void warnLine(const char* problem, const std::string& path, long line) {
-  std::printf("Warning!!! Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
-}
-
-// ---- PDB format ----
-
-constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
-
-bool isStandardResidue(std::string_view line) { return column(line, 19) == ' ' && isRNAInfo(column(line, 20)); }
-
-void fillPdbAtom(std::string_view line, AtomInfo& atom) {
-  std::string_view name = trimBlanks(columns(line, 13, 16));
-  name = name.substr(0, std::min(name.find(' '), name.size()));
-  setField(atom.atomName, name);
-  atom.residueName = column(line, 20);
-  char chain[2] = {column(line, 22), '\0'};
-  setField(atom.chainId, chain);
-  atom.resSeqNo = 0;
-  parseInteger(columns(line, 23, 26), atom.resSeqNo);
-  atom.iCode = column(line, 27);
-  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
-  parseDecimal(columns(line, 31, 38), atom.x);
-  parseDecimal(columns(line, 39, 46), atom.y);
-  parseDecimal(columns(line, 47, 54), atom.z);
-  parseDecimal(columns(line, 55, 60), atom.occupancy);
-  parseDecimal(columns(line, 61, 66), atom.tempFactor);
-}
-
-void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
-  if (line.size() < kAtomLineMinimum) {
-    warnLine("is too short for an ATOM record", sink.path, lineNumber);
-    return;
-  }
-  if (!isStandardResidue(line) || !sink.wants(std::string_view(&line[21], 1))) return;
-  if (AtomInfo* atom = sink.next()) fillPdbAtom(line, *atom);
-}
-
-void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
-  bool headerDone = false;
-  bool firstModelDone = false;
-  std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
-    if (!headerDone) parseRefineInfo_PDBFormat(line, refine);
-    if (startsWith(line, "ATOM")) {
-      headerDone = true;
-      ++refine.noOfAtoms;
-      if (!firstModelDone) readAtomLine(line, reader.lineNumber(), sink);
-    } else if (startsWith(line, "HETA")) {
-      ++refine.noOfAtoms;
-    } else if (startsWith(line, "ENDMDL")) {
-      firstModelDone = true;
-    }
-  }
-}
-
-// ---- mmCIF format ----
-
-enum CifItem : int {
-  kCompId,
-  kLabelAsym,
-  kAuthAsym,
-  kAtomId,
-  kLabelSeq,
-  kAuthSeq,
-  kInsCode,
-  kCartnX,
-  kCartnY,
-  kCartnZ,
-  kOccupancy,
-  kBFactor,
-  kModelNum,
-  kCifItemCount
-};
-
-constexpr std::array<const char*, kCifItemCount> kCifItemNames = {
-    "label_comp_id", "label_asym_id", "auth_asym_id", "label_atom_id", "label_seq_id",     "auth_seq_id",
-    "pdbx_PDB_ins_code", "Cartn_x", "Cartn_y",      "Cartn_z",       "occupancy",    "B_iso_or_equiv",
-    "pdbx_PDB_model_num"};
-
-// State of the loop being read; positions are header columns, -1 when absent.
-struct CifLoop {
-  bool inLoop = false;
-  bool rowsStarted = false;
-  bool usable = true;
-  int columnCount = 0;
-  std::array<int, kCifItemCount> position{};
-  bool modelKnown = false;
-  std::string firstModel;
-
-  void start() {
-    inLoop = true;
-    rowsStarted = false;
-    usable = true;
-    columnCount = 0;
-    position.fill(-1);
-  }
-  void end() { inLoop = false; }
-  bool has(CifItem item) const { return position[item] >= 0; }
-};
-
-bool isNewBlock(std::string_view line) { return startsWith(line, "#") || startsWith(line, "_"); }
-
-void addHeaderItem(std::string_view name, CifLoop& loop) {
-  name = trimBlanks(name);
-  for (int item = 0; item < kCifItemCount; ++item)
-    if (name == kCifItemNames[static_cast<std::size_t>(item)]) loop.position[static_cast<std::size_t>(item)] = loop.columnCount;
-  ++loop.columnCount;
-}
-
-// The item the loop cannot do without, or nullptr when all are listed.
-const char* missingRequiredItem(const CifLoop& loop) {
-  if (!loop.has(kAuthAsym) && !loop.has(kLabelAsym)) return "auth_asym_id or label_asym_id";
-  if (!loop.has(kAuthSeq) && !loop.has(kLabelSeq)) return "auth_seq_id or label_seq_id";
-  for (CifItem item : {kCompId, kAtomId, kCartnX, kCartnY, kCartnZ})
-    if (!loop.has(item)) return kCifItemNames[item];
-  return nullptr;
-}
-
-// Splits a row at blanks; a value in single or double quotes may hold blanks
+// Splits a record at blanks; a value in single or double quotes may hold blanks
 // and ends at its closing quote followed by a blank or the line end.
-std::size_t splitCifRow(std::string_view row, std::vector<std::string_view>& fields) {
+std::size_t splitFields(std::string_view row, std::vector<std::string_view>& fields) {
   fields.clear();
   std::size_t i = 0;
   while (i < row.size()) {
@@ -259,6 +197,163 @@ std::size_t splitCifRow(std::string_view row, std::vector<std::string_view>& fie
     fields.push_back(row.substr(start, i - start));
   }
   return fields.size();
+}
+
+// ---- PDB format ----
+
+constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
+
+std::string_view residueNameOf(std::string_view line) {
+  if (column(line, 19) == ' ' && isStandardBase(column(line, 20))) return columns(line, 20, 20);
+  return trimBlanks(columns(line, 18, 20));
+}
+
+void fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
+  std::string_view name = trimBlanks(columns(line, 13, 16));
+  name = name.substr(0, std::min(name.find(' '), name.size()));
+  setField(atom.atomName, name);
+  atom.residueName = letter;
+  char chain[2] = {column(line, 22), '\0'};
+  setField(atom.chainId, chain);
+  atom.resSeqNo = 0;
+  parseInteger(columns(line, 23, 26), atom.resSeqNo);
+  atom.iCode = column(line, 27);
+  atom.x = atom.y = atom.z = atom.occupancy = atom.tempFactor = 0;
+  parseDecimal(columns(line, 31, 38), atom.x);
+  parseDecimal(columns(line, 39, 46), atom.y);
+  parseDecimal(columns(line, 47, 54), atom.z);
+  parseDecimal(columns(line, 55, 60), atom.occupancy);
+  parseDecimal(columns(line, 61, 66), atom.tempFactor);
+}
+
+void readAtomLine(std::string_view line, long lineNumber, AtomSink& sink) {
+  if (line.size() < kAtomLineMinimum) {
+    sink.warnLine("is too short for an ATOM record", lineNumber);
+    return;
+  }
+  std::string_view name = residueNameOf(line);
+  if (!sink.wants(std::string_view(&line[21], 1))) return;
+  if (AtomInfo* atom = sink.nextOf(name)) fillPdbAtom(line, isStandardName(name) ? name.front() : '\0', *atom);
+}
+
+// MODRES names a parent; SEQRES of the requested chain names its sequence.
+void readModifiedRecords(std::string_view line, AtomSink& sink) {
+  if (startsWith(line, "MODRES"))
+    sink.parents.addParent(trimBlanks(columns(line, 13, 15)), trimBlanks(columns(line, 25, 27)));
+  if (!startsWith(line, "SEQRES") || !sink.wants(columns(line, 12, 12))) return;
+  std::vector<std::string_view> names;
+  splitFields(line.substr(std::min<std::size_t>(line.size(), 19)), names);
+  for (std::string_view name : names) sink.parents.addSequenceName(name);
+}
+
+void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
+  bool headerDone = false;
+  bool firstModelDone = false;
+  std::string_view line;
+  while (nextContentLine(reader, line)) {
+    if (!headerDone) parseRefineInfo_PDBFormat(line, refine);
+    if (!headerDone && sink.readModified) readModifiedRecords(line, sink);
+    bool hetero = startsWith(line, "HETA");
+    if (startsWith(line, "ATOM") || hetero) {
+      headerDone = headerDone || !hetero;
+      ++refine.noOfAtoms;
+      if (!firstModelDone && (!hetero || sink.readModified)) readAtomLine(line, reader.lineNumber(), sink);
+    } else if (startsWith(line, "ENDMDL")) {
+      firstModelDone = true;
+    }
+  }
+}
+
+// ---- mmCIF format ----
+
+enum CifItem : int {
+  kGroup,
+  kCompId,
+  kLabelAsym,
+  kAuthAsym,
+  kAtomId,
+  kLabelSeq,
+  kAuthSeq,
+  kInsCode,
+  kCartnX,
+  kCartnY,
+  kCartnZ,
+  kOccupancy,
+  kBFactor,
+  kModelNum,
+  kCifItemCount
+};
+
+constexpr std::array<const char*, kCifItemCount> kCifItemNames = {
+    "group_PDB", "label_comp_id", "label_asym_id", "auth_asym_id", "label_atom_id", "label_seq_id",     "auth_seq_id",
+    "pdbx_PDB_ins_code", "Cartn_x", "Cartn_y",      "Cartn_z",       "occupancy",    "B_iso_or_equiv",
+    "pdbx_PDB_model_num"};
+
+// Items of the _pdbx_struct_mod_residue loop: a residue name and its parent.
+enum ModResidueItem : int { kModLabelComp, kModAuthComp, kModParent, kModItemCount };
+
+constexpr std::array<const char*, kModItemCount> kModItemNames = {"label_comp_id", "auth_comp_id", "parent_comp_id"};
+
+enum class CifCategory { kOther, kAtomSite, kModResidue };
+
+// State of the loop being read; positions are header columns, -1 when absent.
+struct CifLoop {
+  bool inLoop = false;
+  CifCategory category = CifCategory::kOther;
+  bool rowsStarted = false;
+  bool usable = true;
+  int columnCount = 0;
+  std::array<int, kCifItemCount> position{};
+  std::array<int, kModItemCount> modPosition{};
+  bool modelKnown = false;
+  std::string firstModel;
+
+  void start() {
+    inLoop = true;
+    rowsStarted = false;
+    usable = true;
+    columnCount = 0;
+    category = CifCategory::kOther;
+    position.fill(-1);
+    modPosition.fill(-1);
+  }
+  void end() { inLoop = false; }
+  bool has(CifItem item) const { return position[item] >= 0; }
+};
+
+bool isNewBlock(std::string_view line) { return startsWith(line, "#") || startsWith(line, "_"); }
+
+template <std::size_t N>
+void recordPosition(std::string_view name, const std::array<const char*, N>& names, int column,
+                    std::array<int, N>& positions) {
+  name = trimBlanks(name);
+  for (std::size_t item = 0; item < N; ++item)
+    if (name == names[item]) positions[item] = column;
+}
+
+// A header line of the _atom_site or _pdbx_struct_mod_residue loop.
+bool addHeaderItem(std::string_view line, CifLoop& loop) {
+  constexpr std::string_view kAtomSite = "_atom_site.", kModResidue = "_pdbx_struct_mod_residue.";
+  if (startsWith(line, kAtomSite)) {
+    recordPosition(line.substr(kAtomSite.size()), kCifItemNames, loop.columnCount, loop.position);
+    loop.category = CifCategory::kAtomSite;
+  } else if (startsWith(line, kModResidue)) {
+    recordPosition(line.substr(kModResidue.size()), kModItemNames, loop.columnCount, loop.modPosition);
+    loop.category = CifCategory::kModResidue;
+  } else {
+    return false;
+  }
+  ++loop.columnCount;
+  return true;
+}
+
+// The item the loop cannot do without, or nullptr when all are listed.
+const char* missingRequiredItem(const CifLoop& loop) {
+  if (!loop.has(kAuthAsym) && !loop.has(kLabelAsym)) return "auth_asym_id or label_asym_id";
+  if (!loop.has(kAuthSeq) && !loop.has(kLabelSeq)) return "auth_seq_id or label_seq_id";
+  for (CifItem item : {kCompId, kAtomId, kCartnX, kCartnY, kCartnZ})
+    if (!loop.has(item)) return kCifItemNames[item];
+  return nullptr;
 }
 
 std::string_view field(const std::vector<std::string_view>& fields, const CifLoop& loop, CifItem item) {
@@ -283,13 +378,13 @@ bool isFirstModel(const std::vector<std::string_view>& fields, CifLoop& loop) {
   return model == loop.firstModel;
 }
 
-void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loop, std::string_view chain,
+void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loop, std::string_view chain, char letter,
                  AtomInfo& atom) {
   std::string_view name = field(fields, loop, kAtomId);
   while (!name.empty() && name.front() == '"') name.remove_prefix(1);
   while (!name.empty() && name.back() == '"') name.remove_suffix(1);
   setField(atom.atomName, name);
-  atom.residueName = field(fields, loop, kCompId).front();
+  atom.residueName = letter;
   setField(atom.chainId, chain);
   atom.resSeqNo = 0;
   parseInteger(field(fields, loop, loop.has(kAuthSeq) ? kAuthSeq : kLabelSeq), atom.resSeqNo);
@@ -303,45 +398,66 @@ void fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loo
   parseDecimal(field(fields, loop, kBFactor), atom.tempFactor);
 }
 
-// Only the four standard nucleotides, as in PDB-format files.
-bool isStandardComp(std::string_view comp) { return comp.size() == 1 && isRNAInfo(comp.front()); }
+// Ligands and water have no place in the entity's sequence: label_seq_id ".".
+bool isOutsidePolymer(const std::vector<std::string_view>& fields, const CifLoop& loop) {
+  return loop.has(kLabelSeq) && field(fields, loop, kLabelSeq) == ".";
+}
 
 void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
                 AtomSink& sink) {
   if (!loop.rowsStarted) {
     loop.rowsStarted = true;
     if (const char* missing = missingRequiredItem(loop)) {
-      std::printf("Warning!!! The _atom_site loop of %s does not list %s; its atoms are ignored.\n",
-                  sink.path.c_str(), missing);
+      sink.reporter.say("Warning!!! The _atom_site loop of %s does not list %s; its atoms are ignored.\n",
+                        sink.path.c_str(), missing);
       loop.usable = false;
     }
   }
   if (!loop.usable) return;
-  if (splitCifRow(row, fields) < static_cast<std::size_t>(loop.columnCount)) {
-    warnLine("has fewer fields than the _atom_site header", sink.path, lineNumber);
+  if (splitFields(row, fields) < static_cast<std::size_t>(loop.columnCount)) {
+    sink.warnLine("has fewer fields than the _atom_site header", lineNumber);
     return;
   }
-  if (!isFirstModel(fields, loop) || !isStandardComp(field(fields, loop, kCompId))) return;
+  std::string_view comp = field(fields, loop, kCompId);
+  bool standard = isStandardName(comp);
+  if (!isFirstModel(fields, loop) || (!standard && isOutsidePolymer(fields, loop))) return;
   std::string_view chain = cifChain(fields, loop);
   if (!sink.wants(chain)) return;
-  if (AtomInfo* atom = sink.next()) fillCifAtom(fields, loop, chain, *atom);
+  if (AtomInfo* atom = sink.nextOf(comp)) fillCifAtom(fields, loop, chain, standard ? comp.front() : '\0', *atom);
+}
+
+void readModResidueRow(std::string_view row, std::vector<std::string_view>& fields, CifLoop& loop, AtomSink& sink) {
+  loop.rowsStarted = true;
+  int name = loop.modPosition[kModLabelComp] >= 0 ? loop.modPosition[kModLabelComp] : loop.modPosition[kModAuthComp];
+  int parent = loop.modPosition[kModParent];
+  if (!sink.readModified || name < 0 || parent < 0) return;
+  std::size_t count = splitFields(row, fields);
+  if (static_cast<std::size_t>(std::max(name, parent)) < count)
+    sink.parents.addParent(fields[static_cast<std::size_t>(name)], fields[static_cast<std::size_t>(parent)]);
+}
+
+// Rows of an _atom_site loop that lists group_PDB are its ATOM rows, and its
+// HETATM rows when modified nucleotides are read; without group_PDB (as some
+// programs write) every row is an atom. All of them count in noOfAtoms.
+void readAtomSiteLine(std::string_view line, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
+                      RefineInfo& refine, AtomSink& sink) {
+  bool grouped = loop.has(kGroup);
+  bool hetero = startsWith(line, "HETA");
+  if (grouped && !hetero && !startsWith(line, "ATOM")) return;
+  ++refine.noOfAtoms;
+  if (!grouped || !hetero || sink.readModified) readCifRow(line, lineNumber, fields, loop, sink);
 }
 
 void readCifLine(std::string_view line, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
                  RefineInfo& refine, AtomSink& sink) {
-  if (loop.inLoop && (startsWith(line, "#") || (loop.rowsStarted && isNewBlock(line)))) loop.end();
-  if (startsWith(line, "loop_")) {
-    loop.start();
-  } else if (!loop.inLoop) {
+  bool blockEnds = startsWith(line, "#") || startsWith(line, "data_") || (loop.rowsStarted && isNewBlock(line));
+  if (loop.inLoop && blockEnds) loop.end();
+  if (startsWith(line, "loop_")) return loop.start();
+  // Lines of a text field (";") belong to the row before them.
+  if (!loop.inLoop || (!loop.rowsStarted && addHeaderItem(line, loop)) || line.front() == ';' || line.front() == '_')
     return;
-  } else if (!loop.rowsStarted && startsWith(line, "_atom_site.")) {
-    addHeaderItem(line.substr(std::strlen("_atom_site.")), loop);
-  } else if (loop.columnCount > 0 && startsWith(line, "ATOM")) {
-    ++refine.noOfAtoms;
-    readCifRow(line, lineNumber, fields, loop, sink);
-  } else if (loop.columnCount > 0 && startsWith(line, "HETA")) {
-    ++refine.noOfAtoms;
-  }
+  if (loop.category == CifCategory::kModResidue) readModResidueRow(line, fields, loop, sink);
+  if (loop.category == CifCategory::kAtomSite) readAtomSiteLine(line, lineNumber, fields, loop, refine, sink);
 }
 
 void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
@@ -349,15 +465,16 @@ void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   std::vector<std::string_view> fields;
   fields.reserve(64);
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (line.empty()) continue;
+  while (nextContentLine(reader, line)) {
     if (line.front() == '_') parseRefineInfo_mmCIFFormat(line, refine);
     readCifLine(line, reader.lineNumber(), fields, loop, refine, sink);
   }
 }
 
 // ---- quality items ----
+
+// Older refinements write R values as percentages (28.500 for 0.285).
+double asFraction(double rValue) { return rValue > 1 ? rValue / 100 : rValue; }
 
 // The text that begins two characters after the first ':', unless "NULL".
 bool valueAfterColon(std::string_view line, std::string_view& value) {
@@ -383,7 +500,8 @@ void readPdbFreeR(std::string_view line, RefineInfo& refine) {
   constexpr std::string_view kKey = "FREERVALUE:";
   if (text.size() < 7 + kKey.size() || text.substr(7, kKey.size()) != kKey) return;
   std::string_view value = text.substr(7 + kKey.size());
-  if (!startsWith(value, "NULL")) parseDecimal(value, refine.freeRValue);
+  double freeR = 0;
+  if (!startsWith(value, "NULL") && parseDecimal(value, freeR)) refine.freeRValue = asFraction(freeR);
 }
 
 void readPdbCompleteness(std::string_view line, RefineInfo& refine) {
@@ -416,13 +534,16 @@ bool cifItemValue(std::string_view line, std::string_view item, double& value) {
   return parseDecimal(rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size())), value);
 }
 
-void readCifQuality(std::string_view line, std::array<const char*, 2> items, double scale, Keep rule,
+void readCifQuality(std::string_view line, std::array<const char*, 2> items, double (*scale)(double), Keep rule,
                     double& current) {
   for (const char* item : items) {
     double value = 0;
-    if (cifItemValue(line, item, value)) keepValue(value * scale, rule, current);
+    if (cifItemValue(line, item, value)) keepValue(scale(value), rule, current);
   }
 }
+
+double asIs(double value) { return value; }
+double fromPercent(double value) { return value / 100; }
 
 void readCifReflections(std::string_view line, RefineInfo& refine) {
   for (const char* item : {"_reflns.number_obs", "_refine.ls_number_reflns_obs"}) {
@@ -431,8 +552,6 @@ void readCifReflections(std::string_view line, RefineInfo& refine) {
       refine.noOfReflections = static_cast<int32_t>(value);
   }
 }
-
-int compareText(const char* a, const char* b) { return std::strcmp(a, b); }
 
 // Stored names are zero-padded (slots start value-initialised and setField
 // writes one terminator), so their bytes read as one big-endian number order
@@ -445,8 +564,7 @@ uint64_t nameKey(const AtomInfo& a) {
 
 // Every stored atom belongs to the requested chain, so the residue key decides.
 bool residueBefore(const AtomInfo& a, const AtomInfo& b) {
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo;
-  return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode);
+  return compareResidues(a.resSeqNo, a.iCode, b.resSeqNo, b.iCode) < 0;
 }
 
 bool nameBefore(const AtomInfo& a, const AtomInfo& b) { return nameKey(a) < nameKey(b); }
@@ -491,13 +609,14 @@ void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
 
 // A name that is there but cannot be read (a folder, no permission) would
 // otherwise pass for a missing file.
-void warnIfPresent(const std::string& path) {
+void warnIfPresent(const std::string& path, const Reporter& reporter) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0)
-    std::printf("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
+    reporter.say("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
 }
 
-bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found) {
+bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found,
+                       const Reporter& reporter) {
   static const std::array<std::pair<const char*, const char*>, 4> kCandidates = {
       {{".pdb", "pdb"}, {".cif", "cif"}, {".pdb.gz", "pdb"}, {".cif.gz", "cif"}}};
   for (const auto& [suffix, format] : kCandidates) {
@@ -507,14 +626,24 @@ bool findStructureFile(const std::string& folder, const std::string& pdbId, Stru
       found.format = format;
       return true;
     }
-    warnIfPresent(path);
+    warnIfPresent(path, reporter);
   }
   return false;
 }
 
-}  // namespace
+void settleDpi(RefineInfo& refine, double unknownDpi) {
+  calculateDPI(refine);
+  if (refine.dpi > 0) {
+    refine.dpiSource = DpiSource::kComputed;
+  } else if (unknownDpi > 0) {
+    refine.dpi = unknownDpi;
+    refine.dpiSource = DpiSource::kOption;
+  } else {
+    refine.dpiSource = DpiSource::kUnknown;
+  }
+}
 
-bool isRNAInfo(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
+}  // namespace
 
 void calculateDPI(RefineInfo& refine) {
   constexpr double kUnset = 1e-10;
@@ -527,12 +656,12 @@ void calculateDPI(RefineInfo& refine) {
   refine.dpi = std::sqrt(ratio) * refine.freeRValue * refine.resolution * std::pow(refine.completeness, -1.0 / 3.0);
 }
 
-int compareAtoms(const AtomInfo& a, const AtomInfo& b) {
-  if (int chain = compareText(a.chainId, b.chainId)) return chain;
-  if (a.resSeqNo != b.resSeqNo) return a.resSeqNo < b.resSeqNo ? -1 : 1;
-  if (a.iCode != b.iCode)
-    return static_cast<unsigned char>(a.iCode) < static_cast<unsigned char>(b.iCode) ? -1 : 1;
-  return compareText(a.atomName, b.atomName);
+const char* dpiSourceName(DpiSource source) {
+  switch (source) {
+    case DpiSource::kComputed: return "computed";
+    case DpiSource::kOption: return "option";
+    default: return "unknown";
+  }
 }
 
 void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine) {
@@ -544,40 +673,40 @@ void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine) {
 }
 
 void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine) {
-  readCifQuality(line, {"_refine.ls_d_res_high", "_refine_hist.d_res_high"}, 1, Keep::kSmallest, refine.resolution);
-  readCifQuality(line, {"_refine.ls_R_factor_R_free", "_refine_ls_shell.R_factor_R_free"}, 1, Keep::kSmallest,
-                 refine.freeRValue);
-  readCifQuality(line, {"_reflns.percent_possible_obs", "_refine.ls_percent_reflns_obs"}, 0.01, Keep::kLargest,
-                 refine.completeness);
+  readCifQuality(line, {"_refine.ls_d_res_high", "_refine_hist.d_res_high"}, asIs, Keep::kSmallest,
+                 refine.resolution);
+  readCifQuality(line, {"_refine.ls_R_factor_R_free", "_refine_ls_shell.R_factor_R_free"}, asFraction,
+                 Keep::kSmallest, refine.freeRValue);
+  readCifQuality(line, {"_reflns.percent_possible_obs", "_refine.ls_percent_reflns_obs"}, fromPercent,
+                 Keep::kLargest, refine.completeness);
   readCifReflections(line, refine);
 }
 
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
-                 std::vector<AtomInfo>& atoms, StructureFileInfo* info) {
+                 std::vector<AtomInfo>& atoms, const Reporter& reporter, StructureFileInfo* info,
+                 const StructureReadOptions& options) {
   atoms.clear();
   refine = RefineInfo{};
   StructureFileInfo found;
-  if (!findStructureFile(folder, pdbId, found)) {
-    std::printf("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
+  LineReader reader(reporter);
+  if (!findStructureFile(folder, pdbId, found, reporter) || !reader.open(found.path)) {
+    reporter.say("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
     return false;
   }
-  LineReader reader;
-  if (!reader.open(found.path)) {
-    std::printf("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
-    return false;
-  }
-  AtomSink sink{atoms, chainId, found.path};
+  AtomSink sink(atoms, chainId, found.path, reporter, options.readModified);
+  sink.parentsKnown = found.format == "pdb";
   if (found.format == "pdb")
     readPdbFormat(reader, refine, sink);
   else
     readCifFormat(reader, refine, sink);
   if (reader.failed()) {
-    std::printf("%s could not be read to its end\n", found.path.c_str());
+    reporter.say("%s could not be read to its end\n", found.path.c_str());
     return false;
   }
+  sink.settlePending();
   if (atoms.empty())
-    std::printf("Warning!!! No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
-  calculateDPI(refine);
+    reporter.say("Warning!!! No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
+  settleDpi(refine, options.unknownDpi);
   sortAndKeepFirst(atoms);
   if (info) *info = found;
   return true;

@@ -1,6 +1,7 @@
 // Reading the atoms and quality record of one chain from a PDB-format or
 // mmCIF file (plain or gzip-compressed), and the diffraction precision index.
-// Only atoms of the four standard nucleotides are kept, first model only,
+// Only atoms of the four standard nucleotides are kept (on request also
+// modified nucleotides, under their parent's letter), first model only,
 // first alternate location only, sorted for binary search.
 #pragma once
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -17,17 +19,25 @@ struct StructureFileInfo {
   std::string format;  // "pdb" or "cif"
 };
 
+struct StructureReadOptions {
+  bool readModified = false;  // modified nucleotides as their parent base
+  double unknownDpi = 0;      // the DPI, in angstrom, of a structure whose DPI cannot be computed
+};
+
 // Looks for folder + pdbId + ".pdb", ".cif", ".pdb.gz", ".cif.gz" in that
 // order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
 // and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
 // returns false when no file exists, and returns false after a message when
 // the file breaks off (a damaged gzip stream). A chain without atoms is warned.
+// A DPI that cannot be computed becomes options.unknownDpi (refine.dpiSource
+// tells which of the two it is).
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
-                 std::vector<AtomInfo>& atoms, StructureFileInfo* info = nullptr);
+                 std::vector<AtomInfo>& atoms, const Reporter& reporter, StructureFileInfo* info = nullptr,
+                 const StructureReadOptions& options = {});
 
-bool isRNAInfo(char c);
 void calculateDPI(RefineInfo& refine);
-int compareAtoms(const AtomInfo& a, const AtomInfo& b);
+// "computed", "unknown" or "option".
+const char* dpiSourceName(DpiSource source);
 
 // Line-level parsers, exposed for tests.
 void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine);

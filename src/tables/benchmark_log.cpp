@@ -43,28 +43,34 @@ std::string quoted(std::string_view text) {
 
 std::string sectionTitle(int section) { return quoted(logSectionName(section)) + " section"; }
 
-bool reportIncomplete(const std::string& path, const std::string& detail) {
-  std::printf("Error!!! %s is not a complete benchmark log: %s; no table written.\n", path.c_str(), detail.c_str());
-  return false;
-}
+// The log being read and where its faults are reported.
+struct LogSource {
+  const std::string& path;
+  const Reporter& reporter;
+
+  bool incomplete(const std::string& detail) const {
+    reporter.say("Error!!! %s is not a complete benchmark log: %s; no table written.\n", path.c_str(), detail.c_str());
+    return false;
+  }
+};
 
 // Checks that both sections and all five tools of each were found.
-bool checkLayoutComplete(const std::string& path, const LogLayout& layout) {
+bool checkLayoutComplete(const LogSource& source, const LogLayout& layout) {
   for (int s = 0; s < kLogSections; ++s) {
-    if (!layout.sectionSeen[s]) return reportIncomplete(path, "no " + sectionTitle(s));
+    if (!layout.sectionSeen[s]) return source.incomplete("no " + sectionTitle(s));
     for (int m = 0; m < kMethodCount; ++m)
       if (!layout.methodSeen[s][m])
-        return reportIncomplete(path, "the " + sectionTitle(s) + " has no " + methodName(m) + " results");
+        return source.incomplete("the " + sectionTitle(s) + " has no " + methodName(m) + " results");
   }
   return true;
 }
 
 // Files each line under its section and tool; lines before the first
 // section line are not part of the benchmark and are passed over.
-bool groupLines(const std::string& path, LogLayout& layout) {
-  LineReader reader;
-  if (!reader.open(path)) {
-    std::printf("%s file not found\n", path.c_str());
+bool groupLines(const LogSource& source, LogLayout& layout) {
+  LineReader reader(source.reporter);
+  if (!reader.open(source.path)) {
+    source.reporter.say("%s file not found\n", source.path.c_str());
     return false;
   }
   int section = -1, method = -1;
@@ -74,7 +80,7 @@ bool groupLines(const std::string& path, LogLayout& layout) {
     if (line.empty()) continue;
     auto at = [&reader] { return "line " + std::to_string(reader.lineNumber()); };
     if (int s = logSectionOf(line); s >= 0) {
-      if (layout.sectionSeen[s]) return reportIncomplete(path, at() + " opens a second " + sectionTitle(s));
+      if (layout.sectionSeen[s]) return source.incomplete(at() + " opens a second " + sectionTitle(s));
       layout.sectionSeen[s] = true;
       section = s;
       method = -1;
@@ -82,25 +88,25 @@ bool groupLines(const std::string& path, LogLayout& layout) {
       continue;
     } else if (int m = logMethodOf(line); m >= 0) {
       if (layout.methodSeen[section][m])
-        return reportIncomplete(path, at() + ": " + methodName(m) + " appears twice in the " + sectionTitle(section));
+        return source.incomplete(at() + ": " + methodName(m) + " appears twice in the " + sectionTitle(section));
       layout.methodSeen[section][m] = true;
       method = m;
     } else if (method < 0) {
-      return reportIncomplete(path, at() + ": " + quoted(line) + " comes before any tool line");
+      return source.incomplete(at() + ": " + quoted(line) + " comes before any tool line");
     } else if (MethodLines& lines = layout.lines[section][method]; lines.size() < kMaxMethodLines) {
       lines.push_back({reader.lineNumber(), std::string(line)});
     }
   }
-  if (reader.failed()) return reportIncomplete(path, "reading stopped after line " + std::to_string(reader.lineNumber()));
-  return checkLayoutComplete(path, layout);
+  if (reader.failed()) return source.incomplete("reading stopped after line " + std::to_string(reader.lineNumber()));
+  return checkLayoutComplete(source, layout);
 }
 
 // Walks the lines of one tool in one section, reporting the first line that
 // is not the one the layout calls for.
 class LineCursor {
  public:
-  LineCursor(const std::string& path, const LogLayout& layout, int section, int method)
-      : path_(path), lines_(layout.lines[section][method]), section_(section), method_(method) {}
+  LineCursor(const LogSource& source, const LogLayout& layout, int section, int method)
+      : source_(source), lines_(layout.lines[section][method]), section_(section), method_(method) {}
 
   void startCase(int index) { case_ = index; }
 
@@ -133,9 +139,9 @@ class LineCursor {
     std::string text = sectionTitle(section_) + ", " + methodName(method_);
     return case_ < 0 ? text : text + ", case " + std::to_string(case_ + 1);
   }
-  bool fail(const std::string& detail) const { return reportIncomplete(path_, detail); }
+  bool fail(const std::string& detail) const { return source_.incomplete(detail); }
 
-  const std::string& path_;
+  const LogSource& source_;
   const MethodLines& lines_;
   int section_, method_;
   int case_ = -1;
@@ -216,9 +222,9 @@ bool readChainedPasses(LineCursor& cursor, std::array<InferabilityPass, 2>& pass
 
 // Reads the four cases of every tool in one section with `readCase`.
 template <typename Cases, typename ReadCase>
-bool readSection(const std::string& path, const LogLayout& layout, int section, Cases& cases, ReadCase readCase) {
+bool readSection(const LogSource& source, const LogLayout& layout, int section, Cases& cases, ReadCase readCase) {
   for (int method = 0; method < kMethodCount; ++method) {
-    LineCursor cursor(path, layout, section, method);
+    LineCursor cursor(source, layout, section, method);
     for (int index = 0; index < kBenchmarkCases; ++index) {
       cursor.startCase(index);
       if (!readCase(cursor, cases[method][index])) return false;
@@ -230,19 +236,22 @@ bool readSection(const std::string& path, const LogLayout& layout, int section, 
 
 }  // namespace
 
-bool readCorrectnessLog(const std::string& path, CorrectnessLog& log) {
+bool readCorrectnessLog(const std::string& path, CorrectnessLog& log, const Reporter& reporter) {
+  const LogSource source{path, reporter};
   LogLayout layout;
-  return groupLines(path, layout) && readSection(path, layout, kRegularSection, log.regular, readCorrectnessBlock) &&
-         readSection(path, layout, kBexoraSection, log.bexora, readChainedCase);
+  return groupLines(source, layout) &&
+         readSection(source, layout, kRegularSection, log.regular, readCorrectnessBlock) &&
+         readSection(source, layout, kBexoraSection, log.bexora, readChainedCase);
 }
 
-bool readInferabilityLog(const std::string& path, InferabilityLog& log) {
+bool readInferabilityLog(const std::string& path, InferabilityLog& log, const Reporter& reporter) {
+  const LogSource source{path, reporter};
   LogLayout layout;
   auto readAssessedPass = [](LineCursor& cursor, InferabilityPass& pass) {
     return readInferabilityPass(cursor, pass, true);
   };
-  return groupLines(path, layout) && readSection(path, layout, kRegularSection, log.regular, readAssessedPass) &&
-         readSection(path, layout, kBexoraSection, log.bexora, readChainedPasses);
+  return groupLines(source, layout) && readSection(source, layout, kRegularSection, log.regular, readAssessedPass) &&
+         readSection(source, layout, kBexoraSection, log.bexora, readChainedPasses);
 }
 
 }  // namespace bexora

@@ -12,6 +12,7 @@
 
 #include "model/model.h"
 #include "util/log_lines.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -83,9 +84,9 @@ struct InferabilityLog {
   std::array<std::array<std::array<InferabilityPass, 2>, kBenchmarkCases>, kMethodCount> bexora;
 };
 
-// Both print "%s file not found\n" for a log that cannot be opened and a
+// Both report "%s file not found\n" for a log that cannot be opened and a
 // message naming the log and what is missing for an incomplete one.
-bool readCorrectnessLog(const std::string& path, CorrectnessLog& log);
-bool readInferabilityLog(const std::string& path, InferabilityLog& log);
+bool readCorrectnessLog(const std::string& path, CorrectnessLog& log, const Reporter& reporter);
+bool readInferabilityLog(const std::string& path, InferabilityLog& log, const Reporter& reporter);
 
 }  // namespace bexora

@@ -1,12 +1,11 @@
 #include "tables/result_tables.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
 #include "model/model.h"
 #include "util/staged_output.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -17,23 +16,6 @@ constexpr const char* kInferabilityTablesName = "inferablityTablesInLatex.txt";
 constexpr int kAllTools = kMethodCount;
 constexpr int kFirstPrecisionTable = 12;
 constexpr int kFirstInferabilityTable = 7;
-
-void appendf(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void appendf(std::string& text, const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list probe;
-  va_copy(probe, args);
-  int length = std::vsnprintf(nullptr, 0, format, probe);
-  va_end(probe);
-  if (length > 0) {
-    std::size_t old = text.size();
-    text.resize(old + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(&text[old], static_cast<std::size_t>(length) + 1, format, args);
-    text.resize(old + static_cast<std::size_t>(length));
-  }
-  va_end(args);
-}
 
 long long asPrinted(int64_t value) { return static_cast<long long>(value); }
 
@@ -46,20 +28,10 @@ const char* toolName(int tool) {
   return name ? name : "TOT";
 }
 
-// Stages every file into `group`; when none is given the files get a group
-// of their own and are committed together at once.
-bool writeFilesWhole(const std::vector<std::pair<std::string, std::string>>& files, const std::string& outputFolder,
-                     OutputGroup* group) {
-  OutputGroup own(outputFolder);
-  OutputGroup& into = group ? *group : own;
-  for (const auto& [path, content] : files)
-    if (!into.stage(path, content)) {
-      std::printf("%s file could not be created\n", path.c_str());
-      return false;
-    }
-  if (group || own.commit()) return true;
-  std::printf("%s file could not be created\n", own.failedPath().c_str());
-  return false;
+bool writeFilesWhole(const std::vector<FileText>& files, OutputGroup* group, const Reporter& reporter) {
+  std::string failed = writeFilesTogether(files, group);
+  if (!failed.empty()) reporter.say("%s file could not be created\n", failed.c_str());
+  return failed.empty();
 }
 
 PrecisionCounts& operator+=(PrecisionCounts& sum, const PrecisionCounts& add) {
@@ -277,10 +249,10 @@ std::string barChart(const std::array<ToolTotals, kMethodCount>& totals, TableKi
   return text;
 }
 
-void reportCaseOrder() {
-  std::printf("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
-  std::printf("Press any key to continue.\n");
-  pauseForKey();
+void reportCaseOrder(const Reporter& reporter) {
+  reporter.say("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
+  reporter.say("Press any key to continue.\n");
+  reporter.pause();
 }
 
 PrecisionCounts countsOf(const MatchCount& regular, const MatchCount& bexora, int64_t benchmarkCount) {
@@ -306,14 +278,15 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount) { retu
 
 double calculatePrecisionPercent(int64_t match, int64_t conflict) { return percent(match, match + conflict); }
 
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log) {
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter) {
   PrecisionStats stats;
   for (int tool = 0; tool < kMethodCount; ++tool)
     for (int index = 0; index < kBenchmarkCases; ++index) {
       const CorrectnessBlock& regular = log.regular[tool][index];
       const ChainedCase& chained = log.bexora[tool][index];
       const CorrectnessBlock& comparison = chained.comparison;
-      if (comparison.firstId != regular.firstId || comparison.secondId != regular.secondId) reportCaseOrder();
+      if (comparison.firstId != regular.firstId || comparison.secondId != regular.secondId)
+        reportCaseOrder(reporter);
       PrecisionCase& one = stats[tool][index];
       one.targetId = regular.firstId;
       one.benchmarkId = regular.secondId;
@@ -353,22 +326,23 @@ std::array<std::string, kBarCharts> formatBarCharts(const PrecisionStats& stats)
 
 std::string formatInferabilityTables(const InferStats& stats) { return InferTableWriter(stats).write(); }
 
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, OutputGroup* group) {
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                        OutputGroup* group) {
   CorrectnessLog log;
-  if (!readCorrectnessLog(outputFolder + logName, log)) return false;
-  PrecisionStats stats = collectPrecisionStats(log);
+  if (!readCorrectnessLog(outputFolder + logName, log, reporter)) return false;
+  PrecisionStats stats = collectPrecisionStats(log, reporter);
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
-  std::vector<std::pair<std::string, std::string>> files = {
-      {outputFolder + kPrecisionTablesName, formatPrecisionTables(stats)}};
-  for (int chart = 0; chart < kBarCharts; ++chart) files.emplace_back(outputFolder + kBarChartNames[chart], charts[chart]);
-  return writeFilesWhole(files, outputFolder, group);
+  std::vector<FileText> files = {{outputFolder + kPrecisionTablesName, formatPrecisionTables(stats)}};
+  for (int chart = 0; chart < kBarCharts; ++chart) files.push_back({outputFolder + kBarChartNames[chart], charts[chart]});
+  return writeFilesWhole(files, group, reporter);
 }
 
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, OutputGroup* group) {
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                            OutputGroup* group) {
   InferabilityLog log;
-  if (!readInferabilityLog(outputFolder + logName, log)) return false;
+  if (!readInferabilityLog(outputFolder + logName, log, reporter)) return false;
   return writeFilesWhole({{outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log))}},
-                         outputFolder, group);
+                         group, reporter);
 }
 
 }  // namespace bexora

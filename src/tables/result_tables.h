@@ -60,9 +60,9 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount);
 double calculatePrecisionPercent(int64_t match, int64_t conflict);
 
 // The counts each table needs. A case whose enhanced comparison names other
-// structures than the regular one is reported (waiting for a key at a
-// terminal) and used as read.
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log);
+// structures than the regular one is reported (with a pause, so the user
+// sees it) and used as read.
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter);
 InferStats collectInferStats(const InferabilityLog& log);
 
 // Contents of tablesInLatex.txt, of the four bar-chart files (in the order
@@ -75,10 +75,11 @@ std::string formatInferabilityTables(const InferStats& stats);
 // PlotData_Average_ files. False when the log is missing or incomplete.
 // With a group the files are staged into it, to be committed by the caller
 // with the rest of the run's files; without one they are committed at once.
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, OutputGroup* group = nullptr);
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                        OutputGroup* group = nullptr);
 
 // log2.txt: inferability tables (inferablityTablesInLatex.txt); `group` as above.
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName,
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
                             OutputGroup* group = nullptr);
 
 }  // namespace bexora

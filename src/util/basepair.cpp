@@ -5,16 +5,13 @@
 
 namespace bexora {
 
-bool isPurine(char c) { return c == 'A' || c == 'G'; }
-bool isPyrimidine(char c) { return c == 'C' || c == 'U'; }
-bool is_whitespace(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
-bool isWobbleBP(char first, char second) { return first == 'G' && second == 'U'; }
-
-bool isCanoNucleoCombination(char first, char second) {
-  return isWobbleBP(first, second) || (first == 'A' && second == 'U') || (first == 'C' && second == 'G');
-}
+bool isStandardBase(char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'U'; }
+bool isWHS(char c) { return c == 'W' || c == 'H' || c == 'S'; }
 
 namespace {
+bool isCanoNucleoCombination(char first, char second) {
+  return (first == 'G' && second == 'U') || (first == 'A' && second == 'U') || (first == 'C' && second == 'G');
+}
 bool isWatsonCrickClass(char c) { return c == 'W' || c == '+' || c == '-'; }
 bool isWHSLetter(char c) { return c == 'W' || c == 'H' || c == 'S' || c == '+' || c == '-'; }
 }  // namespace
@@ -46,20 +43,8 @@ void ClassCounts::add(const BPInfo& pair) {
 int compBasePairId(const BPInfo& a, const BPInfo& b) {
   if (int d = std::strcmp(a.chainId[0], b.chainId[0])) return d;
   if (int d = std::strcmp(a.chainId[1], b.chainId[1])) return d;
-  if (a.resSeqNo[0] != b.resSeqNo[0]) return a.resSeqNo[0] < b.resSeqNo[0] ? -1 : 1;
-  if (a.iCode[0] != b.iCode[0]) return a.iCode[0] - b.iCode[0];
-  if (a.resSeqNo[1] != b.resSeqNo[1]) return a.resSeqNo[1] < b.resSeqNo[1] ? -1 : 1;
-  return a.iCode[1] - b.iCode[1];
-}
-
-int compareEdges(const BPInfo& a, const BPInfo& b) {
-  for (int end = 0; end < 2; ++end) {
-    char x = a.edge[0][end][0];
-    char y = b.edge[0][end][0];
-    bool sameClass = x == y || (isWatsonCrickClass(x) && isWatsonCrickClass(y));
-    if (!sameClass) return x - y;
-  }
-  return a.orientation - b.orientation;
+  if (int d = compareResidues(a.resSeqNo[0], a.iCode[0], b.resSeqNo[0], b.iCode[0])) return d;
+  return compareResidues(a.resSeqNo[1], a.iCode[1], b.resSeqNo[1], b.iCode[1]);
 }
 
 void sortByPairId(std::vector<BPInfo>& pairs) {

@@ -9,11 +9,10 @@ namespace bexora {
 
 enum PairClass { kCanonical = 0, kNonCanonical = 1, kOtherPair = 2 };
 
-bool isPurine(char c);
-bool isPyrimidine(char c);
-bool is_whitespace(char c);
-bool isWobbleBP(char first, char second);
-bool isCanoNucleoCombination(char first, char second);
+// A, C, G or U in upper case: a base every table knows.
+bool isStandardBase(char c);
+// W, H or S in upper case: an edge a kept pair may name.
+bool isWHS(char c);
 bool isCanonicalBP(const BPInfo& pair);
 bool isWHS_BP(const BPInfo& pair);
 PairClass classifyPair(const BPInfo& pair);
@@ -29,8 +28,6 @@ struct ClassCounts {
 
 // Identity order: chains, then residue number and insertion code of each end.
 int compBasePairId(const BPInfo& a, const BPInfo& b);
-// First edge annotation and orientation; W, + and - count as one class.
-int compareEdges(const BPInfo& a, const BPInfo& b);
 
 // Sorts a list in identity order (stable, so equal ids keep input order).
 void sortByPairId(std::vector<BPInfo>& pairs);

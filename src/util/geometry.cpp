@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <iterator>
+
+#include "util/basepair.h"
 
 namespace bexora {
 
@@ -47,14 +49,13 @@ int fillNames(char (&names)[kMaxEdgeAtoms][kEdgeAtomNameWidth + 1], const char* 
 
 char edgeRowKey(char edgeLetter) {
   char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(edgeLetter)));
-  return upper == 'W' || upper == 'H' || upper == 'S' ? upper : 0;
+  return isWHS(upper) ? upper : 0;
 }
 
 // Compares an atom's residue with a key, in atom-table order.
 int compResidue(const AtomInfo& atom, const char* chainId, int32_t resSeqNo, char iCode) {
   if (int d = std::strcmp(atom.chainId, chainId)) return d;
-  if (atom.resSeqNo != resSeqNo) return atom.resSeqNo < resSeqNo ? -1 : 1;
-  return atom.iCode - iCode;
+  return compareResidues(atom.resSeqNo, atom.iCode, resSeqNo, iCode);
 }
 
 // The atoms of one residue, a contiguous span of the sorted table.
@@ -150,18 +151,13 @@ EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter) {
       return set;
     }
   }
-  std::printf("!!!Error-'%c' as residue with edge %c!!!\n", baseLetter, edgeLetter);
   return set;
 }
 
-int compAtomInfoMap(const AtomInfo& a, const AtomInfo& b) {
-  if (int d = compResidue(a, b.chainId, b.resSeqNo, b.iCode)) return d;
-  return std::strcmp(a.atomName, b.atomName);
-}
-
-const AtomInfo* findAtom(const std::vector<AtomInfo>& atoms, const char* chainId, int32_t resSeqNo, char iCode,
-                         const char* atomName) {
-  return findInResidue(findResidue(atoms, chainId, resSeqNo, iCode), atomName);
+bool isEdgeTableBase(char baseLetter) {
+  char base = static_cast<char>(std::toupper(static_cast<unsigned char>(baseLetter)));
+  return std::any_of(std::begin(kEdgeAtomRows), std::end(kEdgeAtomRows),
+                     [base](const EdgeAtomRow& row) { return row.base == base; });
 }
 
 void findAtoms(const std::vector<AtomInfo>& atoms, const BPInfo& pair, const std::array<EdgeAtomSet, 2>& sets,
@@ -174,11 +170,6 @@ void findAtoms(const std::vector<AtomInfo>& atoms, const BPInfo& pair, const std
     residue.c5 = findInResidue(span, "C5");
     locateEdge(span, sets[k], residue.edge, allEdgeAtomsFound);
   }
-}
-
-int compEdgeAtomPair(const AtomInteraction& a, const AtomInteraction& b) {
-  if (std::fabs(a.distance - b.distance) < 1e-10) return 0;
-  return a.distance < b.distance ? -1 : 1;
 }
 
 bool hasSameAtom(const AtomInteraction& a, const AtomInteraction& b) {

@@ -54,16 +54,12 @@ double distance3D(double x1, double y1, double z1, double x2, double y2, double 
 double distance3D(const AtomInfo& a, const AtomInfo& b);
 
 // Donor and acceptor names of an edge (W, H, S; any other letter means all
-// edges) of a base (A, G, C, U, either case). An unknown base prints an
-// error line and gives empty lists.
+// edges) of a base (A, G, C, U, either case). An unknown base gives empty
+// lists; its caller reports it (see isEdgeTableBase).
 EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter);
 
-// Order of the atom tables: chain, residue number, insertion code, atom name.
-int compAtomInfoMap(const AtomInfo& a, const AtomInfo& b);
-
-// Binary search of a sorted atom table; null when the atom is absent.
-const AtomInfo* findAtom(const std::vector<AtomInfo>& atoms, const char* chainId, int32_t resSeqNo, char iCode,
-                         const char* atomName);
+// Whether the edge-atom table lists the base (A, G, C, U, either case).
+bool isEdgeTableBase(char baseLetter);
 
 // Locates C1', C2, C5 and the edge atoms of both ends of `pair`; clears
 // allEdgeAtomsFound when an edge atom is absent.
@@ -71,7 +67,6 @@ void findAtoms(const std::vector<AtomInfo>& atoms, const BPInfo& pair, const std
                std::array<ResidueAtoms, 2>& found, bool& allEdgeAtomsFound);
 
 // 0 within 1e-10, else -1 when a is shorter, 1 when longer.
-int compEdgeAtomPair(const AtomInteraction& a, const AtomInteraction& b);
 bool hasSameAtom(const AtomInteraction& a, const AtomInteraction& b);
 
 // Up to n shortest contacts sharing no atom with a shorter one taken; n is

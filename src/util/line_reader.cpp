@@ -5,11 +5,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace bexora {
 
 namespace {
 constexpr std::size_t kChunk = 1 << 18;
+// zlib reads a plain file straight into the caller's buffer when asked for
+// at least twice its own buffer, so a smaller one saves a copy of every byte.
+constexpr unsigned kZlibBuffer = kChunk / 4;
 gzFile asGz(void* file) { return static_cast<gzFile>(file); }
 }  // namespace
 
@@ -21,10 +25,10 @@ bool LineReader::open(const std::string& path) {
   if (!fileExists(path)) return false;
   gzFile file = gzopen(path.c_str(), "rb");
   if (!file) return false;
-  gzbuffer(file, kChunk);
+  gzbuffer(file, kZlibBuffer);
   file_ = file;
-  buffer_.resize(kChunk);
   begin_ = end_ = 0;
+  reserve(kChunk);
   eof_ = failed_ = skipping_ = false;
   lineNumber_ = longLinesSkipped_ = firstLongLine_ = 0;
   return true;
@@ -35,15 +39,23 @@ void LineReader::close() {
   file_ = nullptr;
 }
 
+void LineReader::reserve(std::size_t capacity) {
+  if (capacity <= capacity_) return;
+  std::unique_ptr<char[]> larger(new char[capacity]);
+  if (end_ > 0) std::memcpy(larger.get(), buffer_.get(), end_);
+  buffer_ = std::move(larger);
+  capacity_ = capacity;
+}
+
 bool LineReader::fill() {
   if (eof_ || !file_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kChunk / 2) buffer_.resize(buffer_.size() * 2);
-  int got = gzread(asGz(file_), buffer_.data() + end_, static_cast<unsigned>(buffer_.size() - end_));
+  if (capacity_ - end_ < kChunk / 2) reserve(capacity_ * 2);
+  int got = gzread(asGz(file_), buffer_.get() + end_, static_cast<unsigned>(capacity_ - end_));
   if (got < 0) {
     failed_ = true;
     eof_ = true;
@@ -63,7 +75,7 @@ bool LineReader::fill() {
 
 // Position of the first LF or CR at or after `from`; end_ when there is none.
 std::size_t LineReader::findLineEnd(std::size_t from) const {
-  const char* base = buffer_.data();
+  const char* base = buffer_.get();
   const void* lineFeed = std::memchr(base + from, '\n', end_ - from);
   std::size_t limit = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - base) : end_;
   const void* carriageReturn = std::memchr(base + from, '\r', limit - from);
@@ -98,7 +110,7 @@ bool LineReader::next(std::string_view& line) {
         endLongLine();
         continue;
       }
-      line = std::string_view(buffer_.data() + start, length);
+      line = std::string_view(buffer_.get() + start, length);
       return true;
     }
     if (stop == end_ && end_ - begin_ > kMaxLineLength) dropLongLine();
@@ -124,7 +136,7 @@ bool LineReader::lastLine(std::string_view& line) {
     endLongLine();
     return false;
   }
-  line = std::string_view(buffer_.data() + start, length);
+  line = std::string_view(buffer_.get() + start, length);
   return true;
 }
 
@@ -133,6 +145,14 @@ std::string_view skipLeadingSpace(std::string_view text) {
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\f' || text[i] == '\v'))
     ++i;
   return text.substr(i);
+}
+
+bool nextContentLine(LineReader& reader, std::string_view& line) {
+  while (reader.next(line)) {
+    line = skipLeadingSpace(line);
+    if (!line.empty()) return true;
+  }
+  return false;
 }
 
 bool fileExists(const std::string& path) {

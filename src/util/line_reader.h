@@ -7,9 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "util/reporter.h"
 
@@ -44,6 +44,7 @@ class LineReader {
 
  private:
   bool fill();
+  void reserve(std::size_t capacity);
   std::size_t findLineEnd(std::size_t from) const;
   void dropLongLine();
   void endLongLine();
@@ -53,7 +54,9 @@ class LineReader {
 
   void* file_ = nullptr;
   std::string path_;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the bytes read are ever touched.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;
@@ -66,6 +69,10 @@ class LineReader {
 
 // The text without leading blanks, tabs, carriage returns or form feeds.
 std::string_view skipLeadingSpace(std::string_view text);
+
+// The next line that holds more than white space, without its leading
+// white space; false at the end.
+bool nextContentLine(LineReader& reader, std::string_view& line);
 
 // True when a file of that name can be opened for reading.
 bool fileExists(const std::string& path);

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "model/model.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -80,10 +81,10 @@ class LineScanner {
 
   bool count(int64_t& out) {
     int32_t parsed = 0;
-    auto [end, error] = std::from_chars(line_.data() + at_, line_.data() + line_.size(), parsed);
-    if (error != std::errc() || parsed < 0) return false;
+    std::size_t end = at_;
+    if (!readIntegerAt(line_, end, parsed) || parsed < 0) return false;
     out = parsed;
-    at_ = static_cast<std::size_t>(end - line_.data());
+    at_ = end;
     return true;
   }
 

@@ -94,7 +94,8 @@ std::string generateMotifFileName(const std::string& outputFolder, const MotifIn
          strandText(motif, true) + "MotifAnnotations.txt";
 }
 
-void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs) {
+void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs,
+                         const Reporter& reporter) {
   state.motifs = builtInMotifs();
   state.files.clear();
   state.printMotifs = true;
@@ -102,7 +103,7 @@ void motifInitialization(MotifState& state, const std::string& outputFolder, Out
     std::string name = generateMotifFileName(outputFolder, motif);
     state.files.push_back(outputs.openStream(name));
     if (state.files.back()) continue;
-    std::printf("%s File Not Created\n", name.c_str());
+    reporter.say("%s File Not Created\n", name.c_str());
     state.printMotifs = false;
   }
 }

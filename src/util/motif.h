@@ -8,6 +8,7 @@
 
 #include "model/model.h"
 #include "util/staged_output.h"
+#include "util/reporter.h"
 
 namespace bexora {
 
@@ -34,7 +35,8 @@ struct MotifState {
 // Loads the 15 built-in motifs and stages an empty report for each in
 // `outputs`, which the caller commits with the rest of the run's files; the
 // Motif_Segments/ folder is created when missing.
-void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs);
+void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs,
+                         const Reporter& reporter);
 std::string generateMotifFileName(const std::string& outputFolder, const MotifInfo& motif);
 void extractMotifInfo(const MotifState& state, const std::string& pdbId, const std::string& methodTitle,
                       const std::vector<BPInfo>& pairs);

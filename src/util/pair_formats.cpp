@@ -1,48 +1,47 @@
 #include "util/pair_formats.h"
 
 #include <cctype>
-#include <cstdarg>
+#include <charconv>
+#include <cstring>
+
+#include "util/tokenizer.h"
 
 namespace bexora {
 namespace {
-
-// Appends printf-formatted text; the pieces are short, so one stack buffer
-// covers the common case and a second pass handles anything longer.
-void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void appendf(std::string& out, const char* format, ...) {
-  char small[128];
-  std::va_list args;
-  va_start(args, format);
-  std::va_list copy;
-  va_copy(copy, args);
-  const int length = std::vsnprintf(small, sizeof small, format, args);
-  va_end(args);
-  if (length < 0) {
-    va_end(copy);
-    return;
-  }
-  if (static_cast<std::size_t>(length) < sizeof small) {
-    out.append(small, static_cast<std::size_t>(length));
-  } else {
-    std::string large(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(&large[0], large.size(), format, copy);
-    out.append(large.data(), static_cast<std::size_t>(length));
-  }
-  va_end(copy);
-}
 
 bool startsWithLetter(const char* chain) {
   return std::isalpha(static_cast<unsigned char>(chain[0])) != 0;
 }
 
 void appendInsertionCode(std::string& out, char iCode) {
-  if (iCode != ' ') appendf(out, ".%c", iCode);
+  if (iCode == ' ') return;
+  out += '.';
+  out += iCode;
 }
 
-// Chains not starting with a letter are quoted so the id stays readable.
+// Text right-aligned in `width` columns, as printf's "%*s" gives it; the
+// stacking and pair lines of large files are built without printf.
+void appendRightAligned(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
+std::string_view integerText(int32_t value, char (&buffer)[16]) {
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
+}
+
+void appendInteger(std::string& out, int32_t value, std::size_t width) {
+  char buffer[16];
+  appendRightAligned(out, integerText(value, buffer), width);
+}
+
+// A one-letter chain is written as is ("A12"). Any other chain is quoted
+// ("'7'12", "'A1'12") so that a chain ending in a digit cannot run into the
+// residue number; one quoted end quotes both.
 void appendResidueIds(std::string& out, const BPInfo& pair) {
-  const bool plain = startsWithLetter(pair.chainId[0]);
+  const bool plain = startsWithLetter(pair.chainId[0]) && std::strlen(pair.chainId[0]) == 1 &&
+                     std::strlen(pair.chainId[1]) <= 1;
   appendf(out, plain ? "%s%d" : "'%s'%d", pair.chainId[0], pair.resSeqNo[0]);
   appendInsertionCode(out, pair.iCode[0]);
   appendf(out, plain ? "-%s%d" : "-'%s'%d", pair.chainId[1], pair.resSeqNo[1]);
@@ -60,17 +59,33 @@ void appendOrientationWord(std::string& out, char orientation) {
   else if (orientation == 't') out += " trans";
 }
 
+// Room for the ids and what follows them on a line, in one allocation.
+constexpr std::size_t kRNAViewIdsWidth = 72;
+
 // Pieces shared by the RNAView pair and stacking lines.
 void appendRNAViewIds(std::string& out, const BPInfo& pair) {
-  char numbers[32];
-  std::snprintf(numbers, sizeof numbers, "%d_%d", pair.resSeqNo[0], pair.resSeqNo[1]);
-  appendf(out, "%9s, ", numbers);
-  appendf(out, "%s: %5d", pair.chainId[0], pair.resSeqNo[0]);
+  out.reserve(out.size() + kRNAViewIdsWidth);
+  char first[16];
+  char second[16];
+  std::string numbers(integerText(pair.resSeqNo[0], first));
+  numbers += '_';
+  numbers += integerText(pair.resSeqNo[1], second);
+  appendRightAligned(out, numbers, 9);
+  out += ", ";
+  out += pair.chainId[0];
+  out += ": ";
+  appendInteger(out, pair.resSeqNo[0], 5);
   appendInsertionCode(out, pair.iCode[0]);
-  appendf(out, " %c-%c", pair.nucleotide[0], pair.nucleotide[1]);
-  appendf(out, " %5d", pair.resSeqNo[1]);
+  out += ' ';
+  out += pair.nucleotide[0];
+  out += '-';
+  out += pair.nucleotide[1];
+  out += ' ';
+  appendInteger(out, pair.resSeqNo[1], 5);
   appendInsertionCode(out, pair.iCode[1]);
-  appendf(out, " %s:", pair.chainId[0]);
+  out += ' ';
+  out += pair.chainId[0];
+  out += ':';
 }
 
 bool isPairOf(const BPInfo& pair, char a, char b) {
@@ -126,20 +141,12 @@ std::string formatPairRNAViewStack(const BPInfo& pair) {
   return out;
 }
 
-void printPairBexoraFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
-  writeLine(file, noNewline, formatPairBexora(pair));
-}
-
 void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
   writeLine(file, noNewline, formatPairMCAnnotate(pair));
 }
 
 void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
   writeLine(file, noNewline, formatPairRNAView(pair));
-}
-
-void printPairRNAViewStack(std::FILE* file, const BPInfo& pair) {
-  writeLine(file, false, formatPairRNAViewStack(pair));
 }
 
 void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair) {

@@ -16,10 +16,8 @@ std::string formatPairMCAnnotate(const BPInfo& pair);
 std::string formatPairRNAView(const BPInfo& pair);
 std::string formatPairRNAViewStack(const BPInfo& pair);
 
-void printPairBexoraFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
 void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
 void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
-void printPairRNAViewStack(std::FILE* file, const BPInfo& pair);
 
 // W/W becomes +/+ on C-G and -/- on A-U (either order); all else unchanged.
 void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair);

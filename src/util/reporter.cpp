@@ -36,6 +36,10 @@ void Reporter::pause() const {
   if (sink_) sink_(Channel::kPause, std::string());
 }
 
+void Reporter::relay(Channel channel, const std::string& text) const {
+  if (channel == Channel::kRecord ? recordsWanted() : static_cast<bool>(sink_)) sink_(channel, text);
+}
+
 void Reporter::limitReached(const char* what, std::size_t limit, const std::string& file) const {
   say("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
 }

@@ -30,6 +30,8 @@ class Reporter {
   void record(const char* format, ...) const __attribute__((format(printf, 2, 3)));
   bool recordsWanted() const { return recordsWanted_ && sink_; }
   void pause() const;
+  // Passes a message taken earlier from another Reporter's sink on unchanged.
+  void relay(Channel channel, const std::string& text) const;
 
   // "Warning!!! " line for a full table: `what` names the limit, `file` the input.
   void limitReached(const char* what, std::size_t limit, const std::string& file) const;

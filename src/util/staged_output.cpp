@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <set>
 
 namespace bexora {
@@ -18,19 +20,23 @@ namespace bexora {
 namespace {
 
 // Staged names live in static storage so that a signal handler can reach
-// them without allocating; a slot is in use while its flag is set.
+// them without allocating. A slot's name is only read while its flag is set;
+// lock-free atomics keep that read async-signal-safe, and the mutex keeps two
+// threads from claiming one slot.
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler reads the flags");
 char gStagedNames[kMaxStagedFiles][PATH_MAX];
-volatile sig_atomic_t gStagedInUse[kMaxStagedFiles];
+std::atomic<bool> gStagedInUse[kMaxStagedFiles];
+std::mutex gSlotClaims;
 
 int freeSlot() {
   for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
-    if (!gStagedInUse[i]) return static_cast<int>(i);
+    if (!gStagedInUse[i].load(std::memory_order_acquire)) return static_cast<int>(i);
   return -1;
 }
 
 void releaseSlot(int slot) {
   std::remove(gStagedNames[slot]);
-  gStagedInUse[slot] = 0;
+  gStagedInUse[slot].store(false, std::memory_order_release);
 }
 
 // Holds back the terminating signals for its lifetime, so that a handler
@@ -51,14 +57,14 @@ class SignalsHeld {
   sigset_t previous_;
 };
 
-mode_t newFileMode() {
-  static const mode_t mode = [] {
-    mode_t mask = umask(0);
-    umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  return mode;
-}
+// Read once before main: reading the mask means setting it, and a pair
+// thread setting it while another creates a file would change that file's
+// mode, or leave the process with a cleared mask.
+const mode_t kNewFileMode = [] {
+  mode_t mask = umask(0);
+  umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}();
 
 std::string folderKey(const std::filesystem::path& folder) { return (folder / "").lexically_normal().string(); }
 
@@ -122,18 +128,20 @@ bool OutputGroup::fail(const std::string& path) {
 
 OutputGroup::Entry* OutputGroup::createStaged(const std::string& path) {
   dropStaged(path);
-  int slot = freeSlot();
   std::string pattern = path + ".XXXXXX";
-  if (slot < 0 || pattern.size() >= PATH_MAX || !subfolderUsable(folder_, path)) return nullptr;
-  int fd = -1;
+  if (pattern.size() >= PATH_MAX || !subfolderUsable(folder_, path)) return nullptr;
+  int slot = -1, fd = -1;
   {
+    std::lock_guard<std::mutex> claim(gSlotClaims);
+    slot = freeSlot();
+    if (slot < 0) return nullptr;
     SignalsHeld held;
     std::memcpy(gStagedNames[slot], pattern.c_str(), pattern.size() + 1);
     fd = mkostemp(gStagedNames[slot], O_CLOEXEC);
     if (fd < 0) return nullptr;
-    gStagedInUse[slot] = 1;
+    gStagedInUse[slot].store(true, std::memory_order_release);
   }
-  fchmod(fd, newFileMode());
+  fchmod(fd, kNewFileMode);
   std::FILE* stream = fdopen(fd, "w");
   if (!stream) {
     close(fd);
@@ -183,7 +191,7 @@ bool OutputGroup::commit() {
     SignalsHeld held;
     for (Entry& entry : entries_) {
       if (std::rename(gStagedNames[entry.slot], entry.path.c_str()) != 0) return fail(entry.path);
-      gStagedInUse[entry.slot] = 0;
+      gStagedInUse[entry.slot].store(false, std::memory_order_release);
       entry.slot = -1;
       folders.insert(std::filesystem::path(entry.path).parent_path().string());
     }
@@ -218,9 +226,19 @@ std::string OutputGroup::stagedName(const std::string& path) const {
   return "";
 }
 
+std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* group) {
+  if (files.empty()) return std::string();
+  OutputGroup own(std::filesystem::path(files.front().path).parent_path().string());
+  OutputGroup& into = group ? *group : own;
+  for (const FileText& file : files)
+    if (!into.stage(file.path, file.content)) return into.failedPath();
+  if (group || own.commit()) return std::string();
+  return own.failedPath();
+}
+
 void removeStagedFiles() {
   for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
-    if (gStagedInUse[i]) unlink(gStagedNames[i]);
+    if (gStagedInUse[i].load(std::memory_order_acquire)) unlink(gStagedNames[i]);
 }
 
 }  // namespace bexora

@@ -4,8 +4,8 @@
 // close is checked and the data flushed to disk, and only then are all of
 // them renamed to their final names together, under an advisory lock on the
 // output folder so that two runs never interleave the files of one group.
-// The temporary names in use are kept in a fixed table that a signal handler
-// can empty with removeStagedFiles().
+// The temporary names in use are kept in a fixed table, shared by the
+// threads of a batch, that a signal handler can empty with removeStagedFiles().
 #pragma once
 
 #include <cstddef>
@@ -67,6 +67,17 @@ class OutputGroup {
   std::vector<Entry> entries_;
   std::string failedPath_;
 };
+
+struct FileText {
+  std::string path;
+  std::string content;
+};
+
+// Stages `files` into `group`, for its owner to commit with others, or, when
+// `group` is null, commits them together at once under the lock of the first
+// file's folder. Returns the final name of the file that failed, or an empty
+// text when all are staged or in place.
+std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* group = nullptr);
 
 // Removes every file any group of this process has staged and not committed.
 // Async-signal-safe: meant for a handler of a terminating signal.

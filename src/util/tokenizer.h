@@ -1,7 +1,7 @@
 // Splitting of text lines into tokens at caller-given delimiters, and small
-// string helpers the readers share. Tokens are views into the caller's text:
-// nothing is allocated, and the caller's table capacity and token width are
-// limits that are reported, never overrun.
+// string helpers the readers and writers share. Tokens are views into the
+// caller's text: nothing is allocated, and the caller's table capacity and
+// token width are limits that are reported, never overrun.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +20,10 @@ struct TokenizeResult {
   bool tokenTruncated = false;  // a token was cut to the width limit
 };
 
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 // NUL, line feed and carriage return always delimit and end the text.
 bool isDefaultDelim(char c);
-bool isDelim(char c, std::string_view delimiters);
 
 // Every delimiter closes a token, empty ones included; the end of the text
 // closes the last. With collapseBlanks a run of blanks acts as one blank.
@@ -37,17 +38,20 @@ TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimit
                                  std::size_t capacity, bool collapseBlanks,
                                  std::size_t maxTokenLength = kTokenRowWidth - 1);
 
-// The text without any blank (' '); other white space is kept.
-std::string getWhiteSpaceFreeString(std::string_view text);
-
-// Copies exactly n characters of source (NULs included) and terminates the
-// copy; at most outSize - 1 characters are copied.
-void memStrCpy(char* out, std::size_t outSize, std::string_view source, std::size_t n);
-
 // The field without one pair of enclosing double quotes (CSV style).
 std::string_view unquoted(std::string_view field);
 
+// The decimal integer (with an optional '-') that starts at `pos`; on
+// success `pos` moves past it, on failure both stay as they were.
+bool readIntegerAt(std::string_view text, std::size_t& pos, int32_t& value);
+
 // A decimal integer filling the whole text; false for empty or trailing text.
 bool readWholeInteger(std::string_view text, int32_t& value);
+
+// The text without a leading '+' that stands directly before a digit.
+std::string_view withoutPlusSign(std::string_view text);
+
+// Appends printf-formatted text of any length.
+void appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace bexora

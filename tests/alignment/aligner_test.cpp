@@ -9,7 +9,6 @@
 #include "alignment/fasta.h"
 #include "full_matrix_aligner.h"
 #include "test_support.h"
-#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -37,8 +36,8 @@ TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
     SCOPED_TRACE(std::string(c.a) + " / " + c.b);
     std::string script = "stale";
     double cost = -1, costOnly = -1;
-    ASSERT_TRUE(MMAlign(c.a, c.b, &script, &cost));
-    ASSERT_TRUE(MMAlign(c.a, c.b, nullptr, &costOnly));
+    ASSERT_TRUE(MMAlign(c.a, c.b, &script, &cost, Reporter()));
+    ASSERT_TRUE(MMAlign(c.a, c.b, nullptr, &costOnly, Reporter()));
     EXPECT_EQ(script, c.script);
     EXPECT_DOUBLE_EQ(cost, c.cost);
     EXPECT_DOUBLE_EQ(costOnly, c.cost);
@@ -48,8 +47,9 @@ TEST(MMAlign, ScriptsAndCostsOfTheSmallCases) {
 TEST(MMAlign, TooLongInputsFailWithTheMemoryMessage) {
   std::string huge(50'000'001, 'A'), script = "old";
   double cost = 7;
-  EXPECT_EQ(test::stdoutOf([&] { EXPECT_FALSE(MMAlign(huge, "", &script, &cost)); }),
-            "Sufficient memory is not available to process the data\n");
+  std::string messages;
+  EXPECT_FALSE(MMAlign(huge, "", &script, &cost, collectingReporter(messages)));
+  EXPECT_EQ(messages, "Sufficient memory is not available to process the data\n");
   EXPECT_TRUE(script.empty());
   EXPECT_EQ(cost, 7);
 }
@@ -67,8 +67,8 @@ void expectOptimal(const std::string& a, const std::string& b) {
   SCOPED_TRACE("a=" + a.substr(0, 80) + " b=" + b.substr(0, 80));
   std::string script;
   double cost = -1, costOnly = -1;
-  ASSERT_TRUE(MMAlign(a, b, &script, &cost));
-  ASSERT_TRUE(MMAlign(a, b, nullptr, &costOnly));
+  ASSERT_TRUE(MMAlign(a, b, &script, &cost, Reporter()));
+  ASSERT_TRUE(MMAlign(a, b, nullptr, &costOnly, Reporter()));
   test::FullMatrixResult reference = test::fullMatrixAlign(a, b);
   EXPECT_EQ(tenths(cost), reference.costTenths);
   EXPECT_EQ(tenths(scriptCost(a, b, script)), reference.costTenths);
@@ -82,11 +82,12 @@ std::string randomSequence(std::mt19937& random, std::size_t length, std::string
   return text;
 }
 
-// A relative of the text: point changes, insertions and deletions.
-std::string mutated(std::mt19937& random, const std::string& text, std::string_view alphabet) {
+// A relative of the text: point changes, insertions and deletions, each at
+// about one residue in `oneIn`.
+std::string mutated(std::mt19937& random, const std::string& text, std::string_view alphabet, unsigned oneIn = 10) {
   std::string out;
   for (char c : text) {
-    unsigned roll = random() % 10;
+    unsigned roll = random() % oneIn;
     if (roll > 0) out.push_back(roll == 1 ? alphabet[random() % alphabet.size()] : c);
     if (roll == 2) out += randomSequence(random, random() % 4, alphabet);
   }
@@ -107,6 +108,71 @@ TEST(MMAlign, EqualsTheFullMatrixAlignerOnRandomPairs) {
   }
 }
 
+// Lengths around the lane counts and strip heights of the passes, with
+// bytes that have no class (N, T, lower case) among the residues.
+TEST(MMAlign, EqualsTheFullMatrixAlignerAroundLaneBoundaries) {
+  const std::size_t lengths[] = {0, 1, 2, 15, 16, 17, 31, 32, 33, 47, 48, 49, 64, 65, 97};
+  std::mt19937 random(4242);
+  for (std::size_t length : lengths)
+    for (std::string_view alphabet : {std::string_view("ACGU"), std::string_view("ACGUNNNTa")}) {
+      std::string a = randomSequence(random, length, alphabet);
+      expectOptimal(a, mutated(random, a, alphabet));
+      expectOptimal(a, randomSequence(random, lengths[random() % std::size(lengths)], alphabet));
+    }
+}
+
+TEST(MMAlign, IdenticalStringsMatchEveryResidue) {
+  std::mt19937 random(8);
+  for (std::size_t length : {1u, 16u, 3000u}) {
+    const std::string a = randomSequence(random, length, "ACGUN");
+    std::string script;
+    double cost = -1;
+    ASSERT_TRUE(MMAlign(a, a, &script, &cost, Reporter()));
+    EXPECT_EQ(script, std::string(length, '!'));
+    EXPECT_EQ(cost, 0.0);
+  }
+}
+
+uint64_t fnv1a(std::string_view text) {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
+struct GoldenScript {
+  std::size_t length;
+  long costTenths;
+  uint64_t scriptHash;
+};
+
+// Costs and script hashes of the aligner as it was before its passes ran in
+// SIMD lanes: every alignment stays byte for byte. Pairs of 3400 residues
+// take the 32-bit lanes at the top of the recursion, the others 16-bit ones.
+const GoldenScript kGoldenScripts[] = {
+    {2, 0, 0x07c28307b48c5fb7ull},        {2, 0, 0x07c28307b48c5fb7ull},        {15, 30, 0x981e4c52158fbd79ull},
+    {15, 290, 0xa63271769ddf65c7ull},     {16, 264, 0xd341f661704d85b3ull},     {16, 300, 0x5c68ed885423adf1ull},
+    {17, 60, 0x87eed744a52ee3dcull},      {17, 30, 0xe93d2b940f764271ull},      {33, 427, 0x7634431562b95ea6ull},
+    {33, 0, 0x1ac4d3245f92f4acull},       {64, 574, 0xde8fc050fc7683afull},     {64, 1068, 0x7eec826d4e53079aull},
+    {100, 872, 0xf71226fa4ea0a249ull},    {100, 1162, 0x6c46b6461b41844eull},   {257, 2241, 0x5db6dd0f47ec86a4ull},
+    {257, 2305, 0x41643bbd6eeb0a48ull},   {700, 6063, 0xf1a95533cc7179eeull},   {700, 5749, 0xd7932734dde5ba13ull},
+    {1500, 13581, 0x132cc4b3094fb2f5ull}, {1500, 14386, 0x988e0c915cb7e46dull}, {3400, 28096, 0x61ecd8857c3f9182ull},
+    {3400, 33888, 0x3025727dc3c1ac27ull}};
+
+TEST(MMAlign, ScriptsStayAsTheyWere) {
+  std::mt19937 random(77);
+  for (std::size_t k = 0; k < std::size(kGoldenScripts); ++k) {
+    const GoldenScript& golden = kGoldenScripts[k];
+    std::string_view alphabet = k % 2 ? "ACGUNT" : "ACGU";
+    std::string a = randomSequence(random, golden.length, alphabet);
+    std::string b = mutated(random, a, alphabet, 20);
+    std::string script;
+    double cost = -1;
+    ASSERT_TRUE(MMAlign(a, b, &script, &cost, Reporter()));
+    EXPECT_EQ(tenths(cost), golden.costTenths) << k;
+    EXPECT_EQ(fnv1a(script), golden.scriptHash) << k;
+  }
+}
+
 TEST(MMAlign, EqualsTheFullMatrixAlignerOnRealSequences) {
   BEXORA_REQUIRE_REALDATA();
   const std::vector<std::string> ids = {"1BYJ", "1EHZ", "1FJG", "1FJG", "1X8W", "1Y26", "3E5F", "3J7A",
@@ -114,7 +180,7 @@ TEST(MMAlign, EqualsTheFullMatrixAlignerOnRealSequences) {
   const std::vector<std::string> chains = {"A", "A", "A", "X", "B", "X", "A", "A",
                                            "7", "F", "A", "A", "U", "A", "A", "B"};
   std::vector<std::string> sequences;
-  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences));
+  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences, Reporter()));
   for (std::size_t i = 0; i < sequences.size(); ++i) {
     ASSERT_FALSE(sequences[i].empty()) << ids[i];
     for (std::size_t j = i; j < sequences.size(); ++j) expectOptimal(sequences[i], sequences[j]);

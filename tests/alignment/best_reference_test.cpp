@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -11,15 +12,14 @@
 namespace bexora {
 namespace {
 
-test::RunResult runBestReference(const std::string& list, const std::string& folder, bool verbose = false) {
-  Diagnostics diagnostics;
-  diagnostics.enabled = verbose;
+// Messages in `out`, records (when verbose) one per line in `err`; the table
+// goes to `output`, a scratch folder when none is given.
+test::RunResult runBestReference(const std::string& list, const std::string& folder, bool verbose = false,
+                                 const std::string& output = "") {
+  test::TempDir scratch;
   test::RunResult run;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  run.status = findBestReference(list, folder, diagnostics);
-  run.err = testing::internal::GetCapturedStderr();
-  run.out = testing::internal::GetCapturedStdout();
+  run.status = findBestReference(list, folder, output.empty() ? scratch.path() + "/" : output,
+                                 collectingReporter(run.out, verbose ? &run.err : nullptr));
   return run;
 }
 
@@ -88,9 +88,9 @@ TEST(FindBestReference, ListFiles) {
 TEST(FindBestReference, VerboseRecordForEveryCandidate) {
   test::RunResult run = runBestReference("duplicates.txt", kFolder, true);
   EXPECT_EQ(run.err,
-            "bexora: candidate id=1CCC chain=A length=12 cost=3\n"
-            "bexora: candidate id=1CCC chain=A length=0 cost=23\n"
-            "bexora: candidate id=1DDD chain=A length=11 cost=12\n");
+            "candidate id=1CCC chain=A length=12 cost=3\n"
+            "candidate id=1CCC chain=A length=0 cost=23\n"
+            "candidate id=1DDD chain=A length=11 cost=12\n");
   run = runBestReference("known_costs.txt", kFolder, true);
   EXPECT_NE(run.err.find("id=1BBB chain=A length=12 cost=2.7\n"), std::string::npos) << run.err;
 }
@@ -139,7 +139,8 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
     costs[6] = firstBest;
     costs[21] = secondBest;
     GeneratedList generated(costs, "3X10 A\n");
-    test::RunResult run = runBestReference("list.txt", generated.folder.path() + "/", true);
+    test::RunResult run =
+        runBestReference("list.txt", generated.folder.path() + "/", true, generated.folder.path() + "/");
     EXPECT_EQ(run.status, 0);
     std::string expected = listing(std::vector<std::string>(generated.names.begin(), generated.names.begin() + 20));
     expected += "Warning!!! Candidate 3X13 A has no sequence in " + generated.folder.file("pdb_seqres.na.fa") +
@@ -149,14 +150,97 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
       expected += "Candidate " + std::to_string(k - 19) + " = " + generated.names[k] + "\n";
     EXPECT_EQ(run.out, expected + verdict(winner));
     std::size_t records = 0;
-    for (std::size_t at = 0; (at = run.err.find("bexora: candidate ", at)) != std::string::npos; ++at) ++records;
+    for (std::size_t at = 0; (at = run.err.find("candidate ", at)) != std::string::npos; ++at) ++records;
     EXPECT_EQ(records, 26u);
     EXPECT_NE(run.err.find("id=3X31 chain=A length=52 cost=" + std::to_string(3 * secondBest) + "\n"),
               std::string::npos)
         << run.err;
-    const std::string repeat = "bexora: candidate id=3X10 chain=A length=52 cost=15\n";
+    const std::string repeat = "candidate id=3X10 chain=A length=52 cost=15\n";
     EXPECT_EQ(run.err.rfind(repeat), run.err.size() - repeat.size()) << run.err;
+    const std::string table = test::readFile(generated.folder.file("9TGT_A.candidates.tsv"));
+    const std::size_t first = table.find("\t1\tscored\n");
+    ASSERT_NE(first, std::string::npos) << table;
+    EXPECT_EQ(table.rfind("\t1\tscored\n"), first) << table;
+    const std::string winnerRow = table.substr(table.rfind('\n', first) + 1, first - table.rfind('\n', first));
+    EXPECT_NE(winnerRow.find(std::string(winner).replace(4, 1, "\t")), std::string::npos) << winnerRow;
+    EXPECT_NE(table.find("26\t3X10\tA\t52\t15.0\t"), std::string::npos) << table;
   }
+}
+
+const std::string kTableHeader =
+    "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
+
+// Every candidate in list order; those without a sequence are marked and not
+// ranked, equal costs rank in list order, and no table follows a failed run.
+TEST(FindBestReference, CandidateTables) {
+  const std::tuple<const char*, const char*, std::string> cases[] = {
+      {"known_costs.txt", "9TGT_A",
+       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t3\tscored\n"
+       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t4\tscored\n"
+       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
+       "4\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
+      {"equal_costs.txt", "9TGT_A",
+       "1\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
+       "2\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
+      {"duplicates.txt", "9TGT_A",
+       "1\t1CCC\tA\t12\t3.0\t0.9167\t1.0000\t1\tscored\n"
+       "2\t1CCC\tA\t0\t-\t-\t-\t-\trepeated_in_batch\n"
+       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t2\tscored\n"},
+      {"missing_candidate.txt", "9TGT_A",
+       "1\t1ZZZ\tA\t0\t-\t-\t-\t-\tno_sequence\n"
+       "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
+      {"prefix_chains.txt", "9TGT_A",
+       "1\t2PPP\tA\t4\t19.0\t0.3333\t0.3333\t3\tscored\n"
+       "2\t2PPP\tAB\t12\t0.0\t1.0000\t1.0000\t1\tscored\n"
+       "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
+      {"long_ids.txt", "9TGT_A",
+       "1\t1AAAAA\tA\t0\t-\t-\t-\t-\ttoo_long\n"
+       "2\t1AAA\tABCD\t0\t-\t-\t-\t-\ttoo_long\n"
+       "3\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
+      {"no_candidates.txt", "9TGT_A", ""},
+      {"missing_target.txt", "9XXX_A", "absent"},
+      {"empty.txt", "9TGT_A", "absent"},
+  };
+  for (const auto& [list, target, rows] : cases) {
+    test::TempDir output;
+    const std::string path = output.file(std::string(target) + ".candidates.tsv");
+    runBestReference(list, kFolder, false, output.path() + "/");
+    if (rows == "absent")
+      EXPECT_FALSE(test::exists(path)) << list;
+    else
+      EXPECT_EQ(test::readFile(path), kTableHeader + rows) << list;
+  }
+}
+
+TEST(FindBestReference, TableFolderCreatedWhenMissing) {
+  test::TempDir output;
+  const std::string folder = output.file("new/deeper/");
+  EXPECT_EQ(runBestReference("equal_costs.txt", kFolder, false, folder).status, 0);
+  EXPECT_TRUE(test::exists(folder + "9TGT_A.candidates.tsv"));
+}
+
+// The recommendation stays printed; the failure is reported and ends the
+// run with status 1, and no partial table is left.
+TEST(FindBestReference, UnwritableTableFails) {
+  test::TempDir output;
+  test::writeFile(output.file("taken"), "a file, not a folder\n");
+  test::RunResult run = runBestReference("equal_costs.txt", kFolder, false, output.file("taken/"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, inFolder(listing({"1EEE A", "1BBB A"}) + verdict("1EEE A")) + output.file("taken/") +
+                         "9TGT_A.candidates.tsv file could not be created\n");
+  EXPECT_EQ(test::readFile(output.file("taken")), "a file, not a folder\n");
+}
+
+TEST(FindBestReference, TargetNamingNoFileWritesNoTable) {
+  test::TempDir input, output;
+  test::writeFile(input.file("pdb_seqres.na.fa"), ">9tgt_../a mol:na length:4  SLASHED\nACGU\n");
+  test::writeFile(input.file("list.txt"), "9TGT ../A 1AAA A\n");
+  test::RunResult run = runBestReference("list.txt", input.path() + "/", false, output.path() + "/");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("Warning!!! Target 9TGT ../A cannot name a file; no candidate table is written.\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(std::filesystem::is_empty(output.path()));
 }
 
 }  // namespace

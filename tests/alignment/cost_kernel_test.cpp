@@ -25,7 +25,7 @@ void expectScalarCostsEverywhere(const std::string& target, const std::vector<st
   std::vector<int32_t> expected;
   for (const std::string& candidate : candidates) {
     double cost = -1;
-    EXPECT_TRUE(MMAlign(target, candidate, nullptr, &cost));
+    EXPECT_TRUE(MMAlign(target, candidate, nullptr, &cost, Reporter()));
     expected.push_back(static_cast<int32_t>(std::lround(cost * 10)));
   }
   const std::vector<std::string_view> views(candidates.begin(), candidates.end());

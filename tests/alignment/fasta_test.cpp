@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/record_fixtures.h"
 
 namespace bexora {
 namespace {
@@ -24,10 +23,20 @@ struct SequenceRun {
   std::string out;
 };
 
+// Reads the file, and once more from its lines held in memory, which must
+// give the same sequences and messages.
 SequenceRun readPair(const std::string& path, const std::string& refId, const std::string& refChain,
                      const std::string& targetId, const std::string& targetChain) {
-  SequenceRun run;
-  run.out = test::stdoutOf([&] { run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps); });
+  SequenceRun run, held;
+  run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps, collectingReporter(run.out));
+  held.ok = readFastaSequence(loadFastaText(path, Reporter()), refId, refChain, targetId, targetChain, held.maps,
+                              collectingReporter(held.out));
+  EXPECT_EQ(held.ok, run.ok);
+  EXPECT_EQ(held.out, run.out);
+  for (int side = 0; side < kSides; ++side) {
+    EXPECT_EQ(lettersOf(held.maps[side]), lettersOf(run.maps[side]));
+    EXPECT_STREQ(held.maps[side].pdbId, run.maps[side].pdbId);
+  }
   return run;
 }
 
@@ -60,7 +69,7 @@ TEST(ReadFastaSequence, LayoutsAndLetters) {
       {"leading blanks", "  >1abc_A mol:na\n\t  ACGU\n   \n>2xyz_B mol:na\n GGC\n", true, "ACGU", "GGC", ""},
       {"others between", ">1abc_C mol:na\nUU\n>2xyz_B mol:na\nGGC\n>9zzz_A mol:na\nCC\n>1abc_A mol:na\nACGU\n", true,
        "ACGU", "GGC", ""},
-      {"chain is a prefix", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", true, "ACGU", "GGC", ""},
+      {"a longer chain is another chain", ">1abc_AB mol:na\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
       {"missing target", ">1abc_A mol:na\nACGU\n", false, "ACGU", "", ""},
       {"header of 7 characters", ">1abc_A\nACGU\n>2xyz_B mol:na\nGGC\n", false, "", "GGC", ""},
       {"header ends the record", ">1abc_A mol:na\nAC\n>1abc_B\nGG\n>2xyz_B mol:na\nGGC\n", true, "AC", "GGC", ""},
@@ -97,9 +106,20 @@ TEST(ReadFastaSequence, SameChainTwiceAndSecondHeaders) {
   EXPECT_STREQ(same.maps[kTarget].pdbId, "1ABC");
   const ResidueMapEntry& last = same.maps[kTarget].chain.entries.back();
   EXPECT_EQ(std::make_tuple(last.resSeqNo, last.iCode, last.mapIndex, last.identical), std::make_tuple(6, ' ', -1, 0));
-  SequenceRun twice = readText(">1abc_AB mol:na\nACGU\n>1abc_A mol:na\nUUUU\n>2xyz_B mol:na\nGGC\n");
+  SequenceRun twice = readText(">1abc_A mol:na\nACGU\n>1abc_a mol:na\nUUUU\n>2xyz_B mol:na\nGGC\n");
   EXPECT_EQ(lettersOf(twice.maps[kReference]), "ACGU");
   EXPECT_EQ(twice.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 3", 0), 0u) << twice.out;
+}
+
+TEST(ReadFastaSequence, ChainFieldIsTakenWhole) {
+  const std::string text = ">1abc_A mol:na\nACGU\n>4v9d_AA mol:na\nGGC\n>4v9d_A mol:na\nGG\n>4v9d_a1\tmol:na\nCC\n"
+                           ">4v9d_S2AB mol:na\nUU\n";
+  const std::pair<const char*, const char*> cases[] = {{"AA", "GGC"}, {"A", "GG"}, {"A1", "CC"}, {"S2AB", "UU"},
+                                                       {"S2", ""}};
+  for (const auto& [chain, letters] : cases) {
+    SCOPED_TRACE(chain);
+    EXPECT_EQ(lettersOf(readText(text, "4V9D", chain).maps[kTarget]), letters);
+  }
 }
 
 TEST(ReadFastaSequence, LongChainIsCutAtTheLimitWithOneWarning) {
@@ -134,15 +154,16 @@ ListRun readList(const std::string& text, const std::vector<std::string>& ids, c
   test::TempDir dir;
   test::writeFile(dir.file("seq.fa"), text);
   ListRun run;
-  run.out = test::stdoutOf([&] { run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences); });
+  run.ok = readFastaSeqList(dir.file("seq.fa"), ids, chains, run.sequences, collectingReporter(run.out));
   return run;
 }
 
 TEST(ReadFastaSeqList, CandidatesGetTheirRawSequencesCutAtTheLimit) {
-  ListRun run = readList(">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_AB mol:na\nGGGG\n>1ab\nCC\n",
-                         {"2XYZ", "1ABC", "4NON", "1ABC"}, {"B", "A", "A", "A"});
+  ListRun run = readList(
+      ">1abc_A\nacg\nNU\n>2xyz_b mol:na\nGG C\n>1abc_a mol:na\nGGGG\n>1ab\nCC\n>1abc_AB mol:na\nUU\n",
+                         {"2XYZ", "1ABC", "4NON", "1ABC", "1ABC"}, {"B", "A", "A", "A", "AB"});
   EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", ""}));
+  EXPECT_EQ(run.sequences, (std::vector<std::string>{"GG C", "acgNU", "", "", "UU"}));
   EXPECT_EQ(run.out.rfind("Warning!!! Another sequence of 1ABC chain A at line 6", 0), 0u) << run.out;
   EXPECT_FALSE(readList(">1abc_A mol:na\n", {"1ABC"}, {"A"}).ok);
 

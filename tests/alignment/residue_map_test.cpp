@@ -17,8 +17,6 @@
 namespace bexora {
 namespace {
 
-ResidueMapEntry residue(int32_t number, char iCode = ' ') { return ResidueMapEntry{'A', 0, number, iCode, -1}; }
-
 StructureResidueMap structureOf(const std::string& pdbId, const std::string& letters, const char* chain = "A") {
   StructureResidueMap map;
   setField(map.pdbId, pdbId);
@@ -59,24 +57,13 @@ void expectMutualMap(const ChainResidueMap& a, const ChainResidueMap& b) {
   }
 }
 
-TEST(MappedSeqComp, OrdersByNumberThenInsertionCode) {
-  const ResidueMapEntry ascending[] = {residue(INT32_MIN), residue(-2),     residue(5),        residue(5, 'A'),
-                                       residue(5, 'B'),    residue(6, ' '), residue(INT32_MAX)};
-  for (const ResidueMapEntry& a : ascending)
-    for (const ResidueMapEntry& b : ascending) {
-      int expected = (&a > &b) - (&a < &b);
-      int result = mappedSeqComp(a, b);
-      EXPECT_EQ((result > 0) - (result < 0), expected) << a.resSeqNo << a.iCode << " " << b.resSeqNo << b.iCode;
-    }
-}
-
 TEST(ChainAlign, MapsLettersAndKeepsLengths) {
   StructureResidueMap a = structureOf("1ABC", "CGACU"), b = structureOf("2XYZ", "GACA"), empty = structureOf("E", "");
-  ASSERT_TRUE(chainAlign(a.chain, b.chain));
+  ASSERT_TRUE(chainAlign(a.chain, b.chain, Reporter()));
   EXPECT_EQ(mapIndexes(a.chain), (std::vector<int32_t>{-1, 0, 1, 2, 3}));
   EXPECT_EQ(a.chain.entries[4].identical, 0);
   expectMutualMap(a.chain, b.chain);
-  ASSERT_TRUE(chainAlign(a.chain, empty.chain));
+  ASSERT_TRUE(chainAlign(a.chain, empty.chain, Reporter()));
   EXPECT_EQ(mapIndexes(a.chain), std::vector<int32_t>(5, -1));
   std::mt19937 random(5);
   for (int round = 0; round < 200 && !HasFailure(); ++round) {
@@ -84,7 +71,7 @@ TEST(ChainAlign, MapsLettersAndKeepsLengths) {
     for (unsigned i = random() % 40; i > 0; --i) x.push_back("ACGU"[random() % 4]);
     for (unsigned i = random() % 40; i > 0; --i) y.push_back("ACGU"[random() % 4]);
     a = structureOf("1ABC", x), b = structureOf("2XYZ", y);
-    ASSERT_TRUE(chainAlign(a.chain, b.chain));
+    ASSERT_TRUE(chainAlign(a.chain, b.chain, Reporter()));
     ASSERT_EQ(a.chain.entries.size(), x.size());
     ASSERT_EQ(b.chain.entries.size(), y.size());
     expectMutualMap(a.chain, b.chain);
@@ -95,7 +82,7 @@ TEST(AlignPDBWithRef, ObservedResiduesCollapseAndAlignToTheSequence) {
   std::vector<AtomInfo> atoms = {atom("A", 2, ' ', 'G', "P"), atom("A", 2, ' ', 'G', "C1'"), atom("A", 3, ' ', 'A'),
                                  atom("A", 3, 'A', 'C'),      atom("B", 4, ' ', 'U'),        atom("A", 4, ' ', 'U')};
   StructureResidueMap seqMap, obsMap;
-  ASSERT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "CGACUA")));
+  ASSERT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "CGACUA"), Reporter()));
   EXPECT_STREQ(obsMap.pdbId, "ATOM");
   EXPECT_STREQ(seqMap.pdbId, "1ABC");
   ASSERT_EQ(obsMap.chain.entries.size(), 4u);
@@ -108,8 +95,8 @@ TEST(AlignPDBWithRef, ObservedChainIsCutAtTheLimitWithOneWarning) {
   std::vector<AtomInfo> atoms;
   for (int32_t number = 1; number <= 7002; ++number) atoms.push_back(atom("A", number, ' ', 'G'));
   StructureResidueMap seqMap, obsMap;
-  std::string out =
-      test::stdoutOf([&] { EXPECT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "G"))); });
+  std::string out;
+  EXPECT_TRUE(alignPDBWithRef(atoms, seqMap, obsMap, structureOf("1ABC", "G"), collectingReporter(out)));
   ASSERT_EQ(obsMap.chain.entries.size(), kMaxChainResidues);
   EXPECT_EQ(out.find("Warning!!! Observed chain A residue limit of 7000 reached in the atoms of 1ABC"), 0u) << out;
   EXPECT_EQ(out.find("Warning!!!", 1), std::string::npos);
@@ -123,9 +110,9 @@ struct Composed {
 Composed compose(const ResidueMapPair& fasta, const std::vector<AtomInfo> atoms[kSides]) {
   Composed c;
   for (int side = 0; side < kSides; ++side)
-    EXPECT_TRUE(alignPDBWithRef(atoms[side], c.refMap[side], c.pdbTempMap[side], fasta[side]));
+    EXPECT_TRUE(alignPDBWithRef(atoms[side], c.refMap[side], c.pdbTempMap[side], fasta[side], Reporter()));
   c.refSeqsMap = fasta;
-  EXPECT_TRUE(alignFasta(c.refSeqsMap));
+  EXPECT_TRUE(alignFasta(c.refSeqsMap, Reporter()));
   const double dpi[kSides] = {0.25, 0.5};
   alignPDBs(c.refSeqsMap, c.refMap, c.pdbTempMap, c.pdbMap, dpi);
   expectMutualMap(c.refSeqsMap[0].chain, c.refSeqsMap[1].chain);
@@ -180,9 +167,8 @@ std::vector<std::pair<int32_t, int32_t>> realPairs(const std::string& refFile, c
                                                    const std::string& refId, const std::string& targetId,
                                                    const std::string& chain) {
   ResidueMapPair sequences;
-  test::stdoutOf([&] {
-    EXPECT_TRUE(readFastaSequence(test::realDataPath("pdb_seqres.na.fa"), refId, chain, targetId, chain, sequences));
-  });
+  EXPECT_TRUE(
+      readFastaSequence(test::realDataPath("pdb_seqres.na.fa"), refId, chain, targetId, chain, sequences, Reporter()));
   const std::vector<AtomInfo> atoms[kSides] = {readAtoms(refFile, chain), readAtoms(targetFile, chain)};
   Composed c = compose(sequences, atoms);
   std::vector<std::pair<int32_t, int32_t>> pairs;

@@ -68,10 +68,10 @@ TEST(ClaRnaReader, LongChainNamesAreComparedWhole) {
                   "\"AB-5\",\"AB40\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n"
                   "\"A6\",\"A39\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n");
   const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
-      {"native.cr.out", "AB", {"AB-5-AB40 : G-C W/W cis"}},
-      {"native.cr.out", "ABCD", {"ABCD7-ABCD38 : G-C H/S trans"}},
+      {"native.cr.out", "AB", {"'AB'-5-'AB'40 : G-C W/W cis"}},
+      {"native.cr.out", "ABCD", {"'ABCD'7-'ABCD'38 : G-C H/S trans"}},
       {"native.cr.out", "A", {"A6-A39 : G-C W/W cis"}},
-      {"csv.cr.out", "AB", {"AB-5-AB40 : G-C W/W cis"}},
+      {"csv.cr.out", "AB", {"'AB'-5-'AB'40 : G-C W/W cis"}},
   };
   for (const auto& [file, chain, pairs] : cases) {
     AnnotationOutput out;

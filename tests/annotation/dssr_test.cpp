@@ -53,7 +53,7 @@ const Variant kVariants[] = {
      kHeader + "   1 1..AB.G.12.K   1..AB.C.20.    G-C WC  19-XIX cWW cW-W\n"
                "   2 1..A.G.13.     1..A.C.19.     G-C WC  19-XIX cWW cW-W\n"
                "   3 1..AB.G.14     1..AB.C.18.    G-C WC  19-XIX cWW cW-W\n",
-     "AB", {"AB12.K-AB20 : G-C W/W cis"}, false},
+     "AB", {"'AB'12.K-'AB'20 : G-C W/W cis"}, false},
     {"modified residues read as their parents",
      kHeader + "   1 A.PSU55        A.2MG10        P-g --  n/a    tWS tW-m\n"
                "   2 A.XYZ3         A.RG4          X-G --  n/a    cWW cW-W\n",

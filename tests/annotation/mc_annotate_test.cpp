@@ -45,7 +45,7 @@ TEST(McAnnotateReader, ParsesPairLines) {
        "X23-X46 : A-G Ww/Ss Bh/O2' pairing parallel trans X"},
       {"X25-X54 : U-C O2P/Bh pairing", "X25-X54 : U-C O2P/Bh pairing"},
       {"AB12.C-AB40 : G-U Wwxyz/Ww pairing cis a b c d e f g h i j k l m n",
-       "AB12.C-AB40 : G-U Wwxy/Ww pairing cis a b c d e f g h i j k l m"},
+       "'AB'12.C-'AB'40 : G-U Wwxy/Ww pairing cis a b c d e f g h i j k l m"},
       {"A-40-A-30 : G-C Ww/Ww pairing antiparallel cis", "A-40-A-30 : G-C Ww/Ww pairing antiparallel cis"},
       {"A-5.B-A12 : G-C Ww/Ww pairing cis", "A-5.B-A12 : G-C Ww/Ww pairing cis"},
       {"'0'-3-'0'7 : G-C Ww/Ww pairing cis", "'0'-3-'0'7 : G-C Ww/Ww pairing cis"},

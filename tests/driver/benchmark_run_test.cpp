@@ -120,6 +120,9 @@ TEST_F(BenchmarkRun, BothPhasesWriteLogsAndTables) {
     EXPECT_EQ(output(std::string("PlotData_Average_") + plot + ".csv").rfind("Method\tPercent\tType\n", 0), 0u);
   EXPECT_TRUE(exists(dir.file("io_data/Output/BP_Src/2B9N_A.dssr.bexora.bpsrc")));
   EXPECT_EQ(motifFiles(), 0u);
+  // The logs are the benchmark's summary; no summary lines, no evidence files.
+  EXPECT_THAT(r.out, Not(HasSubstr("Summary: ")));
+  EXPECT_FALSE(exists(dir.file("io_data/Output/BP_Src/2B9N_A.dssr.bexora.evidence.tsv")));
 }
 
 TEST_F(BenchmarkRun, MotifFormAlsoWritesTheFifteenMotifFiles) {

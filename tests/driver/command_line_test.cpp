@@ -15,6 +15,8 @@ using ::testing::Not;
 constexpr const char* kNoArguments = "Required valid arguments not found.\nPlease check the 'readme' file for details.\n";
 constexpr const char* kBadReference = "Reference PDB id doesn't seem correct.\n";
 constexpr const char* kBadTarget = "Target PDB id doesn't seem correct.\n";
+constexpr const char* kBadDpi = "Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.\n";
+constexpr const char* kBadThreads = "Option -j needs a number of threads from 1 to 1024.\n";
 constexpr const char* kLongChain =
     "Warning!!! Single character chain id expected, continuing  with first character anyway.\n";
 
@@ -43,6 +45,18 @@ TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
       {{"1a-c", "a", "2xyz", "b"}, kBadReference},
       {{"1abc", "a", "2xy", "b"}, kBadTarget},
       {{"1ab", "a", "2x_z", "b"}, std::string(kBadReference) + kBadTarget},
+      {{"1abc", "a", "2xyz", "b", "--unknown-dpi"}, kBadDpi},
+      {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "-0.1"}, kBadDpi},
+      {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "0.2A"}, kBadDpi},
+      {{"1abc", "a", "2xyz", "b", "--unknown-dpi", "nan"}, kBadDpi},
+      {{"-L"}, "Option -L needs a manifest file name.\n"},
+      {{"-L", "pairs.txt", "-j"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "0"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "-2"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "2x"}, kBadThreads},
+      {{"-L", "pairs.txt", "-j", "1025"}, kBadThreads},
+      {{"-L", "pairs.txt", "--unknown-dpi", "x"}, kBadDpi},
+      {{"-l", "absent.txt"}, "Manifest ./io_data/Input/absent.txt was not found.\n"},
   };
   for (const auto& c : cases) {
     RunResult r = run(c.args);
@@ -98,12 +112,24 @@ TEST_F(CommandLine, SingleRunPrintsBannerInUpperCaseAndFailsOnMissingInput) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CommandLine, LongChainWarnsOnceAndIsCutToFirstCharacter) {
-  RunResult r = run({"1abc", "ab", "2xyz", "cd", "-V"});
-  EXPECT_EQ(r.out.find(kLongChain), 0u) << r.out;
-  EXPECT_EQ(r.out.find(kLongChain, 1), std::string::npos);
-  EXPECT_THAT(r.out, HasSubstr("Reference: 1ABC A\nTarget: 2XYZ C\n"));
-  EXPECT_THAT(r.err, HasSubstr("reference=1ABC:A target=2XYZ:C"));
+TEST_F(CommandLine, ChainsOfUpToFourCharactersAreWholeLongerOnesWarnOnceAndAreCut) {
+  const struct {
+    const char *reference, *target, *banner, *record;
+    bool warned;
+  } cases[] = {
+      {"ab", "s2", "Reference: 1ABC AB\nTarget: 2XYZ S2\n", "reference=1ABC:AB target=2XYZ:S2", false},
+      {"a1b2", "7", "Reference: 1ABC A1B2\nTarget: 2XYZ 7\n", "reference=1ABC:A1B2 target=2XYZ:7", false},
+      {"abcde", "cdefg", "Reference: 1ABC A\nTarget: 2XYZ C\n", "reference=1ABC:A target=2XYZ:C", true},
+      {"a", "s2abc", "Reference: 1ABC A\nTarget: 2XYZ S\n", "reference=1ABC:A target=2XYZ:S", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.banner);
+    RunResult r = run({"1abc", c.reference, "2xyz", c.target, "-V"});
+    EXPECT_EQ(r.out.find(kLongChain), c.warned ? 0u : std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(kLongChain, 1), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr(c.banner));
+    EXPECT_THAT(r.err, HasSubstr(c.record));
+  }
 }
 
 TEST_F(CommandLine, BenchmarkFormsAreRecognised) {
@@ -122,6 +148,8 @@ TEST_F(CommandLine, HelpAndVersionEndWithStatusZero) {
   for (const char* flag : {"-h", "--help", "--HELP"}) {
     RunResult r = run({flag});
     EXPECT_THAT(r.out, HasSubstr("Usage:"));
+    EXPECT_THAT(r.out, HasSubstr("--unknown-dpi A"));
+    EXPECT_THAT(r.out, HasSubstr("--modified"));
     EXPECT_EQ(r.status, 0);
   }
   RunResult version = run({"1abc", "a", "--version"});

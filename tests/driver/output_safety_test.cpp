@@ -271,11 +271,28 @@ TEST_F(OutputSafety, ARunCommitsOnlyUnderTheFolderLock) {
   std::this_thread::sleep_for(std::chrono::seconds(1));
   int status = 0;
   EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the run did not wait for the lock";
-  EXPECT_FALSE(exists(output("2EXT_A.mca.bexora")) || exists(output("BP_Src/2EXT_A.mca.bexora.bpsrc")));
+  for (const char* name : {"2EXT_A.mca.bexora", "BP_Src/2EXT_A.mca.bexora.bpsrc", "BP_Src/2EXT_A.mca.bexora.evidence.tsv"})
+    EXPECT_FALSE(exists(output(name))) << name;
   close(lock);
   waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(regularFilesUnder(output("")).size(), 2u);
+  EXPECT_EQ(regularFilesUnder(output("")).size(), 3u);  // annotation, source tags, evidence
+}
+
+// A method's result, source tags, evidence and --2d files are one group: a
+// file that cannot be put in place keeps all of them out.
+TEST_F(OutputSafety, AMethodsFilesAppearTogetherOrNotAtAll) {
+  use(kExample);
+  makeDirs(output("2EXT_A.rv.bexora.svg/x"));
+  RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC,RV", "--2d"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("2EXT_A.rv.bexora.svg file could not be created\n"));
+  Files left = regularFilesUnder(output(""));
+  std::vector<std::string> names;
+  for (const auto& entry : left) names.push_back(entry.first);
+  EXPECT_EQ(names, (std::vector<std::string>{"2EXT_A.mca.bexora", "2EXT_A.mca.bexora.bpseq", "2EXT_A.mca.bexora.dbn",
+                                             "2EXT_A.mca.bexora.svg", "BP_Src/2EXT_A.mca.bexora.bpsrc",
+                                             "BP_Src/2EXT_A.mca.bexora.evidence.tsv"}));
 }
 
 TEST_F(OutputSafety, ASignalRemovesStagedFilesAndEndsTheRunByIt) {

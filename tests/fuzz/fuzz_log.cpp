@@ -6,8 +6,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* name = FUZZ_LOG == 1 ? "log.txt" : "log2.txt";
   bexora::fuzz::writeInput(data, size, name);
   if (FUZZ_LOG == 1)
-    bexora::readLogWriteTables(bexora::fuzz::scratchFolder(), name);
+    bexora::readLogWriteTables(bexora::fuzz::scratchFolder(), name, bexora::Reporter());
   else
-    bexora::processInferabilityLog(bexora::fuzz::scratchFolder(), name);
+    bexora::processInferabilityLog(bexora::fuzz::scratchFolder(), name, bexora::Reporter());
   return 0;
 }

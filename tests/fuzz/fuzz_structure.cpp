@@ -6,6 +6,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bexora::fuzz::writeInput(data, size, std::string("FUZZ.") + FUZZ_EXTENSION);
   std::vector<bexora::AtomInfo> atoms;
   bexora::RefineInfo refine;
-  bexora::readPDBFile(bexora::fuzz::scratchFolder(), "FUZZ", refine, "A", atoms);
+  // Modified nucleotides take their own path through both readers.
+  for (bool modified : {false, true})
+    bexora::readPDBFile(bexora::fuzz::scratchFolder(), "FUZZ", refine, "A", atoms, bexora::Reporter(), nullptr,
+                        {modified, 0.5});
   return 0;
 }

@@ -41,7 +41,7 @@ struct Output {
   bool write(int method, const std::vector<BPInfo>& assessed, bool origFormat,
              const std::vector<std::string>& keptLines = {}, const std::vector<BPInfo>& keptPairs = {}) {
     return printAcceptedBPInteractions(annotation, sourceTags, "3V2F", method, keptLines, assessed, keptPairs,
-                                       origFormat, &summary);
+                                       origFormat, Reporter(), &summary);
   }
 };
 
@@ -101,11 +101,12 @@ TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
   EXPECT_EQ(readFile(output.sourceTags), head + "  RNAView\n" + pairLine + "  Both\nEND_base-pair\n");
 }
 
-// What a write that must fail prints.
+// What a write that must fail reports.
 std::string failedWrite(const std::string& annotation, const std::string& sourceTags) {
-  return test::stdoutOf([&] {
-    EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, {}, kPairs, {}, false));
-  });
+  std::string messages;
+  EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, {}, kPairs, {}, false,
+                                           collectingReporter(messages)));
+  return messages;
 }
 
 TEST(AnnotationWriter, FailureWritesNothing) {
@@ -126,10 +127,11 @@ std::vector<std::string> sortedLines(const std::string& path) {
 TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   const std::vector<BPInfo> own = {makePair(4, 9, "CG", "S/W"), makePair(1, 12, "GC", "W/W"),
                                    makePair(3, 10, "AU", "H/W", 't'), makePair(3, 10, "AU", "W/W")};
-  std::array<std::vector<AtomInfo>, kSides> atoms;
+  const std::vector<AtomInfo> noAtoms;
   std::array<std::vector<BPInfo>, kSides> lists = {own, own};
   MappingState state;
-  mapBasePairs(atoms, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state);
+  mapBasePairs({&noAtoms, &noAtoms}, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, MappingLogs{}, state,
+               Reporter());
   Output output;
   ASSERT_TRUE(output.write(kFr3d, state.assessedPairs, false, {}, state.keptTargetPairs));
 

@@ -17,16 +17,24 @@ namespace bexora {
 namespace {
 
 using test::identityMap;
+using test::kAdenine;
+using test::kCytosine;
+using test::kGuanine;
 using test::makeMap;
 using test::makePair;
+using test::Residue;
+using test::twoResidues;
 
 struct MappingRun {
   std::array<std::vector<AtomInfo>, kSides> atoms;
   std::array<std::vector<BPInfo>, kSides> lists;
   MappingState state;
+  std::string messages;  // of the last call
 
+  AtomTables atomTables() const { return {&atoms[kReference], &atoms[kTarget]}; }
   void map(const ResidueMapPair& pdbMap, bool assess = true, MappingLogs logs = {}) {
-    mapBasePairs(atoms, pdbMap, lists, assess, logs, state);
+    messages.clear();
+    mapBasePairs(atomTables(), pdbMap, lists, assess, logs, state, collectingReporter(messages));
   }
 };
 
@@ -154,29 +162,6 @@ TEST(Mapping, BenchmarkLogLines) {
   }
 }
 
-struct AtomSpec {
-  const char* name;
-  double x, y, z;
-};
-using Residue = std::vector<AtomSpec>;
-
-const Residue kGuanine = {{"C1'", -4, 1, 0}, {"C2", -1, 0.5, 0}, {"C5", -2, -1, 0},
-                          {"N1", 0, 0, 0},   {"N2", 0, 1, 0},    {"O6", 0, -3, 0}};
-const Residue kCytosine = {{"C1'", 7, 1, 0},  {"C2", 4, 0.5, 0},    {"C5", 5, -1, 0},
-                           {"N3", 2.8, 0, 0}, {"O2", 2.9, -0.9, 0}, {"N4", 4, -3, 0}};
-// An adenine in the cytosine's place, with its Watson-Crick atoms.
-const Residue kAdenine = {{"C1'", 7, 1, 0}, {"C2", 4, 0.5, 0}, {"C5", 5, -1, 0}, {"N1", 2.8, 0, 0}, {"N6", 4, -3, 0}};
-
-// Residues 1 and 2 of chain A, sorted; the second moved by `shift` along the pair's axis.
-std::vector<AtomInfo> twoResidues(const Residue& first, const Residue& second, double shift = 0) {
-  std::vector<AtomInfo> atoms;
-  for (const AtomSpec& spec : first) atoms.push_back(test::makeAtom("A", 1, spec.name, spec.x, spec.y, spec.z));
-  for (const AtomSpec& spec : second)
-    atoms.push_back(test::makeAtom("A", 2, spec.name, spec.x + shift, spec.y, spec.z));
-  std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compAtomInfoMap(a, b) < 0; });
-  return atoms;
-}
-
 struct AssessCase {
   const char* name;
   const char* targetLetters;
@@ -244,17 +229,41 @@ TEST(Mapping, AcceptedListStopsAtItsLimit) {
     run.lists[kTarget].push_back(makePair(i, i + 1, "GG", "S/S"));
     run.lists[kReference].push_back(makePair(i, i + 1, "GG", "H/H", 't'));
   }
-  EXPECT_EQ(test::stdoutOf([&] { run.map(map); }), "");
+  run.map(map);
+  EXPECT_EQ(run.messages, "");
   EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
             std::make_tuple(std::size_t{0}, kMaxBasePairs));
 
   // One more target pair, on a residue the map lacks: non-inferable, so accepted.
   run.lists[kTarget].push_back(makePair(kMaxBasePairs + 1, kMaxBasePairs + 3, "GG", "S/W"));
-  EXPECT_EQ(test::stdoutOf([&] { run.map(map); }),
+  run.map(map);
+  EXPECT_EQ(run.messages,
             "Warning!!! accepted base-pair list limit of 10000 reached in mapping 1AAA onto 2BBB; the rest is "
             "ignored.\n");
   EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
             std::make_tuple(std::size_t{1}, kMaxBasePairs - 1));
+}
+
+// Pairs on a base the edge-atom table lacks are reported after the
+// assessment, once per structure, base and edge. A target pair outside the
+// alignment stands on both sides of its couple but counts once, for the target.
+TEST(Mapping, UnknownBasesAreCountedPerStructureBaseAndEdge) {
+  const ResidueMapPair map = makeMap("GPGGGG", "GPGGPP", {{1, 1}, {2, 2}, {3, 3}, {4, 4}});
+  const std::pair<bool, std::string> cases[] = {
+      {true,
+       "!!!Error-'P' as residue with edge W!!! (2 pairs of 2BBB)\n"
+       "!!!Error-'P' as residue with edge W!!! (1 pair of 1AAA)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 2BBB)\n"
+       "!!!Error-'P' as residue with edge H!!! (1 pair of 1AAA)\n"},
+      {false, ""},  // nothing is assessed, so nothing looks up edge atoms
+  };
+  for (const auto& [assess, expected] : cases) {
+    MappingRun run;
+    run.lists[kReference] = {makePair(2, 3, "PG", "H/W"), makePair(1, 2, "GP", "W/W")};
+    run.lists[kTarget] = {makePair(5, 6, "PP", "W/W"), makePair(3, 4, "GG", "S/S")};
+    run.map(map, assess);
+    EXPECT_EQ(run.messages, expected) << assess;
+  }
 }
 
 // No target pair is lost, whichever list the split puts it in; one under a
@@ -287,6 +296,29 @@ TEST(Mapping, EveryTargetPairReachesTheAnnotation) {
   run.map(map, false);
   EXPECT_TRUE(s.assessedPairs.empty());
   EXPECT_TRUE(s.keptTargetPairs.empty());
+}
+
+// Residue 3 of the reference and 2 of the target have no atoms (the map
+// leaves them out); pairs on them are counted once each, in one line.
+TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
+  ResidueMapPair map = identityMap("GCGCA");
+  auto& reference = map[kReference].chain.entries;
+  auto& target = map[kTarget].chain.entries;
+  reference.erase(reference.begin() + 2);
+  target.erase(target.begin() + 1);
+  MappingRun run;
+  run.lists[kReference] = {makePair(1, 4, "GC", "W/W"), makePair(2, 3, "CG", "W/W"), makePair(3, 3, "GG", "W/W"),
+                           makePair(1, 3, "GG", "W/W", 'c', kSourceTool, "B")};
+  run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
+  EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
+  std::string said;
+  mapBasePairs(run.atomTables(), map, run.lists, true, {}, run.state, collectingReporter(said), true);
+  EXPECT_EQ(said,
+            "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
+            "reads modified nucleotides.\n");
+  said.clear();
+  mapBasePairs(run.atomTables(), identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said), true);
+  EXPECT_EQ(said, "");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include "mapping/structure_alignment.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 #include <utility>
@@ -37,18 +35,10 @@ struct Update {
   std::string out;
 };
 
-// Standard input comes from /dev/null, so a pause never waits even when the
-// tests run in a terminal.
 Update runFile(const std::string& folder, ResidueMapPair map) {
   Update update{false, std::move(map), ""};
-  int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
-  dup2(null, STDIN_FILENO);
-  testing::internal::CaptureStdout();
-  update.ok = updatePDBAlign_Vantor(update.map, folder, "1ABC", "A", "2XYZ", "B");
-  update.out = testing::internal::GetCapturedStdout();
-  dup2(saved, STDIN_FILENO);
-  close(saved);
-  close(null);
+  update.ok = updatePDBAlign_Vantor(update.map, folder, "1ABC", "A", "2XYZ", "B",
+                                    test::pauseMarkingReporter(update.out));
   return update;
 }
 
@@ -90,7 +80,8 @@ TEST(UpdatePDBAlignVantor, PairTokensAndChainMismatches) {
       {"A:3<->B:4\nA:10<->B:12", {-1, -1, 2, -1}, {-1, -1, 2, -1}, true, ""},
       {"A:-2<->B:-1\r\n\r\nA:10A<->B:12A\r\n", {0, -1, -1, 3}, {0, -1, -1, 3}, true, ""},
       // A mismatch leaves the sequence-based map, even after pairs already read.
-      {"A:-2<->B:-1\nA:3<->C:3\nA:10<->B:12\n", unchanged, unchanged, false, "Chain mismatch A-A, B-C\n(line 2 of {file})\n"},
+      {"A:-2<->B:-1\nA:3<->C:3\nA:10<->B:12\n", unchanged, unchanged, false,
+       "Chain mismatch A-A, B-C\n(line 2 of {file})\n<pause>"},
       {longChain + ":3<->B:3", unchanged, unchanged, false, "Chain mismatch A-" + longChain + ", B-B\n"},
   };
   for (const TokenCase& c : cases) {

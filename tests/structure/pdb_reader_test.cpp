@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "util/basepair.h"
 #include "util/record_fixtures.h"
 
 namespace bexora {
@@ -36,26 +37,31 @@ struct Read {
   StructureFileInfo info;
 };
 
-Read readFrom(const std::string& folder, const std::string& id, const std::string& chain = "A") {
+Read readFrom(const std::string& folder, const std::string& id, const std::string& chain = "A",
+              const StructureReadOptions& options = {}) {
   Read r;
-  r.out = test::stdoutOf([&] { r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, &r.info); });
+  r.ok = readPDBFile(folder, id, r.refine, chain, r.atoms, collectingReporter(r.out), &r.info, options);
   return r;
 }
 
 // What is printed names the file without its scratch folder.
-Read readText(const std::string& text, const std::string& name = "T1.pdb", const std::string& chain = "A") {
+Read readText(const std::string& text, const std::string& name = "T1.pdb", const std::string& chain = "A",
+              const StructureReadOptions& options = {}) {
   test::TempDir dir;
   test::writeFile(dir.file(name), text);
-  Read r = readFrom(dir.path() + "/", name.substr(0, name.find('.')), chain);
+  Read r = readFrom(dir.path() + "/", name.substr(0, name.find('.')), chain, options);
   for (std::size_t at = r.out.find(dir.path() + "/"); at != std::string::npos; at = r.out.find(dir.path() + "/"))
     r.out.erase(at, dir.path().size() + 1);
   return r;
 }
 
-// A real structure; its .cif is read through a folder of its own, as the .pdb sits next to it.
-Read readReal(const std::string& id, const std::string& chain, const std::string& format = "pdb") {
-  if (format == "pdb") return readFrom(test::realDataPath(id) + "/", id, chain);
-  return readText(test::readFile(test::realDataPath(id + "/" + id + ".cif")), id + ".cif", chain);
+// A real structure ("1EHZ" or "generated/1GID"); its .cif is read through a
+// folder of its own, as the .pdb sits next to it.
+Read readReal(const std::string& path, const std::string& chain, const std::string& format = "pdb",
+              const StructureReadOptions& options = {}) {
+  const std::string id = path.substr(path.rfind('/') + 1);
+  if (format == "pdb") return readFrom(test::realDataPath(path) + "/", id, chain, options);
+  return readText(test::readFile(test::realDataPath(path + "/" + id + ".cif")), id + ".cif", chain, options);
 }
 
 TEST(QualityLines, EachTestOnItsOwnAndLargestCompletenessSmallestResolutionWin) {
@@ -71,6 +77,9 @@ TEST(QualityLines, EachTestOnItsOwnAndLargestCompletenessSmallestResolutionWin) 
       {pdb, "REMARK   2 RESOLUTION. NULL", 0, 0, 0, 0},
       {pdb, "REMARK   3   FREE R VALUE                     : 0.297", 0, 0.297, 0, 0},
       {pdb, "REMARK   3   FREE R VALUE                     : NULL", 0, 0, 0, 0},
+      {pdb, "REMARK   3   FREE R VALUE                     : 28.500", 0, 0.285, 0, 0},
+      {pdb, "REMARK   3   FREE R VALUE                     : 1.0", 0, 1.0, 0, 0},
+      {cif, "_refine.ls_R_factor_R_free 28.5\n_refine_ls_shell.R_factor_R_free 0.31", 0, 0.285, 0, 0},
       {pdb, "REMARK   3   FREE R VALUE TEST SET SIZE   (%) : 5.0", 0, 0, 0, 0},
       {pdb, "REMARK   3   BIN FREE R VALUE                    : 0.5040", 0, 0, 0, 0},
       {pdb, "REMARK 200  COMPLETENESS FOR RANGE     (%) : 99.9", 0, 0, 0.999, 0},
@@ -228,7 +237,9 @@ TEST(FileLookup, OrderPdbCifThenCompressed) {
 // dpi = sqrt(atomLines / reflections) * freeR * resolution * completeness^(-1/3), the terms read
 // by hand from the header lines: the largest completeness (REMARK 3, its bin, REMARK 200), and in
 // mmCIF the smallest free R (shells included) and the largest reflection count. 6TNA has no free R
-// or completeness, 1BYJ no resolution, 3J7A no free R.
+// or completeness, 1BYJ no resolution, 3J7A no free R. 1GID writes its free R as a percentage
+// (28.500): 6766 ATOM + 58 HETATM lines, 35100 reflections, completeness 80.2 (REMARK 200 shell),
+// sqrt(6824 / 35100) * 0.285 * 2.50 / 0.802^(1/3) = 0.440926 * 0.7125 / 0.929091 = 0.33814.
 TEST(RealStructures, QualityAndDpi) {
   BEXORA_REQUIRE_REALDATA();
   const struct {
@@ -238,6 +249,7 @@ TEST(RealStructures, QualityAndDpi) {
     double dpi;
   } cases[] = {
       {"1Y26", "pdb", 2.10, 0.297, 0.978, 11230, 1608, 0.23777},
+      {"generated/1GID", "pdb", 2.50, 0.285, 0.802, 35100, 6824, 0.33814},
       {"1Y26", "cif", 2.10, 0.29733, 0.978, 11832, 1608, 0.23189},
       {"1EHZ", "pdb", 1.93, 0.253, 0.965, 15371, 1821, 0.17007},
       {"1EHZ", "cif", 1.93, 0.253, 0.965, 19877, 1821, 0.14956},
@@ -258,6 +270,7 @@ TEST(RealStructures, QualityAndDpi) {
     EXPECT_EQ(r.refine.noOfReflections, c.reflections);
     EXPECT_EQ(r.refine.noOfAtoms, c.atomLines);
     EXPECT_NEAR(r.refine.dpi, c.dpi, 5e-5);
+    EXPECT_EQ(r.refine.dpiSource, c.dpi > 0 ? DpiSource::kComputed : DpiSource::kUnknown);
   }
 }
 
@@ -285,7 +298,7 @@ TEST(RealStructures, ChainSelection) {
     }
     for (std::size_t i = 0; i < r.atoms.size(); ++i) {
       ASSERT_STREQ(r.atoms[i].chainId, chain);
-      ASSERT_TRUE(isRNAInfo(r.atoms[i].residueName));
+      ASSERT_TRUE(isStandardBase(r.atoms[i].residueName));
       if (i > 0) {
         ASSERT_LT(compareAtoms(r.atoms[i - 1], r.atoms[i]), 0) << "unsorted or repeated at " << i;
       }
@@ -311,6 +324,101 @@ TEST(RealStructures, InsertionCodesFollowTheirNumberAndFirstSiteIsKept) {
 TEST(RealStructures, MmcifUsesAuthorNumbering) {
   BEXORA_REQUIRE_REALDATA();
   EXPECT_EQ(listed(readReal("1Y26", "X", "cif").atoms), listed(readReal("1Y26", "X").atoms));
+}
+
+// Number and letter of each residue read.
+std::string residueLetters(const std::vector<AtomInfo>& atoms) {
+  std::string text;
+  for (std::size_t i = 0; i < atoms.size(); ++i)
+    if (i == 0 || atoms[i].resSeqNo != atoms[i - 1].resSeqNo)
+      text += std::to_string(atoms[i].resSeqNo) + atoms[i].residueName + " ";
+  return text;
+}
+
+// A loop as some programs write it: no group_PDB, quoted atom names, author
+// chains "AA" and "A" (label chains B and A), a water row.
+TEST(CifReader, LoopWithoutGroupAndChainsOfSeveralCharacters) {
+  const std::string folder = test::fixturePath("chains") + "/";
+  const std::tuple<const char*, std::size_t, std::string> cases[] = {
+      {"AA", 40, "1G 2G 3C 4C "}, {"A", 22, "1G 2G "}, {"B", 0, ""}, {"AAA", 0, ""}};
+  for (const auto& [chain, atoms, residues] : cases) {
+    SCOPED_TRACE(chain);
+    Read r = readFrom(folder, "9AAA", chain);
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.atoms.size(), atoms);
+    EXPECT_EQ(residueLetters(r.atoms), residues);
+    EXPECT_EQ(r.refine.noOfAtoms, 63);
+    for (const AtomInfo& a : r.atoms) ASSERT_STREQ(a.chainId, chain);
+  }
+  EXPECT_EQ(listed(readFrom(folder, "9AAA", "AA").atoms).rfind("1 C1'(3.37 0.2 20) 1 C2(", 0), 0u);
+}
+
+std::string hetatm(const char* residue, int number) {
+  return "HETATM" + atomLine("P", ' ', residue, 'A', number, ' ', 1).substr(6);
+}
+
+// Residue 2 (XYZ) has its parent from the file only (even when SEQRES leaves
+// it out); PSU and 2MG from the built-in table; ADE (a ligand outside the
+// sequence) and water stay out.
+TEST(ModifiedNucleotides, ParentsFromTheFileTheTableAndTheSequence) {
+  const std::string pdb = "SEQRES   1 A    4    G PSU 2MG\nMODRES 1ABC XYZ A    2    A  MADE UP\n" +
+                          atomLine("P", ' ', "  G", 'A', 1, ' ', 1) + hetatm("XYZ", 2) + hetatm("PSU", 3) +
+                          hetatm("2MG", 4) + hetatm("ADE", 90) + hetatm("HOH", 91);
+  const std::string cif =
+      "data_1ABC\nloop_\n_atom_site.group_PDB\n_atom_site.label_atom_id\n_atom_site.label_comp_id\n"
+      "_atom_site.label_asym_id\n_atom_site.label_seq_id\n_atom_site.Cartn_x\n_atom_site.Cartn_y\n"
+      "_atom_site.Cartn_z\n_atom_site.auth_seq_id\n_atom_site.auth_asym_id\n"
+      "ATOM P G A 1 1 2 3 1 A\nHETATM P XYZ A 2 1 2 3 2 A\nHETATM P PSU A 3 1 2 3 3 A\nATOM P 2MG A 4 1 2 3 4 A\n"
+      "HETATM P ADE B . 1 2 3 90 A\nHETATM O HOH C . 1 2 3 91 A\n#\nloop_\n_pdbx_struct_mod_residue.id\n"
+      "_pdbx_struct_mod_residue.label_comp_id\n_pdbx_struct_mod_residue.parent_comp_id\n"
+      "_pdbx_struct_mod_residue.details\n1 XYZ A\n;made\nup\n;\n#\n";
+  const std::tuple<std::string, const char*, bool, std::string> cases[] = {
+      {pdb, "T1.pdb", true, "1G 2A 3U 4G "}, {pdb, "T1.pdb", false, "1G "},
+      {cif, "T1.cif", true, "1G 2A 3U 4G "}, {cif, "T1.cif", false, "1G "},
+  };
+  for (const auto& [text, name, modified, residues] : cases) {
+    SCOPED_TRACE(std::string(name) + (modified ? " modified" : ""));
+    Read r = readText(text, name, "A", {modified, 0});
+    EXPECT_EQ(residueLetters(r.atoms), residues);
+    EXPECT_EQ(r.refine.noOfAtoms, 6);
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+// tRNA-Phe holds 14 modified residues (6TNA writes Wybutosine as " YG");
+// 1Y26's free adenine (HETATM ADE of chain X) is a ligand, not a residue.
+TEST(RealStructures, ModifiedNucleotidesAreReadAsTheirParent) {
+  BEXORA_REQUIRE_REALDATA();
+  const std::tuple<const char*, const char*, const char*, bool, int> cases[] = {
+      {"1EHZ", "pdb", "A", true, 76}, {"1EHZ", "cif", "A", true, 76}, {"1EHZ", "pdb", "A", false, 62},
+      {"6TNA", "pdb", "A", true, 76}, {"1Y26", "pdb", "X", true, 71}, {"1Y26", "cif", "X", true, 71},
+  };
+  for (const auto& [id, format, chain, modified, residues] : cases) {
+    SCOPED_TRACE(std::string(id) + "." + format + (modified ? " modified" : ""));
+    Read r = readReal(id, chain, format, {modified, 0});
+    EXPECT_EQ(residueCount(r.atoms), residues);
+    for (std::size_t i = 1; i < r.atoms.size(); ++i) ASSERT_LT(compareAtoms(r.atoms[i - 1], r.atoms[i]), 0);
+  }
+  // Residue 39 of 1EHZ is PSU, a U with all its base atoms.
+  std::string psu;
+  for (const AtomInfo& a : readReal("1EHZ", "A", "pdb", {true, 0}).atoms)
+    if (a.resSeqNo == 39) psu += std::string(1, a.residueName) + a.atomName + " ";
+  EXPECT_NE(psu.find("UC1' "), std::string::npos) << psu;
+  EXPECT_NE(psu.find("UN1 "), std::string::npos) << psu;
+}
+
+TEST(Dpi, UnknownDpiTakesTheOptionsValue) {
+  const std::string chains = test::fixturePath("chains") + "/";
+  const std::tuple<Read, double, DpiSource> cases[] = {
+      {readFrom(chains, "9AAA", "AA"), 0, DpiSource::kUnknown},
+      {readFrom(chains, "9AAA", "AA", {false, 0.25}), 0.25, DpiSource::kOption},
+      {readFrom(test::fixturePath("structure") + "/", "QUOT", "A", {false, 0.25}), 0.072173, DpiSource::kComputed},
+  };
+  for (const auto& [read, dpi, source] : cases) {
+    EXPECT_NEAR(read.refine.dpi, dpi, 1e-6);
+    EXPECT_EQ(read.refine.dpiSource, source);
+    EXPECT_STREQ(dpiSourceName(read.refine.dpiSource), dpi == 0 ? "unknown" : dpi == 0.25 ? "option" : "computed");
+  }
 }
 
 }  // namespace

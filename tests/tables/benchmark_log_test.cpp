@@ -32,11 +32,11 @@ TEST_F(LogFiles, CrLfAndEveryNotANumberTextReadLikeTheCompleteLog) {
     variants.push_back(test::replaceAll(log, " -nan\n", text));
   for (const auto& variant : variants) {
     CorrectnessLog read;
-    ASSERT_TRUE(readCorrectnessLog(put("log.txt", variant), read));
-    EXPECT_EQ(formatPrecisionTables(collectPrecisionStats(read)), completeLog("tablesInLatex.txt"));
+    ASSERT_TRUE(readCorrectnessLog(put("log.txt", variant), read, Reporter()));
+    EXPECT_EQ(formatPrecisionTables(collectPrecisionStats(read, Reporter())), completeLog("tablesInLatex.txt"));
   }
   InferabilityLog inferability;
-  ASSERT_TRUE(readInferabilityLog(put("log2.txt", test::replaceAll(log2, "\n", "\r\n")), inferability));
+  ASSERT_TRUE(readInferabilityLog(put("log2.txt", test::replaceAll(log2, "\n", "\r\n")), inferability, Reporter()));
   EXPECT_EQ(formatInferabilityTables(collectInferStats(inferability)), completeLog("inferablityTablesInLatex.txt"));
 }
 
@@ -73,10 +73,11 @@ TEST_F(LogFiles, IncompleteLogsAreNamedWithWhatIsMissing) {
   for (const auto& c : cases) {
     CorrectnessLog correctness;
     InferabilityLog inferability;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(readCorrectnessLog(put("log.txt", c.edit(completeLog("log.txt"))), correctness)) << c.what;
-    EXPECT_FALSE(readInferabilityLog(put("log2.txt", c.edit(completeLog("log2.txt"))), inferability)) << c.what;
-    std::string out = testing::internal::GetCapturedStdout();
+    std::string out;
+    const Reporter reporter = collectingReporter(out);
+    EXPECT_FALSE(readCorrectnessLog(put("log.txt", c.edit(completeLog("log.txt"))), correctness, reporter)) << c.what;
+    EXPECT_FALSE(readInferabilityLog(put("log2.txt", c.edit(completeLog("log2.txt"))), inferability, reporter))
+        << c.what;
     EXPECT_NE(out.find("Error!!! " + dir_.file("log.txt") + " is not a complete benchmark log: "), std::string::npos);
     EXPECT_NE(out.find(c.message), std::string::npos) << c.what << ": " << out;
     EXPECT_NE(out.find(c.message2), std::string::npos) << c.what << ": " << out;

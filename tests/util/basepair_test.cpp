@@ -49,14 +49,6 @@ TEST(PairId, OrdersByChainsNumbersAndInsertionCodes) {
   EXPECT_EQ(test::formatted(list), test::formatted({a, later, withCode}));
 }
 
-TEST(CompareEdges, WatsonCrickClassAndOrientation) {
-  EXPECT_EQ(compareEdges(pairOf("GC", "W/W"), pairOf("GC", "+/+")), 0);
-  EXPECT_EQ(compareEdges(pairOf("GC", "Ww/Ws"), pairOf("GC", "W/W")), 0);
-  EXPECT_EQ(compareEdges(pairOf("GC", "W/W"), pairOf("GC", "H/W")), 'W' - 'H');
-  EXPECT_EQ(compareEdges(pairOf("GC", "W/S"), pairOf("GC", "W/H")), 'S' - 'H');
-  EXPECT_EQ(compareEdges(pairOf("GC", "W/W", 'c'), pairOf("GC", "W/W", 't')), 'c' - 't');
-}
-
 TEST(Fields, TextLongerThanAFieldIsCut) {
   BPInfo pair = makeEmptyBPInfo();
   setField(pair.description, "a description much longer than twenty-six characters");

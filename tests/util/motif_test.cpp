@@ -27,7 +27,7 @@ class MotifFiles : public ::testing::Test {
 };
 
 TEST_F(MotifFiles, FifteenEmptyReportsAppearOnlyWhenCommitted) {
-  motifInitialization(state, folder(), outputs);
+  motifInitialization(state, folder(), outputs, Reporter());
   ASSERT_EQ(state.motifs.size(), 15u);
   EXPECT_TRUE(state.printMotifs);
   EXPECT_EQ(generateMotifFileName(folder(), state.motifs[0]),
@@ -42,7 +42,7 @@ TEST_F(MotifFiles, FifteenEmptyReportsAppearOnlyWhenCommitted) {
 }
 
 TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
-  motifInitialization(state, folder(), outputs);
+  motifInitialization(state, folder(), outputs, Reporter());
   // One strand, two strands joined, one residue outside, another chain, the last strands.
   const std::vector<BPInfo> pairs = {gc(26, 27), gc(25, 515), gc(28, 30), gc(26, 27, "B"), gc(582, 512)};
   extractMotifInfo(state, "3V2F", "MC-Annotate Regular", pairs);  // another structure: no report
@@ -63,7 +63,8 @@ TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
 TEST_F(MotifFiles, UncreatableFilesSwitchReportingOff) {
   test::writeFile(dir_.file("plain"), "not a folder");
   const std::string blocked = dir_.file("plain") + "/";
-  std::string out = test::stdoutOf([&] { motifInitialization(state, blocked, outputs); });
+  std::string out;
+  motifInitialization(state, blocked, outputs, collectingReporter(out));
   EXPECT_FALSE(state.printMotifs);
   EXPECT_EQ(out.rfind(generateMotifFileName(blocked, state.motifs[0]) + " File Not Created\n", 0), 0u);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 15);

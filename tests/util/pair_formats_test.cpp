@@ -38,7 +38,8 @@ TEST(PairFormats, Lines) {
   } cases[] = {
       {formatPairBexora, pairOf("0", 12, 45, "GC", "W/W", 'c'), "'0'12-'0'45 : G-C W/W cis"},
       {formatPairBexora, pairOf("A", 12, 45, "GC", "W/W", 'c', ' ', 'B'), "A12-A45.B : G-C W/W cis"},
-      {formatPairBexora, pairOf("AB", 3, 9, "AU", "H/S", 't', 'A', 'C'), "AB3.A-AB9.C : A-U H/S trans"},
+      {formatPairBexora, pairOf("AB", 3, 9, "AU", "H/S", 't', 'A', 'C'), "'AB'3.A-'AB'9.C : A-U H/S trans"},
+      {formatPairBexora, pairOf("A1", 12, 45, "GC", "W/W", 'c'), "'A1'12-'A1'45 : G-C W/W cis"},
       {formatPairBexora, pairOf("A", 1, 2, "GA", "", '\0'), "A1-A2 : G-A"},
       {formatPairMCAnnotate, full, "A1-A72 : G-C Ww/Ww Bh/O2' inward pairing antiparallel cis XIX"},
       {formatPairMCAnnotate, parallel, "A4-A9 : A-A Hh/Hh pairing parallel trans"},
@@ -50,6 +51,8 @@ TEST(PairFormats, Lines) {
       {formatPairRNAView, pairOf("A", 123456, 1234567, "GA", "S/H", 'c'),
        "123456_1234567, A: 123456 G-A 1234567 A: S/H cis" + blanks8 + " "},
       {formatPairRNAViewStack, canonical, "     1_72, A:     1 G-C    72 A: stacked"},
+      {formatPairRNAViewStack, pairOf("AB", -5, -12, "GC", "W/W", 'c', ' ', 'B'),
+       "   -5_-12, AB:    -5 G-C   -12.B AB: stacked"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.format(c.pair), c.line);
 }
@@ -65,23 +68,6 @@ TEST(PairFormats, RNAViewEdgeNotation) {
     convertToRNAViewEdgeFormat(first, second, test::makePair(1, 2, c.bases, ""));
     EXPECT_EQ(std::string({first, second}), std::string(c.edges + 2)) << c.bases;
   }
-}
-
-TEST(PairFormats, PrintersEndTheLineUnlessAsked) {
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  const BPInfo pair = pairOf("A", 1, 72, "GC", "W/W", 'c');
-  printPairBexoraFormat(file, true, pair);
-  std::fputs(" X\n", file);
-  printPairMCAnnotateFormat(file, false, pair);
-  printPairRNAViewFormat(file, false, pair);
-  printPairRNAViewStack(file, pair);
-  std::rewind(file);
-  std::string text;
-  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-  std::fclose(file);
-  EXPECT_EQ(text, formatPairBexora(pair) + " X\n" + formatPairMCAnnotate(pair) + "\n" + formatPairRNAView(pair) + "\n" +
-                      formatPairRNAViewStack(pair) + "\n");
 }
 
 }  // namespace

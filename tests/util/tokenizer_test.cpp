@@ -29,6 +29,10 @@ TEST(Tokenize, EmptyTokensLineEndsAndCollapsing) {
       {fixed, "", ",", true, {""}},
       {fixed, ",", ",", true, {"", ""}},
       {fixed, "A\tB C", " ", true, {"A\tB", "C"}},
+      {fixed, "a|b\rc|d", "|", false, {"a", "b"}},
+      {fixed, std::string("a|b\0c", 5), "|", false, {"a", "b"}},
+      {fixed, "a||", "|", false, {"a", "", ""}},
+      {fixed, "a,b;;c\n", ",;", false, {"a", "b", "", "c"}},
       {dynamic, "  ATOM   1  P  ", " ", true, {"ATOM", "1", "P"}},
       {dynamic, "", " ", true, {}},
       {dynamic, " , ,", ", ", true, {}},
@@ -61,16 +65,6 @@ TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   TokenizeResult dynamic = myTokenizeDynamic("aaaa bb", " ", tokens, 3, true, 3);
   EXPECT_EQ(Strings(tokens, tokens + dynamic.count), (Strings{"aaa", "bb"}));
   EXPECT_TRUE(dynamic.tokenTruncated);
-}
-
-TEST(StringHelpers, BlankFreeTextAndFixedLengthCopy) {
-  EXPECT_EQ(getWhiteSpaceFreeString("REMARK   3   FREE R VALUE   : 0.254"), "REMARK3FREERVALUE:0.254");
-  EXPECT_EQ(getWhiteSpaceFreeString("a\tb c"), "a\tbc");
-  char out[8];
-  memStrCpy(out, sizeof out, "ABCDEFG", 4);
-  EXPECT_STREQ(out, "ABCD");
-  memStrCpy(out, 3, "ABCDEFG", 6);
-  EXPECT_STREQ(out, "AB");
 }
 
 }  // namespace

@@ -1,0 +1,49 @@
+#include "driver/console.h"
+
+#include <unistd.h>
+
+#include <string>
+
+#include "model/model.h"
+
+namespace bexora {
+
+namespace {
+
+void pauseForKey() {
+  std::fflush(stdout);
+  if (isatty(STDIN_FILENO)) std::getchar();
+}
+
+void writeRecord(const std::string& record) {
+  std::fflush(stdout);
+  std::fputs("bexora: ", stderr);
+  std::fwrite(record.data(), 1, record.size(), stderr);
+  std::fputc('\n', stderr);
+}
+
+// Texts are written by length: a message may hold a NUL byte (a letter read
+// from a broken input), which must reach the stream as it always has.
+void show(Channel channel, const std::string& text) {
+  switch (channel) {
+    case Channel::kOutput: std::fwrite(text.data(), 1, text.size(), stdout); break;
+    case Channel::kRecord: writeRecord(text); break;
+    case Channel::kPause: pauseForKey(); break;
+  }
+}
+
+}  // namespace
+
+Reporter consoleReporter(bool verbose) { return Reporter(show, verbose); }
+
+std::string methodListText(const std::vector<int>& methods) {
+  std::string text;
+  for (std::size_t i = 0; i < methods.size(); ++i) {
+    if (i > 0) text += i + 1 == methods.size() ? " and" : ",";
+    const char* name = methodName(methods[i]);
+    text += std::string(" ") + (name ? name : "Undefined Method");
+  }
+  return text + " ";
+}
+
+}  // namespace bexora

@@ -1,0 +1,121 @@
+// Single runs on structures as they are deposited today: chain ids of two
+// characters, modified nucleotides, structures without a DPI.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace bexora::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// An input folder of fixture files (copied) and real files (linked).
+class DepositedStructures : public ::testing::Test {
+ protected:
+  void SetUp() override { makeDirs(dir.file("io_data/Input")); }
+  void copyFixtures(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) fs::copy(fixturePath(folder + "/" + name), input(name));
+  }
+  void linkReal(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) fs::create_symlink(realDataPath(path), input(fs::path(path).filename()));
+  }
+  std::string input(const std::string& name) const { return dir.file("io_data/Input/" + name); }
+  std::string output(const std::string& name) const { return readFile(dir.file("io_data/Output/" + name)); }
+  RunResult run(const std::vector<std::string>& args) { return runBexora(args, dir.path()); }
+
+  TempDir dir;
+};
+
+std::string unknownDpiWarning(const std::string& id) {
+  return "Warning!!! The DPI of structure " + id +
+         " is unknown and counts as 0 in the tolerance; --unknown-dpi A gives such structures a DPI of A angstrom.\n";
+}
+
+// 9AAA chain AA and 9BBB chain B1 (mmCIF without group_PDB, FASTA, RNAView):
+// the pair 2-3 of the reference is carried onto the target's identical atoms.
+TEST_F(DepositedStructures, TwoCharacterChainsEndToEnd) {
+  copyFixtures("chains", {"9AAA.cif", "9BBB.cif", "9AAA.rv.out", "9BBB.rv.out", "pdb_seqres.na.fa"});
+  RunResult r = run({"9aaa", "aa", "9bbb", "b1", "-M", "RV", "-V"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("Reference: 9AAA AA\nTarget: 9BBB B1\n", 0), 0u) << r.out;
+  EXPECT_THAT(r.out, HasSubstr(unknownDpiWarning("9AAA")));
+  EXPECT_THAT(r.out, HasSubstr(unknownDpiWarning("9BBB")));
+  EXPECT_THAT(r.out, Not(HasSubstr("Single character chain id")));
+  EXPECT_THAT(r.err, HasSubstr("structure side=1 id=9BBB chain=B1 file=./io_data/Input/9BBB.cif format=cif atoms=40 "
+                               "residues=4 atomLines=63 "));
+  EXPECT_THAT(r.err, HasSubstr(" dpi=0 dpiSource=unknown\n"));
+  EXPECT_THAT(r.err, HasSubstr("bexora: sequence side=0 id=9AAA chain=AA length=4\n"));
+  EXPECT_THAT(r.err, HasSubstr("acceptedCommon=1 acceptedRefInferable=1 "));
+  EXPECT_EQ(output("9BBB_B1.rv.bexora"), "'B1'1-'B1'4 : G-C W/W cis\n'B1'2-'B1'3 : G-C W/W cis\n");
+  EXPECT_EQ(output("BP_Src/9BBB_B1.rv.bexora.bpsrc"),
+            "'B1'1-'B1'4 : G-C W/W cis  Both\n'B1'2-'B1'3 : G-C W/W cis  Bexora\n");
+}
+
+// Pairs on 1EHZ's PSU 39 and 55, carried from a hand-written RNAView file of
+// 6TNA: left out without --modified, measured with it; 1.65 A lets both pass.
+TEST_F(DepositedStructures, ModifiedNucleotidesAreCarriedAndMeasured) {
+  BEXORA_REQUIRE_REALDATA();
+  copyFixtures("modified", {"6TNA.rv.out", "1EHZ.rv.out"});
+  linkReal({"6TNA/6TNA.pdb", "1EHZ/1EHZ.pdb", "pdb_seqres.na.fa"});
+  const std::vector<std::string> pair = {"6TNA", "A", "1EHZ", "A", "-M", "RV", "-V"};
+  RunResult plain = run(pair);
+  ASSERT_EQ(plain.status, 0) << plain.out;
+  EXPECT_THAT(plain.out, HasSubstr("Warning!!! 2 base pairs of 6TNA and 1EHZ were left out because their residues were "
+                                   "not read; --modified reads modified nucleotides.\n"));
+  EXPECT_THAT(plain.err, HasSubstr("refInferable=0 refNonInferable=2 "));
+  std::vector<std::string> modified = pair;
+  modified.insert(modified.end(), {"--modified", "--unknown-dpi", "1"});
+  RunResult r = run(modified);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, Not(HasSubstr("were left out")));
+  EXPECT_THAT(r.err, HasSubstr("residues=76 "));
+  EXPECT_THAT(r.err, HasSubstr("refInferable=2 refNonInferable=0 "));
+  EXPECT_EQ(output("BP_Src/1EHZ_A.rv.bexora.bpsrc"),
+            "A1-A72 : G-C W/W cis  Both\nA18-A55 : G-U W/S trans  Bexora\nA31-A39 : A-U W/W cis  Bexora\n");
+}
+
+struct UnknownDpiCase {
+  const char *reference, *target;
+  std::vector<std::string> options;
+  std::vector<std::string> warned;  // structures named by the unknown-DPI warning
+  const char* mapping;              // part of the mapping record
+};
+
+// RNAView outputs of the real structures: 4QLM and 4QK8 have no DPI at all,
+// 6TNA none of its own; 1EHZ's is computed (0.170075).
+TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
+  BEXORA_REQUIRE_REALDATA();
+  for (const std::string id : {"6TNA", "1EHZ", "4QLM", "4QK8"})
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
+  linkReal({"pdb_seqres.na.fa"});
+  const UnknownDpiCase cases[] = {
+      {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=24 refInferable=2 "},
+      {"6TNA", "1EHZ", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.594075 common=24 refInferable=2 "},
+      {"4QLM", "4QK8", {}, {"4QLM", "4QK8"}, "tolerance=0 common=27 refInferable=25 "},
+      {"4QLM", "4QK8", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.707107 common=27 refInferable=25 "},
+  };
+  for (const UnknownDpiCase& c : cases) {
+    std::vector<std::string> args = {c.reference, "A", c.target, "A", "-M", "RV", "-V"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    SCOPED_TRACE(::testing::PrintToString(args));
+    RunResult r = run(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* id : {c.reference, c.target}) {
+      bool warned = std::find(c.warned.begin(), c.warned.end(), id) != c.warned.end();
+      EXPECT_EQ(r.out.find(unknownDpiWarning(id)) != std::string::npos, warned) << r.out;
+    }
+    EXPECT_THAT(r.err, HasSubstr(c.mapping));
+    EXPECT_THAT(r.err, HasSubstr(c.options.empty() ? "dpiSource=unknown" : "dpiSource=option"));
+  }
+}
+
+}  // namespace
+}  // namespace bexora::test
