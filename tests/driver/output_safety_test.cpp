@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "util/line_reader.h"
 #include "util/staged_output.h"
 
 namespace bexora::test {
@@ -334,6 +335,30 @@ TEST_F(OutputSafety, MemoryStaysBoundedAndExhaustionIsReported) {
   EXPECT_THAT(starved.out, HasSubstr("Sufficient memory is not available to process the data\n"));
   EXPECT_EQ(starved.err, "");
   expectOnlyCompleteFiles();
+}
+
+// Every reader skips an overlong line and says so, naming the file and line.
+TEST_F(OutputSafety, EveryReaderWarnsOfAnOverlongLine) {
+  const struct {
+    const char* file;
+    std::vector<std::string> args;
+  } cases[] = {{"2EXT.pdb", kSingle},
+               {"1EXR_A_2EXT_A.aln", kSingle},
+               {"pdb_seqres.na.fa", {"-R", "list.txt"}},
+               {"list.txt", {"-R", "list.txt"}}};
+  use(kExample);
+  writeFile(dir.file("io_data/Input/list.txt"), "2EXT A 1EXR A\n");
+  const std::string overlong(kMaxLineLength + 1, 'x');
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string path = dir.file(std::string("io_data/Input/") + c.file);
+    std::string text = readFile(path);
+    writeFile(path, overlong + "\n" + text);
+    RunResult r = runBexora(c.args, dir.path());
+    writeFile(path, text);
+    EXPECT_THAT(r.out, HasSubstr(std::string("Warning!!! Line 1 of ./io_data/Input/") + c.file + " is longer than " +
+                                 std::to_string(kMaxLineLength) + " bytes; it is skipped.\n"));
+  }
 }
 
 // ---- standard output and the command line ----
