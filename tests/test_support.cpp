@@ -60,9 +60,9 @@ Reporter pauseMarkingReporter(std::string& text) {
   return Reporter(sink, false);
 }
 
-RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir) {
+RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir, const std::string& wrapper) {
   TempDir capture;
-  std::string command = "cd '" + workdir + "' && '" + BEXORA_EXE + "'";
+  std::string command = "cd '" + workdir + "' && " + wrapper + " '" + BEXORA_EXE + "'";
   for (const auto& arg : args) command += " '" + arg + "'";
   command += " </dev/null >'" + capture.file("out") + "' 2>'" + capture.file("err") + "'";
   RunResult result;

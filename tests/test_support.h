@@ -50,7 +50,9 @@ bool makeExample(const std::string& form, const std::string& inputFolder, const 
 // Like collectingReporter, with "<pause>" in `text` wherever a pause is asked for.
 Reporter pauseMarkingReporter(std::string& text);
 
-// Runs build/bexora with the arguments in `workdir`, standard input closed.
-RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir);
+// Runs build/bexora with the arguments in `workdir`, standard input closed;
+// `wrapper` is shell text put before the program (limits, another user).
+RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir,
+                    const std::string& wrapper = "");
 
 }  // namespace bexora::test

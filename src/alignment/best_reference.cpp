@@ -16,7 +16,7 @@
 #include "alignment/cost_kernel.h"
 #include "alignment/fasta.h"
 #include "util/line_reader.h"
-#include "util/staged_file.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -47,8 +47,8 @@ struct Candidate {
 };
 
 // Every white-space-separated token of the file; false when it cannot be opened.
-bool readTokens(const std::string& path, std::vector<std::string>& tokens) {
-  LineReader reader;
+bool readTokens(const std::string& path, std::vector<std::string>& tokens, const Reporter& reporter) {
+  LineReader reader(reporter);
   if (!reader.open(path)) return false;
   std::string_view line;
   while (reader.next(line)) {
@@ -317,7 +317,7 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
   const std::string listPath = inputFolder + listFileName;
   const std::string fastaPath = inputFolder + kFastaName;
   std::vector<std::string> tokens;
-  if (!readTokens(listPath, tokens)) {
+  if (!readTokens(listPath, tokens, reporter)) {
     reporter.say("%s File Not Found\n", listPath.c_str());
     return 1;
   }

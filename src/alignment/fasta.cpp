@@ -183,7 +183,7 @@ void feedLine(std::string_view line, long lineNumber, Reader& records) {
 // Feeds every non-blank line, without its leading blanks, to the reader.
 template <typename Reader>
 bool readRecords(const std::string& fileName, Reader& records) {
-  LineReader reader;
+  LineReader reader(records.reporter);
   if (!reader.open(fileName)) {
     records.reporter.say("File \"%s\" was not found.\n", fileName.c_str());
     return false;
@@ -231,17 +231,14 @@ bool readFastaSequence(const std::string& fileName, const std::string& refPdbId,
   return readSequencePair(fileName, fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
 }
 
-FastaText loadFastaText(const std::string& fileName) {
+FastaText loadFastaText(const std::string& fileName, const Reporter& reporter) {
   FastaText text;
   text.fileName = fileName;
-  LineReader reader;
+  LineReader reader(reporter);
   text.opened = reader.open(fileName);
   if (!text.opened) return text;
   std::string_view line;
-  while (reader.next(line)) {
-    line = skipLeadingSpace(line);
-    if (!line.empty()) text.lines.emplace_back(reader.lineNumber(), std::string(line));
-  }
+  while (nextContentLine(reader, line)) text.lines.emplace_back(reader.lineNumber(), std::string(line));
   text.complete = !reader.failed();
   return text;
 }

@@ -29,7 +29,8 @@ struct FastaText {
   std::vector<std::pair<long, std::string>> lines;  // line number, text without leading blanks; blank lines left out
 };
 
-FastaText loadFastaText(const std::string& fileName);
+// Overlong lines are told to `reporter`.
+FastaText loadFastaText(const std::string& fileName, const Reporter& reporter);
 
 bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,

@@ -41,7 +41,7 @@ bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
                          const std::function<bool(std::string_view, long)>& handle,
                          const std::function<void()>& finish) {
   out = AnnotationOutput{};
-  LineReader reader;
+  LineReader reader(source.reporter);
   if (!reader.open(source.path)) {
     source.reporter.say("%s File Not Found\n", source.path.c_str());
     return false;

@@ -11,10 +11,11 @@
 #include <new>
 #include <thread>
 
+#include "driver/console.h"
 #include "driver/pipeline.h"
 #include "driver/shared_inputs.h"
 #include "util/line_reader.h"
-#include "util/staged_file.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -257,7 +258,7 @@ void reportProblems(const std::vector<ManifestPair>& pairs, const std::string& p
 
 Manifest readManifest(const std::string& path, const std::vector<int>& defaultMethods) {
   Manifest manifest;
-  LineReader reader;
+  LineReader reader(consoleReporter(false));
   manifest.found = reader.open(path);
   std::string_view line;
   while (manifest.found && reader.next(line)) {

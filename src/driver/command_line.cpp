@@ -177,6 +177,10 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
   if (refBad) std::printf("Reference PDB id doesn't seem correct.\n");
   if (targetBad) std::printf("Target PDB id doesn't seem correct.\n");
   if (refBad || targetBad) return {false, 1};
+  // An empty chain would match any chain's sequence as a prefix.
+  if (args[1].empty()) std::printf("Reference chain id is empty.\n");
+  if (args[3].empty()) std::printf("Target chain id is empty.\n");
+  if (args[1].empty() || args[3].empty()) return {false, 1};
 
   if (args[1].size() > kChainIdWidth || args[3].size() > kChainIdWidth)
     std::printf("Warning!!! Single character chain id expected, continuing  with first character anyway.\n");

@@ -77,7 +77,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
       extractMotifInfo(state.motifs, pdbId(state, side, pass), methodTitle(method, "Regular"),
-                       state.basePairMap[side], state.settings.outputFolder, state.reporter);
+                       state.basePairMap[side]);
   }
   return true;
 }
@@ -96,7 +96,7 @@ bool readSequences(RunState& state, int pass) {
   const std::string& refChain = chainId(state, kReference, pass);
   const std::string& targetId = pdbId(state, kTarget, pass);
   const std::string& targetChain = chainId(state, kTarget, pass);
-  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta), refId, refChain, targetId, targetChain,
+  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta, state.reporter), refId, refChain, targetId, targetChain,
                                                 state.refSeqsMap, state.reporter)
                             : readFastaSequence(fasta, refId, refChain, targetId, targetChain, state.refSeqsMap,
                                                 state.reporter);
@@ -276,22 +276,30 @@ void mapPairs(RunState& state, int method, int pass) {
 }
 
 // The --2d files beside the enhanced annotation `output`.
-bool writeSecondaryStructure(const RunState& state, int method, int pass, const std::string& output) {
+bool writeSecondaryStructure(const RunState& state, int method, int pass, const std::string& output,
+                             OutputGroup& files) {
   std::string title = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) + ", " +
                       methodTitle(method, "annotation") + " enhanced from " + pdbId(state, kReference, pass) + "_" +
                       chainId(state, kReference, pass);
   return writeSecondaryStructureFiles(output, title, chainId(state, kTarget, pass),
                                       state.pdbMap[kTarget].chain.entries,
                                       pairsInWritingOrder(state.mapping.assessedPairs, state.mapping.keptTargetPairs),
-                                      method, state.reporter);
+                                      method, state.reporter, &files);
 }
 
 // The record of every assessed pair, beside the source-tag file.
-void writeEvidence(RunState& state, const std::string& path) {
-  if (!state.mapping.collectEvidence) return;
-  if (writeEvidenceFile(path, state.mapping, state.pdbMap)) return;
+bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& files) {
+  if (!state.mapping.collectEvidence || writeEvidenceFile(path, state.mapping, state.pdbMap, &files)) return true;
   state.reporter.say("%s file could not be created\n", path.c_str());
-  state.outputFailed = true;
+  return false;
+}
+
+// A single run commits each method's files on their own; a benchmark's wait
+// in the run's group for the end.
+bool commitOwnGroup(const RunState& state, OutputGroup& own) {
+  if (state.runOutputs || own.commit()) return true;
+  state.reporter.say("%s file could not be created\n", own.failedPath().c_str());
+  return false;
 }
 
 // One line per method of a single run: what was read, carried, checked and
@@ -321,11 +329,18 @@ void writeOutput(RunState& state, int method, int pass) {
                        (state.settings.origFormat ? files.outputOrig : files.output);
   std::string output = state.settings.outputFolder + suffix;
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
+  // The annotation, its source tags, evidence and --2d files are committed
+  // together, so that no reader finds files of two runs side by side.
+  OutputGroup own(state.settings.outputFolder);
+  OutputGroup& group = state.runOutputs ? *state.runOutputs : own;
   WriteSummary summary;
   const MappingState& m = state.mapping;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
                                    m.assessedPairs, m.keptTargetPairs, state.settings.origFormat, state.reporter,
-                                   &summary)) {
+                                   &summary, &group) ||
+      !writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv", group) ||
+      (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output, group)) ||
+      !commitOwnGroup(state, own)) {
     state.outputFailed = true;
     printSummary(state, method, nullptr);
     return;
@@ -333,14 +348,10 @@ void writeOutput(RunState& state, int method, int pass) {
   state.written[method] = summary;
   state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
                         summary.both, summary.bexora, summary.own);
-  writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv");
   printSummary(state, method, &summary);
   if (state.settings.motifMode)
     extractMotifInfo(state.motifs, pdbId(state, kTarget, pass), methodTitle(method, "Bexora"),
-                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs), state.settings.outputFolder,
-                     state.reporter);
-  if (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output))
-    state.outputFailed = true;
+                     pairsInWritingOrder(m.assessedPairs, m.keptTargetPairs));
 }
 
 void printSuccess(const RunState& state) {
@@ -374,8 +385,8 @@ bool runPhases(RunState& state) {
 
 std::FILE* openLog(const RunState& state, const char* name) {
   std::string path = state.settings.outputFolder + name;
-  std::FILE* log = std::fopen(path.c_str(), "w");
-  if (!log) std::printf("%s file could not be created.\n", path.c_str());
+  std::FILE* log = state.runOutputs->openStream(path);
+  if (!log) state.reporter.say("%s file could not be created.\n", path.c_str());
   return log;
 }
 
@@ -386,15 +397,13 @@ bool openLogs(RunState& state) {
   return state.logs.log2 != nullptr;
 }
 
-// Closes both logs; false when buffered lines could not be written out.
-bool closeLogs(RunState& state) {
-  bool ok = true;
-  for (std::FILE** log : {&state.logs.log, &state.logs.log2}) {
-    if (*log && std::fclose(*log) != 0) ok = false;
-    *log = nullptr;
-  }
-  if (!ok) std::printf("%slog.txt or log2.txt could not be written completely.\n", state.settings.outputFolder.c_str());
-  return ok;
+// Finishes the logs and motif reports; false when a file could not be
+// written completely. The group closes the streams, so the logs are let go.
+bool finishRunOutputs(RunState& state) {
+  state.logs.log = state.logs.log2 = nullptr;
+  if (state.runOutputs->finishStreams()) return true;
+  state.reporter.say("%s could not be written completely.\n", state.runOutputs->failedPath().c_str());
+  return false;
 }
 
 const char* modeName(RunMode mode) {
@@ -416,12 +425,26 @@ void recordRun(const RunState& state) {
                         chainId(state, kTarget, 0).c_str(), state.settings.origFormat ? 1 : 0);
 }
 
-bool writeTables(const RunState& state) {
-  bool ok = true;
+// The log's staged name within the output folder, from which the tables are made.
+std::string stagedLog(const RunState& state, const char* name) {
+  std::string staged = state.runOutputs->stagedName(state.settings.outputFolder + name);
+  return staged.empty() ? name : std::filesystem::path(staged).filename().string();
+}
+
+// The tables join the logs and motif reports, and all are committed at once:
+// a run that fails anywhere leaves the previous complete set as it was.
+bool writeTablesAndCommit(RunState& state) {
   const std::string& folder = state.settings.outputFolder;
-  if (state.settings.testCodeFlag) ok = readLogWriteTables(folder, "log.txt", state.reporter) && ok;
-  if (state.settings.testCodeFlag2) ok = processInferabilityLog(folder, "log2.txt", state.reporter) && ok;
-  return ok;
+  OutputGroup& outputs = *state.runOutputs;
+  if (state.settings.testCodeFlag &&
+      !readLogWriteTables(folder, stagedLog(state, "log.txt"), state.reporter, &outputs))
+    return false;
+  if (state.settings.testCodeFlag2 &&
+      !processInferabilityLog(folder, stagedLog(state, "log2.txt"), state.reporter, &outputs))
+    return false;
+  if (outputs.commit()) return true;
+  state.reporter.say("%s file could not be created\n", outputs.failedPath().c_str());
+  return false;
 }
 
 }  // namespace
@@ -453,23 +476,21 @@ int runPipeline(RunState& state) {
   // A folder that cannot be made shows up as the first output that cannot be written.
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, state.reporter);
+  if (isBenchmark(state)) state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
+  if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, *state.runOutputs, state.reporter);
+  if (settings.motifMode && !state.motifs.printMotifs) state.outputFailed = true;
   if (!isBenchmark(state))
     state.reporter.say("Reference: %s %s\nTarget: %s %s\n", pdbId(state, kReference, 0).c_str(),
                        chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
                        chainId(state, kTarget, 0).c_str());
   if (settings.testCodeFlag) {
-    if (!openLogs(state)) {
-      closeLogs(state);
-      return 1;
-    }
+    if (!openLogs(state)) return 1;
     state.writeCompResult = 0;
   }
-  bool ok = runPhases(state);
-  ok = closeLogs(state) && ok;
-  if (ok && isBenchmark(state)) ok = writeTables(state);
+  bool ok = runPhases(state) && !state.outputFailed;
+  if (ok && state.runOutputs) ok = finishRunOutputs(state) && writeTablesAndCommit(state);
   std::fflush(stdout);
-  return ok && !state.outputFailed ? 0 : 1;
+  return ok ? 0 : 1;
 }
 
 int runProgram(int argc, char** argv) {

@@ -21,6 +21,7 @@
 #include "structure/pdb_reader.h"
 #include "util/motif.h"
 #include "util/reporter.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -58,6 +59,8 @@ struct RunState {
   MappingState mapping;
   MappingLogs logs;
   MotifState motifs;
+  // The benchmark's annotations, logs, tables and motif reports, committed together at the end.
+  std::unique_ptr<OutputGroup> runOutputs;
 
   std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;

@@ -33,7 +33,8 @@ class SharedInputs {
   std::shared_ptr<const LoadedStructure> structure(const std::string& pdbId, const std::string& chainId,
                                                    const Reporter& reporter);
 
-  const FastaText& fasta(const std::string& fileName);
+  // The file's text; the messages of its reading go to `reporter` on every call.
+  const FastaText& fasta(const std::string& fileName, const Reporter& reporter);
 
   // Counted before the pairs start: one use per pair that names the chain.
   void expectUse(const std::string& pdbId, const std::string& chainId);
@@ -52,12 +53,15 @@ class SharedInputs {
   };
 
   Entry& entryOf(const std::string& key);
+  // A reporter that keeps what it is told in `messages`, for relaying.
+  Reporter capturing(Messages& messages) const;
 
   const RunSettings settings_;
   std::mutex mutex_;  // guards the map only; each entry is filled under its own once_flag
   std::map<std::string, std::unique_ptr<Entry>> structures_;
   std::once_flag fastaRead_;
   FastaText fasta_;
+  Messages fastaMessages_;
 };
 
 }  // namespace bexora

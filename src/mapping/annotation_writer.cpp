@@ -7,7 +7,6 @@
 #include "util/basepair.h"
 #include "util/line_reader.h"
 #include "util/pair_formats.h"
-#include "util/staged_file.h"
 
 namespace bexora {
 
@@ -61,12 +60,6 @@ bool reportFailure(const std::string& path, const Reporter& reporter) {
   return false;
 }
 
-void ensureFolderOf(const std::string& path) {
-  std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  std::error_code ignored;
-  if (!folder.empty()) std::filesystem::create_directory(folder, ignored);
-}
-
 WriteSummary summarize(const std::vector<BPInfo>& accepted) {
   WriteSummary summary;
   summary.pairs = static_cast<int>(accepted.size());
@@ -108,11 +101,12 @@ std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, con
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
                                  const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
-                                 bool origFormat, const Reporter& reporter, WriteSummary* summary) {
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary, OutputGroup* group) {
   std::vector<BPInfo> accepted = pairsInWritingOrder(assessed, keptPairs);
   AnnotationText text = buildText(targetPdbId, method, keptLines, accepted, origFormat);
-  ensureFolderOf(sourceTagPath);
-  std::string failed = writeFilesTogether({{outputPath, text.annotation}, {sourceTagPath, text.sourceTags}});
+  // Both files are committed together, so that no reader finds an
+  // annotation of one run beside the source tags of another.
+  std::string failed = writeFilesTogether({{outputPath, text.annotation}, {sourceTagPath, text.sourceTags}}, group);
   if (!failed.empty()) return reportFailure(failed, reporter);
   if (summary) *summary = summarize(accepted);
   return true;

@@ -9,6 +9,7 @@
 
 #include "model/model.h"
 #include "util/reporter.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -30,10 +31,13 @@ std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, con
 // Writes pairsInWritingOrder(assessed, keptPairs); both lists stay as they
 // are. keptLines are the target reader's non-pair lines. Reports
 // "%s file could not be created\n" and returns false when a file cannot be
-// written; the folder of the source-tag file is created when missing.
+// written; the folder of the source-tag file is created when missing. Both
+// files are committed together at once, or staged into `group` for the
+// caller to commit with others.
 bool printAcceptedBPInteractions(const std::string& outputPath, const std::string& sourceTagPath,
                                  const std::string& targetPdbId, int method, const std::vector<std::string>& keptLines,
                                  const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs,
-                                 bool origFormat, const Reporter& reporter, WriteSummary* summary = nullptr);
+                                 bool origFormat, const Reporter& reporter, WriteSummary* summary = nullptr,
+                                 OutputGroup* group = nullptr);
 
 }  // namespace bexora

@@ -9,7 +9,6 @@
 
 #include "mapping/annotation_writer.h"
 #include "util/pair_formats.h"
-#include "util/staged_file.h"
 
 namespace bexora {
 
@@ -156,8 +155,9 @@ std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMa
   return out;
 }
 
-bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap) {
-  return writeFilesTogether({{path, evidenceTable(state, pdbMap)}}).empty();
+bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap,
+                       OutputGroup* group) {
+  return writeFilesTogether({{path, evidenceTable(state, pdbMap)}}, group).empty();
 }
 
 }  // namespace bexora

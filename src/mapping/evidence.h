@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mapping/mapping.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -17,7 +18,9 @@ const char* reasonName(AssessReason reason);
 // The file's text: a header line, then one row per record of state.evidence.
 std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMap);
 
-// Writes evidenceTable whole or not at all; false when it cannot be written.
-bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap);
+// Writes evidenceTable whole or not at all, or stages it into `group` for
+// the caller to commit with the annotation; false when it cannot be written.
+bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap,
+                       OutputGroup* group = nullptr);
 
 }  // namespace bexora

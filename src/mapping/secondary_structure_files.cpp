@@ -2,19 +2,20 @@
 
 #include "mapping/arc_diagram.h"
 #include "mapping/secondary_structure.h"
-#include "util/staged_file.h"
 
 namespace bexora {
 
 bool writeSecondaryStructureFiles(const std::string& annotationPath, const std::string& title,
                                   const std::string& chainId, const std::vector<ResidueMapEntry>& observed,
-                                  const std::vector<BPInfo>& written, int method, const Reporter& reporter) {
+                                  const std::vector<BPInfo>& written, int method, const Reporter& reporter,
+                                  OutputGroup* group) {
   SecondaryStructure structure = buildSecondaryStructure(observed, chainId, written);
   std::string dotBracket = annotationPath + ".dbn";
   if (structure.orderLimitReached) reporter.limitReached("Bracket order", kBracketOrders, dotBracket);
   std::string failed = writeFilesTogether({{dotBracket, formatDotBracket(structure, title)},
                                            {annotationPath + ".bpseq", formatBpseq(structure)},
-                                           {annotationPath + ".svg", drawArcDiagram(structure, title, method)}});
+                                           {annotationPath + ".svg", drawArcDiagram(structure, title, method)}},
+                                          group);
   if (failed.empty()) return true;
   reporter.say("%s file could not be created\n", failed.c_str());
   return false;

@@ -9,15 +9,18 @@
 
 #include "model/model.h"
 #include "util/reporter.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
 // `observed` are the target chain's residues with atoms, `written` the pairs
 // of the annotation at `annotationPath`, `title` names the chain, method and
 // reference. Says "%s file could not be created\n" and returns false when a
-// file cannot be written.
+// file cannot be written. With a group the files are staged into it, for the
+// caller to commit with the annotation.
 bool writeSecondaryStructureFiles(const std::string& annotationPath, const std::string& title,
                                   const std::string& chainId, const std::vector<ResidueMapEntry>& observed,
-                                  const std::vector<BPInfo>& written, int method, const Reporter& reporter);
+                                  const std::vector<BPInfo>& written, int method, const Reporter& reporter,
+                                  OutputGroup* group = nullptr);
 
 }  // namespace bexora

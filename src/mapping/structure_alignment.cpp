@@ -123,7 +123,7 @@ bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolde
                            const std::string& refChainId, const std::string& targetPdbId,
                            const std::string& targetChainId, const Reporter& reporter) {
   std::string path = inputFolder + refPdbId + "_" + refChainId + "_" + targetPdbId + "_" + targetChainId + ".aln";
-  LineReader reader;
+  LineReader reader(reporter);
   if (!reader.open(path)) return false;
   AlignmentFileReader file(pdbMap, path, reporter);
   std::string_view line;

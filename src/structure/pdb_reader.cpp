@@ -758,7 +758,7 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
   atoms.clear();
   refine = RefineInfo{};
   StructureFileInfo found;
-  LineReader reader;
+  LineReader reader(reporter);
   if (!findStructureFile(folder, pdbId, found, reporter) || !reader.open(found.path)) {
     reporter.say("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
     return false;

@@ -68,7 +68,7 @@ bool checkLayoutComplete(const LogSource& source, const LogLayout& layout) {
 // Files each line under its section and tool; lines before the first
 // section line are not part of the benchmark and are passed over.
 bool groupLines(const LogSource& source, LogLayout& layout) {
-  LineReader reader;
+  LineReader reader(source.reporter);
   if (!reader.open(source.path)) {
     source.reporter.say("%s file not found\n", source.path.c_str());
     return false;

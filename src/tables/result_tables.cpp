@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "model/model.h"
-#include "util/staged_file.h"
+#include "util/staged_output.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
@@ -28,15 +28,10 @@ const char* toolName(int tool) {
   return name ? name : "TOT";
 }
 
-// Either every table file is complete under its final name or none changed.
-bool writeFilesWhole(const std::vector<FileText>& files, const Reporter& reporter) {
-  std::string failed = writeFilesTogether(files);
+bool writeFilesWhole(const std::vector<FileText>& files, OutputGroup* group, const Reporter& reporter) {
+  std::string failed = writeFilesTogether(files, group);
   if (!failed.empty()) reporter.say("%s file could not be created\n", failed.c_str());
   return failed.empty();
-}
-
-bool writeFileWhole(const std::string& path, const std::string& content, const Reporter& reporter) {
-  return writeFilesWhole({{path, content}}, reporter);
 }
 
 PrecisionCounts& operator+=(PrecisionCounts& sum, const PrecisionCounts& add) {
@@ -331,22 +326,23 @@ std::array<std::string, kBarCharts> formatBarCharts(const PrecisionStats& stats)
 
 std::string formatInferabilityTables(const InferStats& stats) { return InferTableWriter(stats).write(); }
 
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter) {
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                        OutputGroup* group) {
   CorrectnessLog log;
   if (!readCorrectnessLog(outputFolder + logName, log, reporter)) return false;
   PrecisionStats stats = collectPrecisionStats(log, reporter);
-  if (!writeFileWhole(outputFolder + kPrecisionTablesName, formatPrecisionTables(stats), reporter)) return false;
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
-  std::vector<FileText> files;
+  std::vector<FileText> files = {{outputFolder + kPrecisionTablesName, formatPrecisionTables(stats)}};
   for (int chart = 0; chart < kBarCharts; ++chart) files.push_back({outputFolder + kBarChartNames[chart], charts[chart]});
-  return writeFilesWhole(files, reporter);
+  return writeFilesWhole(files, group, reporter);
 }
 
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter) {
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                            OutputGroup* group) {
   InferabilityLog log;
   if (!readInferabilityLog(outputFolder + logName, log, reporter)) return false;
-  return writeFileWhole(outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log)),
-                        reporter);
+  return writeFilesWhole({{outputFolder + kInferabilityTablesName, formatInferabilityTables(collectInferStats(log))}},
+                         group, reporter);
 }
 
 }  // namespace bexora

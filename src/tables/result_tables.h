@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tables/benchmark_log.h"
+#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -72,9 +73,13 @@ std::string formatInferabilityTables(const InferStats& stats);
 
 // log.txt: precision and sensitivity tables (tablesInLatex.txt) and the four
 // PlotData_Average_ files. False when the log is missing or incomplete.
-bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter);
+// With a group the files are staged into it, to be committed by the caller
+// with the rest of the run's files; without one they are committed at once.
+bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                        OutputGroup* group = nullptr);
 
-// log2.txt: inferability tables (inferablityTablesInLatex.txt).
-bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter);
+// log2.txt: inferability tables (inferablityTablesInLatex.txt); `group` as above.
+bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
+                            OutputGroup* group = nullptr);
 
 }  // namespace bexora

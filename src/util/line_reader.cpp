@@ -29,8 +29,8 @@ bool LineReader::open(const std::string& path) {
   file_ = file;
   begin_ = end_ = 0;
   reserve(kChunk);
-  eof_ = failed_ = false;
-  lineNumber_ = 0;
+  eof_ = failed_ = skipping_ = false;
+  lineNumber_ = longLinesSkipped_ = firstLongLine_ = 0;
   return true;
 }
 
@@ -73,32 +73,71 @@ bool LineReader::fill() {
   return true;
 }
 
+// Position of the first LF or CR at or after `from`; end_ when there is none.
+std::size_t LineReader::findLineEnd(std::size_t from) const {
+  const char* base = buffer_.get();
+  const void* lineFeed = std::memchr(base + from, '\n', end_ - from);
+  std::size_t limit = lineFeed ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - base) : end_;
+  const void* carriageReturn = std::memchr(base + from, '\r', limit - from);
+  return carriageReturn ? static_cast<std::size_t>(static_cast<const char*>(carriageReturn) - base) : limit;
+}
+
+// Lets go of the buffered part of a line that is already too long.
+void LineReader::dropLongLine() {
+  begin_ = end_;
+  skipping_ = true;
+}
+
+void LineReader::endLongLine() {
+  skipping_ = false;
+  if (longLinesSkipped_++ == 0) firstLongLine_ = lineNumber_;
+  reporter_.say("Warning!!! Line %ld of %s is longer than %zu bytes; it is skipped.\n", lineNumber_, path_.c_str(),
+                kMaxLineLength);
+}
+
 bool LineReader::next(std::string_view& line) {
   std::size_t scanFrom = begin_;
   for (;;) {
-    const char* start = buffer_.get() + begin_;
-    const void* newline = std::memchr(buffer_.get() + scanFrom, '\n', end_ - scanFrom);
-    if (newline) {
-      std::size_t length = static_cast<const char*>(newline) - start;
-      begin_ += length + 1;
-      if (length > 0 && start[length - 1] == '\r') --length;
-      line = std::string_view(start, length);
+    std::size_t stop = findLineEnd(scanFrom);
+    // A CR that ends the buffered data may be the first half of a CR LF.
+    bool ended = stop < end_ && (buffer_[stop] == '\n' || stop + 1 < end_ || eof_);
+    if (ended) {
+      std::size_t after = stop + (buffer_[stop] == '\r' && stop + 1 < end_ && buffer_[stop + 1] == '\n' ? 2 : 1);
+      std::size_t start = begin_, length = stop - begin_;
+      begin_ = scanFrom = after;
       ++lineNumber_;
+      if (skipping_ || length > kMaxLineLength) {
+        endLongLine();
+        continue;
+      }
+      line = std::string_view(buffer_.get() + start, length);
       return true;
     }
-    std::size_t pending = end_ - begin_;
-    if (!fill()) {
-      if (end_ == begin_) return false;
-      start = buffer_.get() + begin_;
-      std::size_t length = end_ - begin_;
-      begin_ = end_;
-      if (length > 0 && start[length - 1] == '\r') --length;
-      line = std::string_view(start, length);
-      ++lineNumber_;
-      return true;
-    }
-    scanFrom = begin_ + pending;
+    if (stop == end_ && end_ - begin_ > kMaxLineLength) dropLongLine();
+    std::size_t scanned = stop - begin_;
+    bool more = fill();  // moves the pending text to the front of the buffer
+    scanFrom = begin_ + scanned;
+    // Without more data a CR at the end is the last line's end; else the text left is.
+    if (!more && scanFrom == end_) return lastLine(line);
   }
+}
+
+// The text after the last line end, when there is any.
+bool LineReader::lastLine(std::string_view& line) {
+  if (skipping_) {
+    ++lineNumber_;
+    endLongLine();
+  }
+  if (end_ == begin_) return false;
+  std::size_t start = begin_, length = end_ - begin_;
+  begin_ = end_;
+  ++lineNumber_;
+  if (length > kMaxLineLength) {
+    endLongLine();
+    return false;
+  }
+  line = std::string_view(buffer_.get() + start, length);
+  return true;
 }
 
 std::string_view skipLeadingSpace(std::string_view text) {

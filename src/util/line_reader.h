@@ -1,7 +1,9 @@
 // Line-by-line reading of text inputs, plain or gzip-compressed.
-// Lines of any length are returned whole, without the line feed and without
-// a trailing carriage return, so LF and CR LF files read alike. The reader
-// counts lines for messages that name the file and line.
+// A line ends at LF, CR LF or a lone CR, so files of every convention read
+// alike; lines are returned without their end. A line longer than
+// kMaxLineLength is skipped, and told about, instead of being held, so that
+// memory stays bounded whatever the input. The reader counts lines for
+// messages that name the file and line.
 #pragma once
 
 #include <cstddef>
@@ -9,11 +11,17 @@
 #include <string>
 #include <string_view>
 
+#include "util/reporter.h"
+
 namespace bexora {
+
+// Longest line kept, in bytes; no input this program reads has longer ones.
+constexpr std::size_t kMaxLineLength = 1 << 20;
 
 class LineReader {
  public:
-  LineReader() = default;
+  // Skipped lines are told to `reporter` as "Warning!!! " lines.
+  explicit LineReader(Reporter reporter = Reporter()) : reporter_(std::move(reporter)) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
@@ -30,10 +38,19 @@ class LineReader {
   const std::string& path() const { return path_; }
   // True when the end was reached through a read error, not the end of data.
   bool failed() const { return failed_; }
+  // Lines skipped for being longer than kMaxLineLength, and the first of them.
+  long longLinesSkipped() const { return longLinesSkipped_; }
+  long firstLongLine() const { return firstLongLine_; }
 
  private:
   bool fill();
   void reserve(std::size_t capacity);
+  std::size_t findLineEnd(std::size_t from) const;
+  void dropLongLine();
+  void endLongLine();
+  bool lastLine(std::string_view& line);
+
+  Reporter reporter_;
 
   void* file_ = nullptr;
   std::string path_;
@@ -45,6 +62,9 @@ class LineReader {
   bool eof_ = false;
   bool failed_ = false;
   long lineNumber_ = 0;
+  bool skipping_ = false;  // inside a line that is too long
+  long longLinesSkipped_ = 0;
+  long firstLongLine_ = 0;
 };
 
 // The text without leading blanks, tabs, carriage returns or form feeds.

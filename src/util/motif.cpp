@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <initializer_list>
 
 #include "util/pair_formats.h"
@@ -70,15 +69,9 @@ bool pairInsideMotif(const MotifInfo& motif, const BPInfo& pair) {
          insideMotif(motif, pair.resSeqNo[0]) && insideMotif(motif, pair.resSeqNo[1]);
 }
 
-// Appends one report block; false when the file cannot be opened.
-bool appendMotifReport(const MotifInfo& motif, const std::string& pdbId, const std::string& methodTitle,
-                       const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter) {
-  std::string name = generateMotifFileName(outputFolder, motif);
-  std::FILE* file = std::fopen(name.c_str(), "a+");
-  if (!file) {
-    reporter.say("%s File Not Created\n", name.c_str());
-    return false;
-  }
+// Appends one report block; write errors surface when the group finishes the file.
+void appendMotifReport(std::FILE* file, const MotifInfo& motif, const std::string& pdbId,
+                       const std::string& methodTitle, const std::vector<BPInfo>& pairs) {
   std::fprintf(file, "%s - %s\n", pdbId.c_str(), methodTitle.c_str());
   // MC-Annotate titles take that tool's line form; every other title the RNAView one.
   bool mcAnnotateLines = !methodTitle.empty() && methodTitle[0] == 'M';
@@ -92,8 +85,6 @@ bool appendMotifReport(const MotifInfo& motif, const std::string& pdbId, const s
     ++listed;
   }
   std::fprintf(file, "%s\t%s : %d\n\n", motif.name, strandText(motif, false).c_str(), listed);
-  std::fclose(file);
-  return true;
 }
 
 }  // namespace
@@ -103,30 +94,25 @@ std::string generateMotifFileName(const std::string& outputFolder, const MotifIn
          strandText(motif, true) + "MotifAnnotations.txt";
 }
 
-void motifInitialization(MotifState& state, const std::string& outputFolder, const Reporter& reporter) {
+void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs,
+                         const Reporter& reporter) {
   state.motifs = builtInMotifs();
+  state.files.clear();
   state.printMotifs = true;
-  std::error_code ignored;  // a folder that cannot be made shows up as files that cannot be created
-  std::filesystem::create_directories(motifFolder(outputFolder), ignored);
   for (const MotifInfo& motif : state.motifs) {
     std::string name = generateMotifFileName(outputFolder, motif);
-    std::FILE* file = std::fopen(name.c_str(), "w");
-    if (!file) {
-      reporter.say("%s File Not Created\n", name.c_str());
-      state.printMotifs = false;
-      continue;
-    }
-    std::fclose(file);
+    state.files.push_back(outputs.openStream(name));
+    if (state.files.back()) continue;
+    reporter.say("%s File Not Created\n", name.c_str());
+    state.printMotifs = false;
   }
 }
 
 void extractMotifInfo(const MotifState& state, const std::string& pdbId, const std::string& methodTitle,
-                      const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter) {
+                      const std::vector<BPInfo>& pairs) {
   if (!state.printMotifs) return;
-  for (const MotifInfo& motif : state.motifs) {
-    if (pdbId != motif.pdbId) continue;
-    if (!appendMotifReport(motif, pdbId, methodTitle, pairs, outputFolder, reporter)) return;
-  }
+  for (std::size_t i = 0; i < state.motifs.size(); ++i)
+    if (pdbId == state.motifs[i].pdbId) appendMotifReport(state.files[i], state.motifs[i], pdbId, methodTitle, pairs);
 }
 
 }  // namespace bexora

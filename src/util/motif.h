@@ -2,10 +2,12 @@
 // motif, the annotated pairs that fall inside its strands.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
+#include "util/staged_output.h"
 #include "util/reporter.h"
 
 namespace bexora {
@@ -26,15 +28,17 @@ struct MotifInfo {
 
 struct MotifState {
   std::vector<MotifInfo> motifs;
+  std::vector<std::FILE*> files;  // one staged report per motif, owned by the run's OutputGroup
   bool printMotifs = false;
 };
 
-// Loads the 15 built-in motifs and creates (empties) their files; the
-// Motif_Segments/ folder is created when missing. A file that cannot be
-// created is reported and ends the motif output of the run.
-void motifInitialization(MotifState& state, const std::string& outputFolder, const Reporter& reporter);
+// Loads the 15 built-in motifs and stages an empty report for each in
+// `outputs`, which the caller commits with the rest of the run's files; the
+// Motif_Segments/ folder is created when missing.
+void motifInitialization(MotifState& state, const std::string& outputFolder, OutputGroup& outputs,
+                         const Reporter& reporter);
 std::string generateMotifFileName(const std::string& outputFolder, const MotifInfo& motif);
 void extractMotifInfo(const MotifState& state, const std::string& pdbId, const std::string& methodTitle,
-                      const std::vector<BPInfo>& pairs, const std::string& outputFolder, const Reporter& reporter);
+                      const std::vector<BPInfo>& pairs);
 
 }  // namespace bexora

@@ -29,7 +29,7 @@ SequenceRun readPair(const std::string& path, const std::string& refId, const st
                      const std::string& targetId, const std::string& targetChain) {
   SequenceRun run, held;
   run.ok = readFastaSequence(path, refId, refChain, targetId, targetChain, run.maps, collectingReporter(run.out));
-  held.ok = readFastaSequence(loadFastaText(path), refId, refChain, targetId, targetChain, held.maps,
+  held.ok = readFastaSequence(loadFastaText(path, Reporter()), refId, refChain, targetId, targetChain, held.maps,
                               collectingReporter(held.out));
   EXPECT_EQ(held.ok, run.ok);
   EXPECT_EQ(held.out, run.out);

@@ -91,13 +91,14 @@ TEST(SummaryAndEvidence, EveryToolOfTheExample) {
   EXPECT_LT(r.out.rfind("\nSummary: ClaRNA: "), r.out.find("\nSuccessfully enhanced"));
 }
 
-// An output that cannot be written ends the run with status 1; the summary
-// says what was written.
+// An output that cannot be written ends the run with status 1 and keeps the
+// other files of its method out too; the summary says nothing was written.
 TEST(SummaryAndEvidence, AnOutputInTheWayIsAFailure) {
   const struct {
     const char* blocked;
-    const char* summaryEnd;
-  } cases[] = {{"2EXT_A.dssr.bexora", "nothing written\n"}, {"BP_Src/2EXT_A.dssr.bexora.evidence.tsv", "Bexora "}};
+    const char* keptOut;
+  } cases[] = {{"2EXT_A.dssr.bexora", "2EXT_A.dssr.bexora.evidence.tsv"},
+               {"BP_Src/2EXT_A.dssr.bexora.evidence.tsv", "2EXT_A.dssr.bexora"}};
   TempDir inputs;
   ASSERT_TRUE(makeExample("example", inputs.file("io_data/Input")));
   for (const auto& c : cases) {
@@ -108,7 +109,9 @@ TEST(SummaryAndEvidence, AnOutputInTheWayIsAFailure) {
     RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "DS"}, dir.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.out, HasSubstr(std::string("./io_data/Output/") + c.blocked + " file could not be created\n"));
-    EXPECT_THAT(r.out, ContainsRegex(std::string("Summary: DSSR: [^\n]*") + c.summaryEnd));
+    EXPECT_THAT(r.out, ContainsRegex("Summary: DSSR: [^\n]*nothing written\n"));
+    EXPECT_FALSE(exists(dir.file(std::string("io_data/Output/") + c.keptOut)) ||
+                 exists(dir.file(std::string("io_data/Output/BP_Src/") + c.keptOut)));
     EXPECT_THAT(r.out, Not(HasSubstr("Successfully")));
   }
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "util/staged_output.h"
 
 namespace bexora::test {
 namespace {
@@ -68,7 +69,7 @@ class HostileInput : public ::testing::Test {
   RunResult run(const std::vector<std::string>& args, bool fails, const std::string& message) {
     Files before = filesUnder(input(""));
     auto start = std::chrono::steady_clock::now();
-    RunResult r = runBexora(args, dir.path());
+    RunResult r = runBexora(args, dir.path(), wrapper);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
     EXPECT_EQ(r.status, fails ? 1 : 0) << r.out.substr(0, 2000);
     EXPECT_EQ(r.err, "");
@@ -78,13 +79,27 @@ class HostileInput : public ::testing::Test {
     return r;
   }
 
+  // Root reads and writes regardless of permissions, so permission cases
+  // run the program as nobody then, in a folder tree open to it.
+  void runUnprivileged() {
+    if (geteuid() != 0) return;
+    if (std::system("setpriv --reuid=nobody --regid=nogroup --clear-groups true 2>/dev/null") != 0)
+      GTEST_SKIP() << "no unprivileged user to run permission cases as";
+    fs::permissions(dir.path(), fs::perms::all);
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::all);
+    wrapper = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+  }
+
   TempDir dir;
+  std::string wrapper;
 };
 
 // ---- one input file damaged ----
 
-enum class Damage { kEmpty, kGarbage, kLongLine, kTruncated, kCrLf, kFolder, kNoPermission };
-const char* const kDamageNames[] = {"Empty", "Garbage", "LongLine", "Truncated", "CrLf", "Folder", "NoPermission"};
+enum class Damage { kEmpty, kGarbage, kLongLine, kTruncated, kCrLf, kCr, kFolder, kNoPermission };
+const char* const kDamageNames[] = {"Empty",    "Garbage", "LongLine", "Truncated", "CrLf",
+                                    "CrOnly",   "Folder",  "NoPermission"};
 
 struct InputFile {
   const char* name;
@@ -117,7 +132,7 @@ void PrintTo(const InputFile& file, std::ostream* os) { *os << file.name; }
 void PrintTo(Damage damage, std::ostream* os) { *os << kDamageNames[static_cast<int>(damage)]; }
 
 // Empty; fixed bytes of every value (NUL and bytes above 0x7f among them);
-// the first line repeated to 10 MB with no line end; the first half; CR LF.
+// the first line repeated to 10 MB with no line end; the first half; CR LF; CR alone.
 std::string damaged(Damage damage, const std::string& text) {
   std::string out, first = text.substr(0, text.find('\n')) + ' ';
   switch (damage) {
@@ -131,6 +146,9 @@ std::string damaged(Damage damage, const std::string& text) {
     case Damage::kCrLf:
       for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
       break;
+    case Damage::kCr:
+      for (char c : text) out += c == '\n' ? '\r' : c;
+      break;
     default: break;
   }
   return out;
@@ -142,15 +160,18 @@ TEST_P(HostileDamage, EndsCleanlyAndNamesTheFile) {
   const auto& [file, damage] = GetParam();
   const std::string path = input(file.name);
   if (damage == Damage::kFolder || damage == Damage::kNoPermission) {
-    if (damage == Damage::kNoPermission && geteuid() == 0) GTEST_SKIP() << "root reads files without permission";
     if (damage == Damage::kFolder) fs::remove(path), makeDirs(path + "/inside");
-    if (damage == Damage::kNoPermission) fs::permissions(path, fs::perms::none);
+    if (damage == Damage::kNoPermission) fs::permissions(path, fs::perms::none), runUnprivileged();
     run(kRun, file.unreadableFails, file.unreadable);
     return;
   }
   writeFile(path, damaged(damage, original(file.name)));
-  bool truncated = damage == Damage::kTruncated, crLf = damage == Damage::kCrLf;
-  run(kRun, file.needed && !crLf, crLf || (truncated && !file.needed) ? "" : file.unusable);
+  bool truncated = damage == Damage::kTruncated, crLf = damage == Damage::kCrLf || damage == Damage::kCr;
+  RunResult r = run(kRun, file.needed && !crLf, crLf || (truncated && !file.needed) ? "" : file.unusable);
+  if (damage == Damage::kLongLine && std::string(file.name).find(".out") != std::string::npos) {
+    EXPECT_THAT(r.out, HasSubstr("Warning!!! Line 1 of " + kIn + file.name +
+                                 " is longer than 1048576 bytes; it is skipped.\n"));
+  }
   if (crLf) {
     EXPECT_TRUE(filesUnder(dir.file("io_data/Output")) == cleanOutputs());
   }
@@ -166,7 +187,7 @@ std::string damageCaseName(const ::testing::TestParamInfo<HostileDamage::ParamTy
 INSTANTIATE_TEST_SUITE_P(Hostile, HostileDamage,
                          ::testing::Combine(::testing::ValuesIn(kInputFiles),
                                             ::testing::Values(Damage::kEmpty, Damage::kGarbage, Damage::kLongLine,
-                                                              Damage::kTruncated, Damage::kCrLf, Damage::kFolder,
+                                                              Damage::kTruncated, Damage::kCrLf, Damage::kCr, Damage::kFolder,
                                                               Damage::kNoPermission)),
                          damageCaseName);
 
@@ -314,6 +335,15 @@ const OutputCase kOutputCases[] = {
      "./io_data/Output/2EXT_A.mca.bexora file could not be created\n"},
 };
 
+TEST_F(HostileInput, AReadOnlyOutputFolderIsAFailure) {
+  runUnprivileged();
+  makeDirs(dir.file("io_data/Output"));
+  fs::permissions(dir.file("io_data/Output"), fs::perms::owner_read | fs::perms::owner_exec |
+                                                  fs::perms::others_read | fs::perms::others_exec);
+  run({"1EXR", "A", "2EXT", "A", "-M", "MC"}, true, "./io_data/Output/2EXT_A.mca.bexora file could not be created\n");
+  EXPECT_TRUE(filesUnder(dir.file("io_data/Output")).empty());
+}
+
 TEST_F(HostileInput, AnOutputThatCannotBeWrittenIsAFailure) {
   for (const OutputCase& c : kOutputCases) {
     SCOPED_TRACE(c.blocker);
@@ -323,8 +353,10 @@ TEST_F(HostileInput, AnOutputThatCannotBeWrittenIsAFailure) {
     else
       writeFile(blocker, "in the way\n");
     run({"1EXR", "A", "2EXT", "A", "-M", "MC", "-O", c.folder}, true, c.message);
-    for (const auto& entry : filesUnder(dir.file("io_data/Output")))
+    for (const auto& entry : filesUnder(dir.file("io_data/Output"))) {
+      if (entry.first == kOutputLockName) continue;
       EXPECT_THAT(entry.first, Not(HasSubstr(".bexora."))) << "a staged or half-written output was left";
+    }
     fs::remove_all(dir.file("io_data/Output"));
     fs::remove_all(dir.file("afile"));
   }

@@ -1,6 +1,7 @@
 // Shared set-up of the fuzz targets: each input is written to a file in a
-// private scratch folder, since every reader takes a path; the readers'
-// messages are silenced so the fuzzer spends its time parsing.
+// private scratch folder (under $TMPDIR, else /tmp), since every reader takes
+// a path; the folder goes when the process exits. The readers' messages are
+// silenced so the fuzzer spends its time parsing.
 #pragma once
 
 #include <unistd.h>
@@ -8,18 +9,24 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace bexora::fuzz {
 
 inline const std::string& scratchFolder() {
   static const std::string folder = [] {
-    char pattern[] = "/tmp/bexora-fuzz-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (!made) std::abort();
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/bexora-fuzz-XXXXXX";
+    if (!mkdtemp(pattern.data())) std::abort();
     if (!std::freopen("/dev/null", "w", stdout)) std::abort();
-    return std::string(made) + "/";
+    return pattern + "/";
   }();
+  static const bool removedAtExit = std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder(), ignored);
+  }) == 0;
+  (void)removedAtExit;
   return folder;
 }
 

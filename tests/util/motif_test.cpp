@@ -23,10 +23,11 @@ class MotifFiles : public ::testing::Test {
   std::string fileOf(int motif) const { return test::readFile(generateMotifFileName(folder(), state.motifs[motif])); }
   test::TempDir dir_;
   MotifState state;
+  OutputGroup outputs{dir_.path()};
 };
 
-TEST_F(MotifFiles, SetUpCreatesTheFolderAndFifteenEmptyFiles) {
-  motifInitialization(state, folder(), Reporter());
+TEST_F(MotifFiles, FifteenEmptyReportsAppearOnlyWhenCommitted) {
+  motifInitialization(state, folder(), outputs, Reporter());
   ASSERT_EQ(state.motifs.size(), 15u);
   EXPECT_TRUE(state.printMotifs);
   EXPECT_EQ(generateMotifFileName(folder(), state.motifs[0]),
@@ -34,17 +35,20 @@ TEST_F(MotifFiles, SetUpCreatesTheFolderAndFifteenEmptyFiles) {
   EXPECT_EQ(
       generateMotifFileName("./io_data/Output/", state.motifs[13]),
       "./io_data/Output/Motif_Segments/2B9N_A_Reverse-Kturn-4_1124-1127_2488-2488_1028-1030_MotifAnnotations.txt");
+  EXPECT_FALSE(test::exists(generateMotifFileName(folder(), state.motifs[0])));
+  ASSERT_TRUE(outputs.commit());
   for (int motif = 0; motif < 15; ++motif)
     EXPECT_TRUE(test::exists(generateMotifFileName(folder(), state.motifs[motif])) && fileOf(motif).empty());
 }
 
 TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
-  motifInitialization(state, folder(), Reporter());
+  motifInitialization(state, folder(), outputs, Reporter());
   // One strand, two strands joined, one residue outside, another chain, the last strands.
   const std::vector<BPInfo> pairs = {gc(26, 27), gc(25, 515), gc(28, 30), gc(26, 27, "B"), gc(582, 512)};
-  extractMotifInfo(state, "3V2F", "MC-Annotate Regular", pairs, folder(), Reporter());  // another structure: no report
-  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", pairs, folder(), Reporter());
-  extractMotifInfo(state, "2B9N", "RNAView Bexora", {pairs[0]}, folder(), Reporter());
+  extractMotifInfo(state, "3V2F", "MC-Annotate Regular", pairs);  // another structure: no report
+  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", pairs);
+  extractMotifInfo(state, "2B9N", "RNAView Bexora", {pairs[0]});
+  ASSERT_TRUE(outputs.commit());
   std::string expected = "2B9N - MC-Annotate Regular\n";
   for (int i : {0, 1, 4}) expected += formatPairMCAnnotate(pairs[i]) + "\n";
   expected += "Kink-Turn-6\t25-28_582-582_512-515 : 3\n\n";
@@ -60,13 +64,11 @@ TEST_F(MotifFiles, UncreatableFilesSwitchReportingOff) {
   test::writeFile(dir_.file("plain"), "not a folder");
   const std::string blocked = dir_.file("plain") + "/";
   std::string out;
-  motifInitialization(state, blocked, collectingReporter(out));
+  motifInitialization(state, blocked, outputs, collectingReporter(out));
   EXPECT_FALSE(state.printMotifs);
   EXPECT_EQ(out.rfind(generateMotifFileName(blocked, state.motifs[0]) + " File Not Created\n", 0), 0u);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 15);
-  std::string later;
-  extractMotifInfo(state, "2B9N", "MC-Annotate Regular", {gc(26, 27)}, blocked, collectingReporter(later));
-  EXPECT_EQ(later, "");
+  EXPECT_EQ(test::stdoutOf([&] { extractMotifInfo(state, "2B9N", "MC-Annotate Regular", {gc(26, 27)}); }), "");
 }
 
 }  // namespace

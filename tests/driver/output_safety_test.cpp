@@ -1,0 +1,395 @@
+// Outputs under hostile conditions, in every mode: a full disk, links planted
+// in the output folder, two runs at once, a signal mid-run, a memory limit, a
+// lost standard output. Whatever happens, each output file is either a
+// complete file of some run or absent, and nothing staged is left behind.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_support.h"
+#include "util/line_reader.h"
+#include "util/staged_output.h"
+
+namespace bexora::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using Files = std::map<std::string, std::string>;  // path below the output folder -> content
+
+const std::vector<std::string> kSingle = {"1EXR", "A", "2EXT", "A", "-M", "ALL"};
+const std::vector<std::string> kBenchmark = {"-B", "BENCHMARK"};
+const std::vector<std::string> kMotif = {"-B", "BENCHMARK-MOTIF"};
+
+Files regularFilesUnder(const std::string& root) {
+  Files files;
+  if (!fs::exists(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (!entry.is_directory() && entry.path().filename() != kOutputLockName)
+      files[fs::relative(entry.path(), root).string()] = readFile(entry.path().string());
+  return files;
+}
+
+bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+  return __has_feature(address_sanitizer);
+#else
+  return false;
+#endif
+}
+
+// An input folder per form, made once, and the outputs of an undisturbed run.
+struct Form {
+  const char* generator;
+  const char* options;
+  std::vector<std::string> args;
+};
+
+const Form kExample{"example", "", kSingle};
+const Form kBenchmarkForm{"benchmark", "--size small", kBenchmark};
+const Form kMotifForm{"benchmark", "--size small", kMotif};
+
+const TempDir& inputsOf(const std::string& generator) {
+  static std::map<std::string, TempDir> made;
+  auto [at, fresh] = made.try_emplace(generator);
+  if (fresh) {
+    EXPECT_TRUE(makeExample(generator, at->second.file("io_data/Input"), generator == "example" ? "" : "--size small"));
+    fs::permissions(at->second.path(), fs::perms::all);
+  }
+  return at->second;
+}
+
+const Files& cleanOutputs(const Form& form) {
+  static std::map<std::vector<std::string>, Files> outputs;
+  auto [at, fresh] = outputs.try_emplace(form.args);
+  if (fresh) {
+    TempDir dir;
+    fs::copy(inputsOf(form.generator).file("io_data"), dir.file("io_data"), fs::copy_options::recursive);
+    EXPECT_EQ(runBexora(form.args, dir.path()).status, 0);
+    at->second = regularFilesUnder(dir.file("io_data/Output"));
+  }
+  return at->second;
+}
+
+class OutputSafety : public ::testing::Test {
+ protected:
+  void use(const Form& form) {
+    form_ = &form;
+    fs::copy(inputsOf(form.generator).file("io_data"), dir.file("io_data"), fs::copy_options::recursive);
+    makeDirs(output(""));
+  }
+  std::string output(const std::string& name) const { return dir.file("io_data/Output/" + name); }
+
+  // Every file left is one the undisturbed run writes, whole, or one from
+  // `previous` as it was; no staged file is left.
+  void expectOnlyCompleteFiles(const Files& previous = {}) {
+    for (const auto& [name, content] : regularFilesUnder(output(""))) {
+      auto clean = cleanOutputs(*form_).find(name);
+      auto before = previous.find(name);
+      bool complete = (clean != cleanOutputs(*form_).end() && clean->second == content) ||
+                      (before != previous.end() && before->second == content);
+      EXPECT_TRUE(complete) << name << " is partial, stale or staged";
+    }
+  }
+
+  TempDir dir;
+  const Form* form_ = nullptr;
+};
+
+// ---- a full disk ----
+
+// A tmpfs of the given size over the output folder, in a mount namespace of
+// the run's own; without mount rights a per-file size limit stands in.
+bool canMount() { return geteuid() == 0 && std::system("unshare -m true 2>/dev/null") == 0; }
+
+std::string fullDiskWrapper(long kilobytes, long perFileKilobytes) {
+  if (!canMount()) return "ulimit -f " + std::to_string(perFileKilobytes * 2) + ";";
+  return "unshare -m sh -c 'cp -a io_data/Output io_data/Before && mount -t tmpfs -o size=" +
+         std::to_string(kilobytes) + "k tmpfs io_data/Output && cp -a io_data/Before/. io_data/Output/ && "
+         "\"$0\" \"$@\"; s=$?; cp -a io_data/Output io_data/After && exit $s'";
+}
+
+struct FullDiskCase {
+  const char* name;
+  const Form* form;
+  long extraKilobytes;  // room beyond what the previous set takes
+  bool previousSet;     // a complete set from an earlier run is in the folder
+};
+
+class FullDisk : public OutputSafety, public ::testing::WithParamInterface<FullDiskCase> {};
+
+TEST_P(FullDisk, LeavesCompleteFilesOnlyAndFails) {
+  const FullDiskCase& c = GetParam();
+  use(*c.form);
+  Files previous;
+  long kilobytes = c.extraKilobytes;
+  if (c.previousSet) {
+    ASSERT_EQ(runBexora(c.form->args, dir.path()).status, 0);
+    for (auto& [name, content] : regularFilesUnder(output(""))) {
+      content += "from an earlier run\n";
+      writeFile(output(name), content);
+      previous[name] = content;
+      kilobytes += 4 + static_cast<long>(content.size() / 4096) * 4;
+    }
+  }
+  RunResult r = runBexora(c.form->args, dir.path(), fullDiskWrapper(kilobytes, c.extraKilobytes));
+  if (canMount()) {  // what the tmpfs held at the end
+    fs::remove_all(output(""));
+    fs::rename(dir.file("io_data/After"), output(""));
+  }
+  EXPECT_EQ(r.status, 1) << r.out.substr(r.out.size() > 2000 ? r.out.size() - 2000 : 0);
+  EXPECT_THAT(r.out, HasSubstr("could not be"));
+  expectOnlyCompleteFiles(previous);
+  if (c.previousSet) {
+    EXPECT_TRUE(regularFilesUnder(output("")) == previous) << "the earlier set was changed";
+  }
+}
+
+const FullDiskCase kFullDiskCases[] = {
+    {"Single", &kExample, 8, false},         {"Benchmark", &kBenchmarkForm, 64, false},
+    {"Motif", &kMotifForm, 128, false},      {"SingleOverEarlierSet", &kExample, 4, true},
+    {"MotifOverEarlierSet", &kMotifForm, 16, true},
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* os) { *os << c.name; }
+
+INSTANTIATE_TEST_SUITE_P(Modes, FullDisk, ::testing::ValuesIn(kFullDiskCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- links planted in the output folder ----
+
+TEST_F(OutputSafety, PlantedLinksAreReplacedNeverFollowed) {
+  use(kMotifForm);
+  const std::string outside = dir.file("outside/");
+  makeDirs(outside);
+  const std::vector<std::string> names = {"log.txt", "log2.txt", "tablesInLatex.txt", "tablesInLatex.txt.tmp",
+                                          "2B9N_A.mca.bexora"};
+  for (const std::string& name : names) {
+    writeFile(outside + name, "precious\n");
+    fs::create_symlink(outside + name, output(name));
+  }
+  RunResult r = runBexora(kMotif, dir.path());
+  EXPECT_EQ(r.status, 0) << r.out;
+  for (const std::string& name : names) EXPECT_EQ(readFile(outside + name), "precious\n") << name;
+  for (const char* name : {"log.txt", "tablesInLatex.txt", "2B9N_A.mca.bexora"})
+    EXPECT_FALSE(fs::is_symlink(output(name))) << name;
+  fs::remove(output("tablesInLatex.txt.tmp"));
+  expectOnlyCompleteFiles();
+}
+
+TEST_F(OutputSafety, APlantedFolderLinkFailsTheRunAndStaysEmpty) {
+  for (const char* folder : {"BP_Src", "Motif_Segments"}) {
+    SCOPED_TRACE(folder);
+    fs::remove_all(dir.file("io_data"));
+    use(kMotifForm);
+    const std::string outside = dir.file(std::string("outside-") + folder);
+    makeDirs(outside);
+    fs::create_symlink(outside, output(folder));
+    RunResult r = runBexora(kMotif, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(fs::is_empty(outside)) << r.out.substr(0, 500);
+  }
+}
+
+// ---- two runs at once ----
+
+// Each source-tag line is an output line followed by its tag, so a pair of
+// files from one run agrees line by line.
+bool sameRun(const std::string& annotation, const std::string& sourceTags) {
+  std::istringstream lines(annotation), tagged(sourceTags);
+  for (std::string line, tag; std::getline(tagged, tag);) {
+    if (!std::getline(lines, line) || tag.rfind(line + "  ", 0) != 0) return false;
+  }
+  std::string rest;
+  return !std::getline(lines, rest);
+}
+
+// Two input folders giving different results write one output folder at
+// the same time, over and over.
+TEST_F(OutputSafety, RacingRunsNeverMixTheirFilesOfOneMethod) {
+  use(kExample);
+  fs::copy(dir.file("io_data/Input"), dir.file("other"), fs::copy_options::recursive);
+  for (const char* name : {"2EXT.mca.out", "2EXT.rv.out", "2EXT.fr3d.out", "2EXT.dssr.out", "2EXT.cr.out"}) {
+    std::string text = readFile(dir.file("other/") + name);
+    writeFile(dir.file("other/") + name, text.substr(0, text.size() * 2 / 3));
+  }
+  std::vector<std::string> other = kSingle;
+  other.insert(other.end(), {"-I", "./other/"});
+  for (int trial = 0; trial < 25; ++trial) {
+    std::thread first([&] { runBexora(kSingle, dir.path()); });
+    runBexora(other, dir.path());
+    first.join();
+    for (const char* ext : {".mca", ".rv", ".fr3d", ".dssr", ".clarna"}) {
+      std::string name = std::string("2EXT_A") + ext + ".bexora";
+      ASSERT_TRUE(sameRun(readFile(output(name)), readFile(output("BP_Src/" + name + ".bpsrc"))))
+          << name << " of trial " << trial;
+    }
+  }
+}
+
+// ---- a signal mid-run ----
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& workdir) {
+  pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(workdir.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout)) _exit(127);
+  std::vector<char*> argv = {const_cast<char*>(BEXORA_EXE)};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execv(BEXORA_EXE, argv.data());
+  _exit(127);
+}
+
+bool stagedFileIn(const std::string& folder) {
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().rfind("log.txt.", 0) == 0) return true;
+  return false;
+}
+
+// A run waits for the folder's lock before it commits: while another holds
+// it, nothing appears under a final name.
+TEST_F(OutputSafety, ARunCommitsOnlyUnderTheFolderLock) {
+  use(kExample);
+  int lock = open(output(kOutputLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // not inherited by the run
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  pid_t pid = spawn({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path());
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  int status = 0;
+  EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the run did not wait for the lock";
+  for (const char* name : {"2EXT_A.mca.bexora", "BP_Src/2EXT_A.mca.bexora.bpsrc", "BP_Src/2EXT_A.mca.bexora.evidence.tsv"})
+    EXPECT_FALSE(exists(output(name))) << name;
+  close(lock);
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(regularFilesUnder(output("")).size(), 3u);  // annotation, source tags, evidence
+}
+
+// A method's result, source tags, evidence and --2d files are one group: a
+// file that cannot be put in place keeps all of them out.
+TEST_F(OutputSafety, AMethodsFilesAppearTogetherOrNotAtAll) {
+  use(kExample);
+  makeDirs(output("2EXT_A.rv.bexora.svg/x"));
+  RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC,RV", "--2d"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("2EXT_A.rv.bexora.svg file could not be created\n"));
+  Files left = regularFilesUnder(output(""));
+  std::vector<std::string> names;
+  for (const auto& entry : left) names.push_back(entry.first);
+  EXPECT_EQ(names, (std::vector<std::string>{"2EXT_A.mca.bexora", "2EXT_A.mca.bexora.bpseq", "2EXT_A.mca.bexora.dbn",
+                                             "2EXT_A.mca.bexora.svg", "BP_Src/2EXT_A.mca.bexora.bpsrc",
+                                             "BP_Src/2EXT_A.mca.bexora.evidence.tsv"}));
+}
+
+TEST_F(OutputSafety, ASignalRemovesStagedFilesAndEndsTheRunByIt) {
+  use(kMotifForm);
+  for (int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    pid_t pid = spawn(kMotif, dir.path());
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!stagedFileIn(output("")) && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the signal; status " << status;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    EXPECT_TRUE(regularFilesUnder(output("")).empty()) << regularFilesUnder(output("")).begin()->first;
+  }
+}
+
+// ---- memory ----
+
+TEST_F(OutputSafety, MemoryStaysBoundedAndExhaustionIsReported) {
+  if (sanitized()) GTEST_SKIP() << "the sanitizers need more address space than the limit allows";
+  use(kExample);
+  gzFile packed = gzopen(dir.file("io_data/Input/2EXT.pdb.gz").c_str(), "wb");
+  const std::string zeros(1 << 20, '\0');
+  for (int mb = 0; mb < 300; ++mb) gzwrite(packed, zeros.data(), static_cast<unsigned>(zeros.size()));
+  gzclose(packed);
+  fs::rename(dir.file("io_data/Input/2EXT.pdb"), dir.file("2EXT.pdb"));
+  RunResult bounded = runBexora(kSingle, dir.path(), "ulimit -v 200000;");
+  EXPECT_EQ(bounded.status, 0) << bounded.out;
+  EXPECT_EQ(bounded.err, "");
+  fs::rename(dir.file("2EXT.pdb"), dir.file("io_data/Input/2EXT.pdb"));
+  fs::remove(dir.file("io_data/Input/2EXT.pdb.gz"));
+  fs::remove_all(output(""));
+
+  RunResult starved = runBexora(kSingle, dir.path(), "ulimit -v 12000;");
+  EXPECT_EQ(starved.status, 1);
+  EXPECT_THAT(starved.out, HasSubstr("Sufficient memory is not available to process the data\n"));
+  EXPECT_EQ(starved.err, "");
+  expectOnlyCompleteFiles();
+}
+
+// Every reader skips an overlong line and says so, naming the file and line.
+TEST_F(OutputSafety, EveryReaderWarnsOfAnOverlongLine) {
+  const struct {
+    const char* file;
+    std::vector<std::string> args;
+  } cases[] = {{"2EXT.pdb", kSingle},
+               {"1EXR_A_2EXT_A.aln", kSingle},
+               {"pdb_seqres.na.fa", {"-R", "list.txt"}},
+               {"list.txt", {"-R", "list.txt"}}};
+  use(kExample);
+  writeFile(dir.file("io_data/Input/list.txt"), "2EXT A 1EXR A\n");
+  const std::string overlong(kMaxLineLength + 1, 'x');
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string path = dir.file(std::string("io_data/Input/") + c.file);
+    std::string text = readFile(path);
+    writeFile(path, overlong + "\n" + text);
+    RunResult r = runBexora(c.args, dir.path());
+    writeFile(path, text);
+    EXPECT_THAT(r.out, HasSubstr(std::string("Warning!!! Line 1 of ./io_data/Input/") + c.file + " is longer than " +
+                                 std::to_string(kMaxLineLength) + " bytes; it is skipped.\n"));
+  }
+}
+
+// ---- standard output and the command line ----
+
+TEST_F(OutputSafety, LostStandardOutputIsAFailure) {
+  use(kExample);
+  writeFile(dir.file("io_data/Input/list.txt"), "2EXT A 1EXR A\n");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"-R", "list.txt"}, kSingle}) {
+    std::string command = "cd '" + dir.path() + "' && '" + BEXORA_EXE + "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    int raw = std::system((command + " >/dev/full 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << args[0];
+    raw = std::system((command + " >/dev/null 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << args[0];
+  }
+}
+
+TEST_F(OutputSafety, AnEmptyChainIsABadCommandLine) {
+  use(kExample);
+  const std::vector<std::pair<std::vector<std::string>, const char*>> cases = {
+      {{"1EXR", "", "2EXT", "A"}, "Reference chain id is empty.\n"},
+      {{"1EXR", "A", "2EXT", ""}, "Target chain id is empty.\n"},
+      {{"1EXR", "", "2EXT", ""}, "Reference chain id is empty.\nTarget chain id is empty.\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    RunResult r = runBexora(args, dir.path());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, message);
+    EXPECT_TRUE(regularFilesUnder(output("")).empty());
+  }
+}
+
+}  // namespace
+}  // namespace bexora::test
