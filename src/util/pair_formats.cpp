@@ -79,6 +79,11 @@ void appendOrientationWord(std::string& out, char orientation) {
 // Room for the ids and what follows them on a line, in one allocation.
 constexpr std::size_t kRNAViewIdsWidth = 72;
 
+void appendRNAViewResidue(std::string& out, const BPInfo& pair, int end) {
+  appendInteger(out, pair.resSeqNo[end], 5);
+  appendInsertionCode(out, pair.iCode[end]);
+}
+
 // Pieces shared by the RNAView pair and stacking lines.
 void appendRNAViewIds(std::string& out, const BPInfo& pair) {
   out.reserve(out.size() + kRNAViewIdsWidth);
@@ -91,15 +96,13 @@ void appendRNAViewIds(std::string& out, const BPInfo& pair) {
   out += ", ";
   out += pair.chainId[0];
   out += ": ";
-  appendInteger(out, pair.resSeqNo[0], 5);
-  appendInsertionCode(out, pair.iCode[0]);
+  appendRNAViewResidue(out, pair, 0);
   out += ' ';
   out += pair.nucleotide[0];
   out += '-';
   out += pair.nucleotide[1];
   out += ' ';
-  appendInteger(out, pair.resSeqNo[1], 5);
-  appendInsertionCode(out, pair.iCode[1]);
+  appendRNAViewResidue(out, pair, 1);
   out += ' ';
   out += pair.chainId[0];
   out += ':';
