@@ -373,8 +373,6 @@ void keepUnlistedTargetPairs(MappingState& state, const std::string& where, cons
 
 }  // namespace
 
-int compBPIndices(const BPInfo& a, const BPInfo& b) { return compBasePairId(a, b); }
-
 int compBPResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
   if (a.nucleotide[0] != b.nucleotide[0]) return a.nucleotide[0] - b.nucleotide[0];
   if (!compareEdge || a.nucleotide[1] != b.nucleotide[1]) return a.nucleotide[1] - b.nucleotide[1];
@@ -382,7 +380,7 @@ int compBPResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
 }
 
 int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
-  if (int d = compBPIndices(a, b)) return d;
+  if (int d = compBasePairId(a, b)) return d;
   return compBPResidue(a, b, compareEdge);
 }
 
@@ -411,7 +409,7 @@ void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInf
       split.addCommon(pair, carried);
       ++i;
       ++j;
-    } else if (int order = compBPIndices(carried, target[j]); order <= 0) {
+    } else if (int order = compBasePairId(carried, target[j]); order <= 0) {
       split.addInferableReference(pair, carried);
       ++i;
       if (order == 0) split.addUnlisted(target[j++]);

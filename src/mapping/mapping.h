@@ -105,7 +105,6 @@ constexpr double root2 = 1.4142135623730951;
 
 // Pair comparators of the split; compareEdge 0 orders pairs of equal
 // letters by their letters only.
-int compBPIndices(const BPInfo& a, const BPInfo& b);
 int compBPResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge);
 
