@@ -250,9 +250,10 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
   const std::vector<BPInfo>& target = state.basePairMap[kTarget];
   ClassCounts counts;
   for (const BPInfo& pair : target) counts.add(pair);
-  std::printf("Total Benchmark BP = %zu\n", target.size());
-  std::printf("--------Benchmark (%s) BP classification--------\n", pdbId(state, kTarget, pass).c_str());
-  std::printf("Canonical = %d, Noncanonical = %d, Others = %d\n", counts.canonical, counts.nonCanonical, counts.other);
+  state.reporter.say("Total Benchmark BP = %zu\n", target.size());
+  state.reporter.say("--------Benchmark (%s) BP classification--------\n", pdbId(state, kTarget, pass).c_str());
+  state.reporter.say("Canonical = %d, Noncanonical = %d, Others = %d\n", counts.canonical, counts.nonCanonical,
+                     counts.other);
   writeLogLine(state.logs.log, LogLine::kBenchmarkId, {{pdbId(state, kTarget, pass)}});
   writeLogLine(state.logs.log, LogLine::kBenchmarkClasses, {{}, {counts.canonical, counts.nonCanonical, counts.other}});
 }

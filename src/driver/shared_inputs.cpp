@@ -6,10 +6,8 @@ bool readStructureFile(const RunSettings& settings, const std::string& pdbId, co
                        LoadedStructure& loaded, const Reporter& reporter) {
   loaded.atoms.reserve(kMaxAtoms);
   StructureReadOptions options{settings.readModified, settings.unknownDpi};
-  if (!readPDBFile(settings.inputFolder, pdbId, loaded.refine, chainId, loaded.atoms, reporter, &loaded.file,
-                   options))
-    return false;
-  return true;
+  return readPDBFile(settings.inputFolder, pdbId, loaded.refine, chainId, loaded.atoms, reporter, &loaded.file,
+                     options);
 }
 
 namespace {
