@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "driver/large_pages.h"
 #include "driver/pipeline.h"
 #include "util/staged_output.h"
 
@@ -50,6 +51,7 @@ int withOutputChecked(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bexora::useLargePagesForTheHeap();
   installHandlers();
   try {
     return withOutputChecked(bexora::runProgram(argc, argv));
