@@ -11,7 +11,9 @@
 namespace bexora {
 namespace {
 
-constexpr std::size_t kLargePage = std::size_t{2} << 20;
+constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+// What malloc keeps in front of each block.
+constexpr std::uintptr_t kChunkHeader = 2 * sizeof(std::size_t);
 // What the heap grows by at a time: a 16S pair's tables fit in one step.
 constexpr int kHeapStep = 64 << 20;
 // Blocks below this come from the heap too, so they share its large pages.
@@ -28,16 +30,23 @@ bool tuneAllocator() {
 
 void useLargePagesForTheHeap() {
   if (!tuneAllocator()) return;
-  // A block the heap has no room for yet makes it grow by a whole step now.
-  void* volatile probe = std::malloc(kLargePage);
-  const auto first = reinterpret_cast<std::uintptr_t>(probe);
-  std::free(probe);
+  // The heap's free top runs from `top` to the break. A block that reaches
+  // from there up to the next large-page boundary makes the heap grow by a
+  // whole step, and malloc's own bookkeeping stays below the boundary: a
+  // page touched before the advice would keep its 2 MiB range small.
+  const auto brk = reinterpret_cast<std::uintptr_t>(sbrk(0));
+  const std::uintptr_t top = brk - mallinfo2().keepcost;
+  const std::uintptr_t boundary = (brk + kChunkHeader + kLargePage - 1) & ~(kLargePage - 1);
+  // Below the boundary the pages can only be small: the block stays over
+  // them for the process's life, never touched, so that the run's data go
+  // above it, at the cost of address space alone.
+  static void* volatile belowBoundary = nullptr;
+  belowBoundary = std::malloc(boundary - top - 2 * kChunkHeader);
   const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
-  // The block must lie at the heap's end; an allocator of its own (a
-  // sanitizer's) keeps its blocks elsewhere, and its memory is left alone.
-  if (first == 0 || first > end || end - first > kHeapStep + 2 * kLargePage) return;
-  const std::uintptr_t begin = (first + kLargePage - 1) & ~(kLargePage - 1);
-  if (begin < end) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  // Another allocator (a sanitizer's) keeps its blocks elsewhere; its
+  // memory is left alone.
+  if (reinterpret_cast<std::uintptr_t>(belowBoundary) != top + kChunkHeader || end <= boundary) return;
+  madvise(reinterpret_cast<void*>(boundary), end - boundary, MADV_HUGEPAGE);
 }
 
 }  // namespace bexora
