@@ -42,8 +42,7 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
 bool readAnnotationFile(const RunState& state, int method, const std::string& path, const std::string& id,
-                        const std::string& chain, AnnotationOutput& out) {
-  const Reporter& reporter = state.reporter;
+                        const std::string& chain, AnnotationOutput& out, const Reporter& reporter) {
   const AnnotationReadOptions options{state.settings.readModified};
   switch (method) {
     case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter, options);
@@ -52,6 +51,26 @@ bool readAnnotationFile(const RunState& state, int method, const std::string& pa
     case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter, options);
     default: return readRNAViewOutput(path, chain, out, reporter, options);
   }
+}
+
+// The file as its first reading in this run gave it; every use tells that
+// reading's messages, so the output is what reading it again would give.
+bool readAnnotationOnce(RunState& state, int method, const std::string& path, const std::string& id,
+                        const std::string& chain, AnnotationOutput& out) {
+  const std::string key = std::string(methodFiles(method).token) + "|" + path + "|" + id + "|" + chain;
+  auto found = state.annotations.find(key);
+  if (found == state.annotations.end()) {
+    ReadAnnotation read;
+    const bool ok = readAnnotationFile(state, method, path, id, chain, read.out,
+                                       keepingReporter(read.messages, state.reporter.recordsWanted()));
+    relayAll(read.messages, state.reporter);
+    if (!ok) return false;
+    found = state.annotations.emplace(key, std::move(read)).first;
+  } else {
+    relayAll(found->second.messages, state.reporter);
+  }
+  out = found->second.out;
+  return true;
 }
 
 }  // namespace
@@ -67,7 +86,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
     }
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
-    if (!readAnnotationFile(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
+    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
     state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
         methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "annotation/annotation_output.h"
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
 #include "driver/console.h"
@@ -29,6 +30,12 @@ struct LoadedStructure {
   RefineInfo refine;
   std::vector<AtomInfo> atoms;
   StructureFileInfo file;
+};
+
+// One annotation file as its first reading gave it, and that reading's messages.
+struct ReadAnnotation {
+  AnnotationOutput out;
+  KeptMessages messages;
 };
 
 // Sequence maps of one reference/target pair after their alignments.
@@ -64,6 +71,9 @@ struct RunState {
 
   std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;
+  // A self-pair and the benchmark's passes read the same files again and
+  // again; each is read once, and its messages are told on every use.
+  std::map<std::string, ReadAnnotation> annotations;
 
   SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run
   std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written

@@ -14,10 +14,6 @@ namespace {
 
 std::string keyOf(const std::string& pdbId, const std::string& chainId) { return pdbId + ":" + chainId; }
 
-void relay(const std::vector<std::pair<Channel, std::string>>& messages, const Reporter& reporter) {
-  for (const auto& [channel, text] : messages) reporter.relay(channel, text);
-}
-
 }  // namespace
 
 SharedInputs::Entry& SharedInputs::entryOf(const std::string& key) {
@@ -31,25 +27,20 @@ std::shared_ptr<const LoadedStructure> SharedInputs::structure(const std::string
                                                                const Reporter& reporter) {
   Entry& entry = entryOf(keyOf(pdbId, chainId));
   std::call_once(entry.read, [&] {
-    Reporter capture = capturing(entry.messages);
+    Reporter capture = keepingReporter(entry.messages, settings_.verbose);
     auto loaded = std::make_shared<LoadedStructure>();
     if (!readStructureFile(settings_, pdbId, chainId, *loaded, capture)) return;
     loaded->atoms.shrink_to_fit();  // held until the last pair that names it is done
     entry.loaded = std::move(loaded);
   });
-  relay(entry.messages, reporter);
+  relayAll(entry.messages, reporter);
   return entry.loaded;
 }
 
 const FastaText& SharedInputs::fasta(const std::string& fileName, const Reporter& reporter) {
-  std::call_once(fastaRead_, [&] { fasta_ = loadFastaText(fileName, capturing(fastaMessages_)); });
-  relay(fastaMessages_, reporter);
+  std::call_once(fastaRead_, [&] { fasta_ = loadFastaText(fileName, keepingReporter(fastaMessages_, settings_.verbose)); });
+  relayAll(fastaMessages_, reporter);
   return fasta_;
-}
-
-Reporter SharedInputs::capturing(Messages& messages) const {
-  return Reporter([&messages](Channel channel, const std::string& text) { messages.emplace_back(channel, text); },
-                  settings_.verbose);
 }
 
 

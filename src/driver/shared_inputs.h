@@ -44,24 +44,21 @@ class SharedInputs {
   std::size_t structuresHeld();
 
  private:
-  using Messages = std::vector<std::pair<Channel, std::string>>;
   struct Entry {
     std::once_flag read;
     std::shared_ptr<const LoadedStructure> loaded;  // null when it could not be read
-    Messages messages;
+    KeptMessages messages;
     int usesLeft = 0;
   };
 
   Entry& entryOf(const std::string& key);
-  // A reporter that keeps what it is told in `messages`, for relaying.
-  Reporter capturing(Messages& messages) const;
 
   const RunSettings settings_;
   std::mutex mutex_;  // guards the map only; each entry is filled under its own once_flag
   std::map<std::string, std::unique_ptr<Entry>> structures_;
   std::once_flag fastaRead_;
   FastaText fasta_;
-  Messages fastaMessages_;
+  KeptMessages fastaMessages_;
 };
 
 }  // namespace bexora

@@ -48,6 +48,15 @@ void Reporter::lineOf(long lineNumber, const std::string& file) const {
   say("(line %ld of %s)\n", lineNumber, file.c_str());
 }
 
+Reporter keepingReporter(KeptMessages& messages, bool recordsWanted) {
+  return Reporter([&messages](Channel channel, const std::string& text) { messages.emplace_back(channel, text); },
+                  recordsWanted);
+}
+
+void relayAll(const KeptMessages& messages, const Reporter& reporter) {
+  for (const auto& [channel, text] : messages) reporter.relay(channel, text);
+}
+
 Reporter collectingReporter(std::string& text, std::string* records) {
   auto sink = [&text, records](Channel channel, const std::string& message) {
     if (channel == Channel::kOutput) text += message;

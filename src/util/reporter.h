@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace bexora {
 
@@ -44,6 +46,16 @@ class Reporter {
   Sink sink_;
   bool recordsWanted_ = false;
 };
+
+// Messages kept in the order they were given, to be told again later.
+using KeptMessages = std::vector<std::pair<Channel, std::string>>;
+
+// A Reporter that keeps what it is told in `messages`; records only when
+// `recordsWanted`, as the Reporter they will be told to would take them.
+Reporter keepingReporter(KeptMessages& messages, bool recordsWanted);
+
+// Tells `messages` again, unchanged and in order, to `reporter`.
+void relayAll(const KeptMessages& messages, const Reporter& reporter);
 
 // A Reporter that appends every output message to `text` and every record,
 // one per line, to `records` (when given); for tests of library modules.

@@ -7,6 +7,7 @@
 
 #include "test_support.h"
 #include "text_fields.h"
+#include "util/line_reader.h"
 
 namespace bexora::test {
 namespace {
@@ -97,6 +98,22 @@ TEST_F(SingleRun, AStructureMappedOntoItselfHasOnlyCommonPairs) {
   Lines tags = textLines(sourceTags("1EXR_A.fr3d.bexora"));
   ASSERT_FALSE(tags.empty());
   for (const std::string& line : tags) EXPECT_THAT(line, ::testing::EndsWith("  Both"));
+}
+
+// Both sides name the same file, which is read once; its warnings and
+// records still come once per side, as two readings would give them.
+TEST_F(SingleRun, AFileReadForBothSidesTellsItsMessagesForEach) {
+  const std::string path = dir.file("io_data/Input/1EXR.fr3d.out");
+  writeFile(path, readFile(path) + std::string(kMaxLineLength + 1, 'x') + "\n");
+  RunResult r = run({"1EXR", "A", "1EXR", "A", "-M", "FR", "-V"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  auto count = [](const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(r.out, "is longer than 1048576 bytes; it is skipped.\n"), 2u) << r.out;
+  EXPECT_EQ(count(r.err, "bexora: annotation method=FR side="), 2u) << r.err;
 }
 
 TEST_F(SingleRun, AMissingAnnotationOfTheSecondToolEndsTheRunWithStatusOne) {
