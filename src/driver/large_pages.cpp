@@ -14,8 +14,10 @@ namespace {
 constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
 // What malloc keeps in front of each block.
 constexpr std::uintptr_t kChunkHeader = 2 * sizeof(std::size_t);
-// What the heap grows by at a time: a 16S pair's tables fit in one step.
+// What the heap grows by in its first step: a 16S pair's tables fit in it.
 constexpr int kHeapStep = 64 << 20;
+// The allocator's own pad, for every growth after the first.
+constexpr int kUsualTopPad = 128 << 10;
 // Blocks below this come from the heap too, so they share its large pages.
 constexpr int kMmapThreshold = 32 << 20;
 // Freed memory stays in the heap, so that it is not faulted in again.
@@ -42,6 +44,9 @@ void useLargePagesForTheHeap() {
   // above it, at the cost of address space alone.
   static void* volatile belowBoundary = nullptr;
   belowBoundary = std::malloc(boundary - top - 2 * kChunkHeader);
+  // Later growth takes the usual small steps, so that a run under an
+  // address-space limit needs no more room than it did.
+  mallopt(M_TOP_PAD, kUsualTopPad);
   const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
   // Another allocator (a sanitizer's) keeps its blocks elsewhere; its
   // memory is left alone.

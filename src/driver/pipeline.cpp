@@ -65,6 +65,7 @@ bool readAnnotationOnce(RunState& state, int method, const std::string& path, co
                                        keepingReporter(read.messages, state.reporter.recordsWanted()));
     relayAll(read.messages, state.reporter);
     if (!ok) return false;
+    read.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
     found = state.annotations.emplace(key, std::move(read)).first;
   } else {
     relayAll(found->second.messages, state.reporter);
