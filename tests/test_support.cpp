@@ -15,6 +15,16 @@ namespace fs = std::filesystem;
 
 std::string fixturePath(const std::string& name) { return std::string(BEXORA_TEST_DATA) + "/" + name; }
 std::string realDataPath(const std::string& relative) { return std::string(BEXORA_REALDATA) + "/" + relative; }
+bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+  return true;
+#elif defined(__has_feature)
+  return __has_feature(address_sanitizer);
+#else
+  return false;
+#endif
+}
+
 bool haveRealData() { return fs::exists(fs::path(BEXORA_REALDATA) / "MANIFEST.md"); }
 
 bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options) {

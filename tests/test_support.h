@@ -14,6 +14,8 @@ namespace bexora::test {
 std::string fixturePath(const std::string& name);       // tests/data/<name>
 std::string realDataPath(const std::string& relative);  // ../shared/realdata/<relative>
 bool haveRealData();
+// True in a build under AddressSanitizer, whose allocator and address space differ.
+bool sanitized();
 
 #define BEXORA_REQUIRE_REALDATA() \
   if (!::bexora::test::haveRealData()) GTEST_SKIP() << "../shared/realdata is absent; real-data test skipped"

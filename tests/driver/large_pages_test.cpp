@@ -10,8 +10,9 @@
 #include <string>
 
 #include "driver/large_pages.h"
+#include "test_support.h"
 
-namespace bexora {
+namespace bexora::test {
 namespace {
 
 bool largePagesOffered() {
@@ -19,16 +20,6 @@ bool largePagesOffered() {
   std::string text;
   std::getline(setting, text);
   return !text.empty() && text.find("[never]") == std::string::npos;
-}
-
-bool sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-  return __has_feature(address_sanitizer);
-#else
-  return false;
-#endif
 }
 
 // The "THPeligible" value of the mapping that holds `address`, or -1.
@@ -63,4 +54,4 @@ TEST(LargePages, HeapBlocksLieInLargePageMemory) {
 }
 
 }  // namespace
-}  // namespace bexora
+}  // namespace bexora::test

@@ -44,16 +44,6 @@ Files regularFilesUnder(const std::string& root) {
   return files;
 }
 
-bool sanitized() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-  return __has_feature(address_sanitizer);
-#else
-  return false;
-#endif
-}
-
 // An input folder per form, made once, and the outputs of an undisturbed run.
 struct Form {
   const char* generator;
