@@ -9,6 +9,9 @@
 #include <cstdlib>
 
 namespace bexora {
+
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+
 namespace {
 
 constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
@@ -53,5 +56,12 @@ void useLargePagesForTheHeap() {
   if (reinterpret_cast<std::uintptr_t>(belowBoundary) != top + kChunkHeader || end <= boundary) return;
   madvise(reinterpret_cast<void*>(boundary), end - boundary, MADV_HUGEPAGE);
 }
+
+#else
+
+// Other C libraries and kernels keep their own heap.
+void useLargePagesForTheHeap() {}
+
+#endif
 
 }  // namespace bexora
