@@ -22,7 +22,7 @@ int main() {
               scalar * 1e3, cells / scalar / 1e9);
 
   bool agree = true;
-  for (bexora::SimdLevel level : {bexora::SimdLevel::kPortable, bexora::SimdLevel::kSse41, bexora::SimdLevel::kAvx2})
+  for (bexora::SimdLevel level : bexora::kSimdLevels)
     for (bool narrow : {true, false}) {
       if (!bexora::simdLevelSupported(level)) continue;
       bexora::PairPasses passes(a, b, bexora::PassOptions{level, narrow});

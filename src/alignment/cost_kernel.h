@@ -46,7 +46,10 @@ constexpr int32_t substitutionTenths(unsigned char a, unsigned char b) {
   return klass != ResidueClass::kNone && klass == residueClass(b) ? kReducedCostTenths : kReplaceCostTenths;
 }
 
-enum class SimdLevel { kPortable, kSse41, kAvx2 };
+// AVX-512 (with its 16-bit operations) serves the pair passes; the
+// candidates' kernel runs AVX2 there.
+enum class SimdLevel { kPortable, kSse41, kAvx2, kAvx512 };
+constexpr SimdLevel kSimdLevels[] = {SimdLevel::kPortable, SimdLevel::kSse41, SimdLevel::kAvx2, SimdLevel::kAvx512};
 
 bool simdLevelSupported(SimdLevel level);
 // The widest level this processor runs.

@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t kClassStride = 32;  // a power of two above both replacement costs
 static_assert(kReducedCostTenths < kReplaceCostTenths && kReplaceCostTenths <= kClassStride);
 constexpr int32_t kPaddingCode = 300 * 2 * kClassStride;
-constexpr std::size_t kMostLanes = 16;
+constexpr std::size_t kMostLanes = 32;
 // Passes of at most this many cells run one cell at a time.
 constexpr std::size_t kPlainPassCells = 32;
 
@@ -55,12 +55,20 @@ struct VectorOf<uint16_t, 32> {
   typedef uint16_t Type __attribute__((vector_size(32)));
 };
 template <>
+struct VectorOf<uint16_t, 64> {
+  typedef uint16_t Type __attribute__((vector_size(64)));
+};
+template <>
 struct VectorOf<int32_t, 16> {
   typedef int32_t Type __attribute__((vector_size(16)));
 };
 template <>
 struct VectorOf<int32_t, 32> {
   typedef int32_t Type __attribute__((vector_size(32)));
+};
+template <>
+struct VectorOf<int32_t, 64> {
+  typedef int32_t Type __attribute__((vector_size(64)));
 };
 
 // A string coded for the lanes, with kMostLanes of padding on both sides, as
@@ -255,8 +263,8 @@ struct Wavefront {
   // and fewer steps at its start.
   template <std::size_t R>
   BEXORA_ALWAYS_INLINE static void sweepRest(PassInput<Cost>& in, std::size_t top, std::size_t rows) {
-    if constexpr (R == 1 && Bytes == 32) {
-      if (rows <= 2 * kLanes) return Wavefront<Cost, 16>::template sweepRest<1>(in, top, rows);
+    if constexpr (R == 1 && Bytes > 16) {
+      if (rows <= 2 * kLanes) return Wavefront<Cost, Bytes / 2>::template sweepRest<1>(in, top, rows);
     }
     if constexpr (R < kStrip) {
       if (rows > kLanes * R) return sweepRest<R + 1>(in, top, rows);
@@ -301,11 +309,16 @@ template <typename Cost>
 __attribute__((target("avx2"))) PassInput<Cost> passAvx2(const PassInput<Cost>& in) {
   return Wavefront<Cost, 32>::run(in);
 }
+template <typename Cost>
+__attribute__((target("avx2,avx512f,avx512bw"))) PassInput<Cost> passAvx512(const PassInput<Cost>& in) {
+  return Wavefront<Cost, 64>::run(in);
+}
 #endif
 
 template <typename Cost>
 PassFunction<Cost> passFor(SimdLevel level) {
 #if BEXORA_X86
+  if (level == SimdLevel::kAvx512) return passAvx512<Cost>;
   if (level == SimdLevel::kAvx2) return passAvx2<Cost>;
   if (level == SimdLevel::kSse41) return passSse41<Cost>;
 #endif

@@ -14,7 +14,7 @@ namespace {
 
 std::vector<SimdLevel> supportedLevels() {
   std::vector<SimdLevel> levels;
-  for (SimdLevel level : {SimdLevel::kPortable, SimdLevel::kSse41, SimdLevel::kAvx2})
+  for (SimdLevel level : kSimdLevels)
     if (simdLevelSupported(level)) levels.push_back(level);
   return levels;
 }

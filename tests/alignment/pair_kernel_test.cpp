@@ -27,7 +27,7 @@ struct Setting {
 
 std::vector<Setting> everySetting() {
   std::vector<Setting> settings;
-  for (SimdLevel level : {SimdLevel::kPortable, SimdLevel::kSse41, SimdLevel::kAvx2})
+  for (SimdLevel level : kSimdLevels)
     if (simdLevelSupported(level))
       for (bool narrow : {true, false}) settings.push_back({level, narrow});
   return settings;
@@ -58,8 +58,8 @@ void expectPassesOf(PairPasses& passes, const std::string& a, const std::string&
 
 // Lengths around every lane count and strip height, where groups start,
 // end and run short.
-const std::size_t kLengths[] = {0,  1,  2,  3,  4,  7,  8,  9,  15, 16, 17, 24,
-                                25, 31, 32, 33, 47, 48, 49, 63, 64, 65, 97, 130};
+const std::size_t kLengths[] = {0,  1,  2,  3,  4,   7,   8,   9,   15,  16,  17,  24,  25,  31,  32,  33, 47,
+                                48, 49, 63, 64, 65,  97,  127, 128, 129, 130, 191, 192, 193, 255, 256, 257, 513};
 
 TEST(PairPasses, EqualTheScalarPassOnEveryLengthAndPart) {
   std::mt19937 random(5150);
