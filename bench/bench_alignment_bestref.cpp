@@ -129,7 +129,8 @@ int main() {
     unsigned threads;
   };
   for (Setting setting : {Setting{bexora::SimdLevel::kPortable, 1}, Setting{bexora::SimdLevel::kSse41, 1},
-                          Setting{bexora::SimdLevel::kAvx2, 1}, Setting{std::min(bexora::widestSimdLevel(), bexora::SimdLevel::kAvx2), 2}}) {
+                          Setting{bexora::SimdLevel::kAvx2, 1},
+                          Setting{std::min(bexora::widestSimdLevel(), bexora::SimdLevel::kAvx2), 2}}) {
     if (!bexora::simdLevelSupported(setting.level)) continue;
     std::vector<int32_t> tenths;
     double seconds = secondsOf([&] {

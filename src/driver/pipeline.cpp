@@ -87,7 +87,8 @@ bool readAnnotations(RunState& state, int method, int pass) {
     }
     std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
     AnnotationOutput out;
-    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) return false;
+    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out))
+      return false;
     state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
         methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),

@@ -38,7 +38,8 @@ std::shared_ptr<const LoadedStructure> SharedInputs::structure(const std::string
 }
 
 const FastaText& SharedInputs::fasta(const std::string& fileName, const Reporter& reporter) {
-  std::call_once(fastaRead_, [&] { fasta_ = loadFastaText(fileName, keepingReporter(fastaMessages_, settings_.verbose)); });
+  std::call_once(fastaRead_,
+                 [&] { fasta_ = loadFastaText(fileName, keepingReporter(fastaMessages_, settings_.verbose)); });
   relayAll(fastaMessages_, reporter);
   return fasta_;
 }
