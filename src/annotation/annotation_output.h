@@ -20,6 +20,10 @@ struct AnnotationReadOptions {
   // Modified nucleotides (PSU, 2MG, RNAView's P and lower-case letters) are
   // read as the base they were made from instead of their name's first letter.
   bool modifiedAsParent = false;
+  // FR3D's near interactions (ncWW, ntSH, ...) counted as pairs in its
+  // comma-separated layout, as the benchmark's inputs were annotated; else
+  // they are no pairs, as in every other layout.
+  bool nearPairsArePairs = false;
 };
 
 struct AnnotationOutput {

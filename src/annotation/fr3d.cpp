@@ -162,9 +162,12 @@ struct Fr3dRead {
   std::set<StackKey> stacksSeen;
 };
 
+PairKey pairKeyOf(const BPInfo& record) {
+  return {record.resSeqNo[0], record.iCode[0], record.resSeqNo[1], record.iCode[1]};
+}
+
 RowOutcome keepPair(Fr3dRead& read, const BPInfo& record) {
-  PairKey key{record.resSeqNo[0], record.iCode[0], record.resSeqNo[1], record.iCode[1]};
-  if (!read.pairsSeen.insert(key).second) return RowOutcome::kDropped;
+  if (!read.pairsSeen.insert(pairKeyOf(record)).second) return RowOutcome::kDropped;
   if (read.out.pairs.size() == kMaxBasePairs) return RowOutcome::kListFull;
   read.out.pairs.push_back(record);
   return RowOutcome::kUsed;
@@ -200,8 +203,13 @@ RowOutcome parseAndProcessCsvRow(std::string_view row, Fr3dRead& read) {
     return RowOutcome::kMalformed;
   BPInfo record;
   if (!validatePDBIdChainBP(record, residues, read)) return RowOutcome::kDropped;
-  if (!fields[kFamily].empty())
-    return insertEdgeInfo(record, fields[kFamily]) ? keepPair(read, record) : RowOutcome::kMalformed;
+  std::string_view family = fields[kFamily];
+  const bool near = !family.empty() && family[0] == 'n';
+  if (!family.empty() && (!near || read.options.nearPairsArePairs))
+    return insertEdgeInfo(record, family) ? keepPair(read, record) : RowOutcome::kMalformed;
+  // A near row is the first row of its residues: a later alternate
+  // location's row does not turn them into a pair.
+  if (near) read.pairsSeen.insert(pairKeyOf(record));
   if (!fields[kStacking].empty()) return keepStackLine(read, record);
   return RowOutcome::kDropped;
 }

@@ -162,6 +162,19 @@ class ModifiedParents {
   std::set<std::string, std::less<>> sequence_;
 };
 
+// Pseudouridine's base is joined to the sugar at C5, not N1: read as
+// uridine, its ring atoms take the names of the uridine atoms in their
+// places, so that its edges and distances are measured where a U's are.
+void nameAsUridine(AtomInfo& atom) {
+  static constexpr std::pair<const char*, const char*> kPlaces[] = {{"C5", "N1"}, {"N1", "C5"}, {"C4", "C2"},
+                                                                    {"C2", "C4"}, {"O4", "O2"}, {"O2", "O4"}};
+  for (const auto& [pseudouridine, uridine] : kPlaces)
+    if (std::strcmp(atom.atomName, pseudouridine) == 0) {
+      setField(atom.atomName, uridine);
+      return;
+    }
+}
+
 // Shared by both formats: where atoms go and which of them are wanted.
 // Atoms of non-standard residues wait in `pending` until the whole file has
 // named its parents (mmCIF lists them after the atoms).
@@ -205,7 +218,10 @@ struct AtomSink {
   // Gives waiting atoms their parent's letter and drops those without one.
   void settlePending() {
     if (pending.empty()) return;
-    for (const auto& [index, name] : pending) atoms[index].residueName = parents.parentOf(name);
+    for (const auto& [index, name] : pending) {
+      atoms[index].residueName = parents.parentOf(name);
+      if (name == "PSU") nameAsUridine(atoms[index]);
+    }
     atoms.erase(std::remove_if(atoms.begin(), atoms.end(), [](const AtomInfo& a) { return a.residueName == '\0'; }),
                 atoms.end());
   }
@@ -250,6 +266,16 @@ std::size_t splitFields(std::string_view row, std::vector<std::string_view>& fie
   return fields.size();
 }
 
+// Atom names of the old PDB convention (C1*, O2*, O1P, O2P, before 2007)
+// read as today's (C1', O2', OP1, OP2), so that every measurement finds them.
+void setAtomName(AtomInfo& atom, std::string_view name) {
+  std::string modern(name);
+  std::replace(modern.begin(), modern.end(), '*', '\'');
+  if (modern.size() == 3 && modern[0] == 'O' && modern[2] == 'P' && modern[1] >= '1' && modern[1] <= '3')
+    modern = std::string("OP") + modern[1];
+  setField(atom.atomName, modern);
+}
+
 // ---- PDB format ----
 
 constexpr std::size_t kAtomLineMinimum = 54;  // through the z coordinate
@@ -263,7 +289,7 @@ std::string_view residueNameOf(std::string_view line) {
 bool fillPdbAtom(std::string_view line, char letter, AtomInfo& atom) {
   std::string_view name = trimBlanks(columns(line, 13, 16));
   name = name.substr(0, std::min(name.find(' '), name.size()));
-  setField(atom.atomName, name);
+  setAtomName(atom, name);
   atom.residueName = letter;
   char chain[2] = {column(line, 22), '\0'};
   setField(atom.chainId, chain);
@@ -439,7 +465,7 @@ bool fillCifAtom(const std::vector<std::string_view>& fields, const CifLoop& loo
   std::string_view name = field(fields, loop, kAtomId);
   while (!name.empty() && name.front() == '"') name.remove_prefix(1);
   while (!name.empty() && name.back() == '"') name.remove_suffix(1);
-  setField(atom.atomName, name);
+  setAtomName(atom, name);
   atom.residueName = letter;
   setField(atom.chainId, chain);
   atom.resSeqNo = 0;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "util/basepair.h"
 
@@ -158,6 +160,23 @@ bool isEdgeTableBase(char baseLetter) {
   char base = static_cast<char>(std::toupper(static_cast<unsigned char>(baseLetter)));
   return std::any_of(std::begin(kEdgeAtomRows), std::end(kEdgeAtomRows),
                      [base](const EdgeAtomRow& row) { return row.base == base; });
+}
+
+std::vector<std::string> measuredAtomsAbsent(const std::vector<AtomInfo>& atoms) {
+  std::map<char, std::set<std::string>> namesByBase;
+  for (const AtomInfo& atom : atoms)
+    if (isEdgeTableBase(atom.residueName)) namesByBase[atom.residueName].insert(atom.atomName);
+  std::vector<std::string> absent;
+  auto check = [&absent](const std::set<std::string>& present, const char* name) {
+    if (!present.count(name) && std::find(absent.begin(), absent.end(), name) == absent.end()) absent.push_back(name);
+  };
+  for (const auto& [base, present] : namesByBase) {
+    for (const char* name : {"C1'", "C2", "C5"}) check(present, name);
+    EdgeAtomSet edges = getEdgeAtomName('*', base);
+    for (int i = 0; i < edges.donorCount; ++i) check(present, edges.donorAtoms[i]);
+    for (int i = 0; i < edges.acceptorCount; ++i) check(present, edges.acceptorAtoms[i]);
+  }
+  return absent;
 }
 
 void findAtoms(const std::vector<AtomInfo>& atoms, const BPInfo& pair, const std::array<EdgeAtomSet, 2>& sets,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "model/model.h"
@@ -60,6 +61,11 @@ EdgeAtomSet getEdgeAtomName(char edgeLetter, char baseLetter);
 
 // Whether the edge-atom table lists the base (A, G, C, U, either case).
 bool isEdgeTableBase(char baseLetter);
+
+// The names of the atoms the measurements need (C1', C2, C5 and the edge
+// atoms of each base present) that no residue of that base has, in table
+// order: a structure whose files name atoms otherwise cannot be measured.
+std::vector<std::string> measuredAtomsAbsent(const std::vector<AtomInfo>& atoms);
 
 // Locates C1', C2, C5 and the edge atoms of both ends of `pair`; clears
 // allEdgeAtomsFound when an edge atom is absent.
