@@ -144,16 +144,18 @@ std::string chainArgument(const std::string& chain) {
   return chain.size() > kChainIdWidth ? chain.substr(0, 1) : chain;
 }
 
-// The value of --unknown-dpi: a number of angstrom, 0 or more.
-bool parseUnknownDpi(const std::vector<std::string>& args, std::size_t at, double& dpi) {
+// A finite number of angstrom after option `at`: 0 or more, or above 0
+// when `zeroAllowed` is false; `complaint` is printed otherwise.
+bool parseAngstrom(const std::vector<std::string>& args, std::size_t at, bool zeroAllowed, const char* complaint,
+                   double& out) {
   const std::string value = at + 1 < args.size() ? args[at + 1] : std::string();
   char* end = nullptr;
   double parsed = std::strtod(value.c_str(), &end);
-  if (!value.empty() && *end == '\0' && parsed >= 0 && std::isfinite(parsed)) {
-    dpi = parsed;
+  if (!value.empty() && *end == '\0' && std::isfinite(parsed) && (zeroAllowed ? parsed >= 0 : parsed > 0)) {
+    out = parsed;
     return true;
   }
-  std::printf("Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.\n");
+  std::printf("%s\n", complaint);
   return false;
 }
 
@@ -162,8 +164,17 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, st
   for (std::size_t i = first; i < args.size(); ++i) {
     if (args[i] == "-V") settings.verbose = true;
     if (args[i] == "--MODIFIED") settings.readModified = true;
+    if (args[i] == "--STANDARD-ONLY") settings.readModified = false;
+    if (args[i] == "--PRUNE-OWN") settings.pruneOwn = true;
     if (args[i] == "--2D") settings.secondaryStructure = true;
-    if (args[i] == "--UNKNOWN-DPI" && !parseUnknownDpi(args, i, settings.unknownDpi)) return false;
+    if (args[i] == "--UNKNOWN-DPI" &&
+        !parseAngstrom(args, i, true, "Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.",
+                       settings.unknownDpi))
+      return false;
+    if (args[i] == "--MAX-CONTACT" &&
+        !parseAngstrom(args, i, false, "Option --max-contact needs a distance in angstrom, a number above 0.",
+                       settings.maxContact))
+      return false;
     if (i + 1 == args.size()) continue;
     if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
     if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
@@ -191,6 +202,7 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
   settings.chainIds[kTarget][0] = chainArgument(args[3]);
 
   settings.methodList.clear();
+  settings.readModified = true;
   if (!scanOptions(args, settings)) return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
@@ -219,6 +231,7 @@ ArgumentsOutcome processBatch(const std::vector<std::string>& args, const std::s
   settings.mode = RunMode::kBatch;
   settings.batchManifest = manifestAsTyped;
   settings.methodList.clear();
+  settings.readModified = true;
   if (!scanOptions(args, settings, 2) || !parseThreads(args, settings)) return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
@@ -234,20 +247,24 @@ bool gotNonAlphaNumeric(const std::string& text) {
 void printUsage() {
   std::printf(
       "Usage:\n"
-      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A]\n"
-      "         [--2d] [-V] [-I DIR] [-O DIR]\n"
+      "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--standard-only] [--unknown-dpi A]\n"
+      "         [--prune-own] [--max-contact A] [--2d] [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
       "      A chain id has 1 to 4 characters.\n"
       "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
       "      -F ORIG     write MC-Annotate and RNAView results in the tool's own layout\n"
-      "      --modified  read modified nucleotides (PSU, 2MG, ...) as their parent base\n"
-      "                  (default: only A, C, G and U residues are read)\n"
+      "      --standard-only  read A, C, G and U residues only (default: modified nucleotides\n"
+      "                  such as PSU and 2MG are read as their parent base; --modified says so)\n"
       "      --unknown-dpi A  DPI in angstrom of a structure whose DPI cannot be computed\n"
       "                  (no free R, no reflections, NMR, cryo-EM, no header; default 0)\n"
+      "      --prune-own  drop the tool's own pairs whose geometry agrees with the reference's\n"
+      "                  (default: every pair the tool found in the target is written)\n"
+      "      --max-contact A  a carried pair needs a donor-acceptor contact within A angstrom\n"
+      "                  in the target (default 4.0)\n"
       "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
       "                  and an arc diagram of all its pairs (.svg) beside each result\n"
-      "  bexora -L MANIFEST [-j N] [-M METHODS] [-F ORIG] [--modified] [--unknown-dpi A] [--2d] [-V]\n"
-      "         [-I DIR] [-O DIR]\n"
+      "  bexora -L MANIFEST [-j N] [-M METHODS] [-F ORIG] [--standard-only] [--unknown-dpi A] [--prune-own]\n"
+      "         [--max-contact A] [--2d] [-V] [-I DIR] [-O DIR]\n"
       "      Run every pair of a manifest in the input folder, one pair a line:\n"
       "      REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS], '#' starts a comment.\n"
       "      Each pair writes the files of a single run, and its messages as run.log, in\n"

@@ -27,8 +27,12 @@ struct RunSettings {
   bool testCodeFlag = false;   // log.txt and the precision tables
   bool testCodeFlag2 = false;  // log2.txt and the inferability tables
   bool verbose = false;
-  bool readModified = false;  // --modified: modified nucleotides as their parent base
+  // Modified nucleotides as their parent base: the default of single runs
+  // and batches (--standard-only turns it off); the benchmark reads A, C, G, U only.
+  bool readModified = false;
   double unknownDpi = 0;      // --unknown-dpi: DPI of structures without one, in angstrom
+  bool pruneOwn = false;      // --prune-own: drop the tool's own pairs that agree with the reference
+  double maxContact = 4.0;    // --max-contact: a carried pair's contact bound in the target, angstrom
   std::string inputFolder = kDefaultInputFolder;
   std::string outputFolder = kDefaultOutputFolder;
   std::string bestReferenceList;  // the -R value as typed

@@ -20,6 +20,7 @@
 #include "mapping/structure_alignment.h"
 #include "tables/result_tables.h"
 #include "util/basepair.h"
+#include "util/geometry.h"
 #include "util/log_lines.h"
 
 namespace bexora {
@@ -43,7 +44,7 @@ bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || 
 
 bool readAnnotationFile(const RunState& state, int method, const std::string& path, const std::string& id,
                         const std::string& chain, AnnotationOutput& out, const Reporter& reporter) {
-  const AnnotationReadOptions options{state.settings.readModified};
+  const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
   switch (method) {
     case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter, options);
     case kFr3d: return readFR3DOutput(path, id, chain, out, reporter, options);
@@ -158,6 +159,16 @@ void warnUnknownDpi(const RunState& state, const std::string& id) {
       id.c_str());
 }
 
+void warnAbsentAtoms(const RunState& state, int side, int pass, const std::vector<AtomInfo>& atoms) {
+  std::vector<std::string> absent = measuredAtomsAbsent(atoms);
+  if (absent.empty()) return;
+  std::string names;
+  for (const std::string& name : absent) names += (names.empty() ? "" : ", ") + name;
+  state.reporter.say("Warning!!! Structure %s chain %s has no atom named %s; pairs whose measurement needs them are "
+                     "not measured.\n",
+                     pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), names.c_str());
+}
+
 // A batch takes the structure its pairs share.
 std::shared_ptr<const LoadedStructure> readStructure(RunState& state, int side, int pass) {
   if (state.shared) return state.shared->structure(pdbId(state, side, pass), chainId(state, side, pass), state.reporter);
@@ -177,6 +188,7 @@ const LoadedStructure* loadStructure(RunState& state, int side, int pass) {
   recordStructure(state, side, pass, *loaded);
   if (!isBenchmark(state) && loaded->refine.dpiSource == DpiSource::kUnknown)
     warnUnknownDpi(state, pdbId(state, side, pass));
+  if (!isBenchmark(state)) warnAbsentAtoms(state, side, pass, loaded->atoms);
   return state.structures.emplace(key, std::move(loaded)).first->second.get();
 }
 
@@ -215,9 +227,24 @@ bool prepareChains(RunState& state, int pass) {
   return true;
 }
 
-// Step 4: a reference of worse resolution than the target.
-void warnResolution(const RunState& state, int pass) {
-  if (state.settings.testCodeFlag || pass % 2 == 1) return;
+// A structure that states no resolution cannot be compared with the other;
+// a single run says so rather than calling it 0.00 A.
+bool resolutionsComparable(const RunState& state, int pass) {
+  std::string silent;
+  for (int side = 0; side < kSides; ++side)
+    if (state.refine[side][pass].resolution <= 0)
+      silent += (silent.empty() ? "" : " and ") + pdbId(state, side, pass);
+  if (silent.empty()) return true;
+  state.reporter.say("\nWarning!!! %s give%s no resolution; the reference's and the target's are not compared.\n",
+                     silent.c_str(), silent.find(' ') == std::string::npos ? "s" : "");
+  return false;
+}
+
+// Step 4: a reference of worse resolution than the target, once per run.
+void warnResolution(RunState& state, int pass) {
+  if (state.settings.testCodeFlag || pass % 2 == 1 || state.resolutionWarningShown) return;
+  state.resolutionWarningShown = true;
+  if (!resolutionsComparable(state, pass)) return;
   double reference = state.refine[kReference][pass].resolution;
   double target = state.refine[kTarget][pass].resolution;
   if (reference <= target) return;
@@ -330,11 +357,14 @@ void printSummary(const RunState& state, int method, const WriteSummary* written
   if (isBenchmark(state)) return;
   const MappingState& m = state.mapping;
   const char* tool = methodName(method);
+  const std::size_t checked = m.basePairSetDiff[kTarget].count();
+  const int differing = m.accepted[kGroupTargetInferable].total;
+  const std::size_t kept = m.rules.keepToolPairs ? checked : static_cast<std::size_t>(differing);
   state.reporter.say("Summary: %s: target %zu pairs, reference %zu; carried over %zu, accepted %d; target's own checked %zu, "
-                     "kept %d (tolerance %.3f A); ",
+                     "differing %d, kept %zu (tolerance %.3f A); ",
               tool, state.basePairMap[kTarget].size(), state.basePairMap[kReference].size(),
-              m.basePairSetDiff[kReference].count(), m.accepted[kGroupRefInferable].total,
-              m.basePairSetDiff[kTarget].count(), m.accepted[kGroupTargetInferable].total, m.tolerance);
+              m.basePairSetDiff[kReference].count(), m.accepted[kGroupRefInferable].total, checked, differing, kept,
+              m.tolerance);
   if (written)
     state.reporter.say("written %d: Both %d, Bexora %d, %s %d\n", written->pairs, written->both, written->bexora, tool,
                 written->own);
@@ -474,6 +504,7 @@ bool writeTablesAndCommit(RunState& state) {
 RunState::RunState(const RunSettings& runSettings)
     : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
   mapping.collectEvidence = !isBenchmark(*this);
+  if (!isBenchmark(*this)) mapping.rules = MappingRules{!settings.pruneOwn, true, true, settings.maxContact};
   for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 

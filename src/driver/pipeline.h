@@ -56,6 +56,7 @@ struct RunState {
   int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
   int compareEdgeSetting = 1;
   bool alignmentWarningShown = false;
+  bool resolutionWarningShown = false;  // a single run or batch pair tells it once
   bool outputFailed = false;  // an output could not be written; the run ends with status 1
 
   std::array<std::array<RefineInfo, kPassSlots>, kSides> refine;

@@ -76,6 +76,11 @@ const char* orientationName(int orientation) {
   return orientation == 1 ? "swapped" : "NA";
 }
 
+const char* decisionName(const PairEvidence& row) {
+  if (row.accepted) return "accepted";
+  return row.keptAnyway ? "kept" : "rejected";
+}
+
 // A target non-inferable pair has no reference counterpart.
 std::string referencePairText(const PairEvidence& row) {
   return row.group == kGroupTargetNonInferable ? "NA" : formatPairBexora(row.referencePair);
@@ -104,7 +109,7 @@ void appendRow(std::string& out, const PairEvidence& row, const TableNumbers& ta
   };
   auto num = [&](double value) { field(number(value, everyDigit)); };
   out += groupName(row.group);
-  for (const std::string& text : {std::string(row.accepted ? "accepted" : "rejected"),
+  for (const std::string& text : {std::string(decisionName(row)),
                                   std::string(reasonName(row.reason)), referencePairText(row),
                                   formatPairBexora(row.targetPair)})
     field(text);
@@ -144,6 +149,10 @@ const char* reasonName(AssessReason reason) {
     case AssessReason::kLetters: return "letters";
     case AssessReason::kContacts: return "contacts";
     case AssessReason::kAgrees: return "agrees";
+    case AssessReason::kTargetPaired: return "target-paired";
+    case AssessReason::kEdgeTaken: return "edge-taken";
+    case AssessReason::kNoContact: return "no-contact";
+    case AssessReason::kContactsUnmeasured: return "contacts-unmeasured";
     default: return "differs";
   }
 }

@@ -1,6 +1,7 @@
 #include "mapping/mapping.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -15,6 +16,11 @@ constexpr double kUnmeasuredDifference = 500000000.0;  // half the not-measured 
 // W, + and - are one Watson-Crick class; folding them into W keeps the
 // order a strict weak one, as sorting needs.
 char edgeClass(char letter) { return letter == '+' || letter == '-' ? 'W' : letter; }
+
+// The edge an end pairs with, whatever case or Watson-Crick sign a tool writes.
+char edgeLetterOf(const BPInfo& pair, int end) {
+  return edgeClass(static_cast<char>(std::toupper(static_cast<unsigned char>(pair.edge[0][end][0]))));
+}
 
 int compEdgeClasses(const BPInfo& a, const BPInfo& b) {
   for (int end = 0; end < 2; ++end) {
@@ -166,11 +172,14 @@ bool passesTolerance(double difference, double tolerance, bool agree) {
   return agree ? magnitude <= tolerance : magnitude >= tolerance;
 }
 
+enum class OrientationResult { kPass, kFail, kUnmeasured };
+
 // The contact test in one orientation; what the reference showed goes to
-// `seen` when given.
-bool contactsPass(double tolerance, int n, const AtomInteraction* contacts,
-                  const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode,
-                  PairGeometry* seen) {
+// `seen` when given. Under `needMeasured` an orientation in which no contact
+// could be measured does not pass: it has shown nothing.
+OrientationResult contactsPass(double tolerance, int n, const AtomInteraction* contacts,
+                               const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int orientation, int mode,
+                               bool needMeasured, PairGeometry* seen) {
   std::array<AtomInteraction, kMaxCandidateContacts> measured;
   n = std::min(n, kMaxCandidateContacts);
   getCorrespondingDistance(referenceAtoms, orientation, n, contacts, measured.data());
@@ -179,12 +188,14 @@ bool contactsPass(double tolerance, int n, const AtomInteraction* contacts,
     for (int j = 0; j < std::min(n, static_cast<int>(seen->referenceContacts.size())); ++j)
       seen->referenceContacts[j] = measured[j].distance;
   }
+  int compared = 0;
   for (int j = 0; j < n; ++j) {
     double d = std::fabs(measured[j].distance - contacts[j].distance);
     if (d > kUnmeasuredDifference) continue;
-    if (mode == 1 ? d > tolerance : d < tolerance) return false;
+    ++compared;
+    if (mode == 1 ? d > tolerance : d < tolerance) return OrientationResult::kFail;
   }
-  return true;
+  return needMeasured && compared == 0 ? OrientationResult::kUnmeasured : OrientationResult::kPass;
 }
 
 std::array<EdgeAtomSet, 2> edgeSetsOf(const BPInfo& pair) {
@@ -198,21 +209,28 @@ bool hasExtraAtoms(const std::array<ResidueAtoms, 2>& ends) {
   return ends[0].c2 && ends[1].c2 && ends[0].c5 && ends[1].c5;
 }
 
-enum class ContactVerdict { kLetters, kFail, kPass };
+enum class ContactVerdict { kLetters, kFail, kUnmeasured, kPass };
 
 // The straight end correspondence is tried first, then the swapped one;
-// `seen` keeps the last one tried.
+// `seen` keeps the last one tried. kUnmeasured: no orientation tried could
+// measure a contact (only under `needMeasured`).
 ContactVerdict matchContacts(double tolerance, int n, const AtomInteraction* contacts,
-                             const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode,
+                             const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, bool needMeasured,
                              const BPInfo& referencePair, const BPInfo& targetPair, PairGeometry* seen) {
   bool straight = referencePair.nucleotide[0] == targetPair.nucleotide[0] &&
                   referencePair.nucleotide[1] == targetPair.nucleotide[1];
   bool swapped = referencePair.nucleotide[0] == targetPair.nucleotide[1] &&
                  referencePair.nucleotide[1] == targetPair.nucleotide[0];
   if (!straight && !swapped) return ContactVerdict::kLetters;
-  if (straight && contactsPass(tolerance, n, contacts, referenceAtoms, 0, mode, seen)) return ContactVerdict::kPass;
-  if (swapped && contactsPass(tolerance, n, contacts, referenceAtoms, 1, mode, seen)) return ContactVerdict::kPass;
-  return ContactVerdict::kFail;
+  bool anyFailed = false;
+  for (int orientation = 0; orientation < 2; ++orientation) {
+    if (!(orientation == 0 ? straight : swapped)) continue;
+    OrientationResult result =
+        contactsPass(tolerance, n, contacts, referenceAtoms, orientation, mode, needMeasured, seen);
+    if (result == OrientationResult::kPass) return ContactVerdict::kPass;
+    anyFailed = anyFailed || result == OrientationResult::kFail;
+  }
+  return anyFailed ? ContactVerdict::kFail : ContactVerdict::kUnmeasured;
 }
 
 void measureDistances(const std::array<ResidueAtoms, 2>& reference, const std::array<ResidueAtoms, 2>& target,
@@ -223,28 +241,37 @@ void measureDistances(const std::array<ResidueAtoms, 2>& reference, const std::a
   geometry.c5 = {distance3D(*reference[0].c5, *reference[1].c5), distance3D(*target[0].c5, *target[1].c5)};
 }
 
+bool hasContactWithin(const PairGeometry& geometry, double bound) {
+  return geometry.contactCount > 0 && geometry.contacts[0].distance <= bound;
+}
+
 // The tests in the order they decide; every distance has been measured.
+// `contactBound` is the bound on the target's closest contact, or NaN when
+// the pair needs none.
 AssessReason firstDecidingTest(const PairGeometry& geometry, bool agree, double tolerance, bool allEdgeAtomsFound,
-                               ContactVerdict contacts) {
+                               double contactBound, ContactVerdict contacts) {
   if (!passesTolerance(geometry.c1[kTarget] - geometry.c1[kReference], tolerance, agree)) return AssessReason::kC1;
   if (!std::isnan(geometry.c2[kReference])) {
     if (!passesTolerance(geometry.c2[kReference] - geometry.c2[kTarget], tolerance, agree)) return AssessReason::kC2;
     if (!passesTolerance(geometry.c5[kReference] - geometry.c5[kTarget], tolerance, agree)) return AssessReason::kC5;
   }
   if (!allEdgeAtomsFound) return AssessReason::kEdgeAtoms;
+  if (!std::isnan(contactBound) && !hasContactWithin(geometry, contactBound)) return AssessReason::kNoContact;
   if (contacts == ContactVerdict::kLetters) return AssessReason::kLetters;
   if (contacts == ContactVerdict::kFail) return AssessReason::kContacts;
+  if (contacts == ContactVerdict::kUnmeasured) return AssessReason::kContactsUnmeasured;
   return agree ? AssessReason::kAgrees : AssessReason::kDiffers;
 }
 
 // Measures everything the tests of `mode` compare, then decides; measuring
 // before deciding keeps the recorded geometry complete for a refused pair.
-AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair,
-                        const BPInfo& targetPair, AssessMode mode, double tolerance, PairGeometry& geometry) {
+// Only a carried pair must show an interaction of its own in the target.
+AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair, const BPInfo& targetPair,
+                        const AssessmentTask& task, PairGeometry& geometry) {
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
   std::array<EdgeAtomSet, 2> referenceSets = edgeSetsOf(referencePair);
-  if (mode == ASSESS_ACCEPT_ALL) return AssessReason::kAcceptAll;
+  if (task.mode == ASSESS_ACCEPT_ALL) return AssessReason::kAcceptAll;
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
@@ -252,27 +279,43 @@ AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair,
   findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
   if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return AssessReason::kMissingC1;
   measureDistances(reference, target, geometry);
-  bool agree = mode == ASSESS_AGREE;
+  bool agree = task.mode == ASSESS_AGREE;
+  bool needContact = agree && task.rules.requireContact;
   ContactVerdict contacts = ContactVerdict::kFail;
   if (allEdgeAtomsFound) {
     int n = static_cast<int>(geometry.contacts.size());
     closestNInteractions({target[0].edge, target[1].edge}, n, geometry.contacts.data());
     geometry.contactCount = n;
-    contacts = matchContacts(tolerance, n, geometry.contacts.data(), {reference[0].edge, reference[1].edge},
-                             agree ? 1 : 0, referencePair, targetPair, &geometry);
+    contacts = matchContacts(task.tolerance, n, geometry.contacts.data(), {reference[0].edge, reference[1].edge},
+                             agree ? 1 : 0, needContact, referencePair, targetPair, &geometry);
   }
-  return firstDecidingTest(geometry, agree, tolerance, allEdgeAtomsFound, contacts);
+  double contactBound = needContact ? task.rules.maxContact : std::numeric_limits<double>::quiet_NaN();
+  return firstDecidingTest(geometry, agree, task.tolerance, allEdgeAtomsFound, contactBound, contacts);
+}
+
+// The target's own annotation stands: a carried pair never joins a pair of
+// its residues, nor pairs cis Watson-Crick a residue that the tool already
+// pairs so with another (a helix carried one register off).
+AssessReason respectingTargetPairs(const PairedResidues& paired, const BPInfo& carried, AssessReason geometric) {
+  if (paired.contains(carried)) return AssessReason::kTargetPaired;
+  if (paired.watsonCrickEdgeTaken(carried)) return AssessReason::kEdgeTaken;
+  return geometric;
 }
 
 bool isAcceptance(AssessReason reason) {
   return reason == AssessReason::kAcceptAll || reason == AssessReason::kAgrees || reason == AssessReason::kDiffers;
 }
 
-void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
+bool appendPair(AcceptTarget& target, const BPInfo& pair) {
   std::size_t held = target.heldElsewhere + target.pairs.size();
-  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where, target.reporter)) return;
+  if (!hasRoom(held, target.dropped, "accepted base-pair list", target.where, target.reporter)) return false;
   target.pairs.push_back(pair);
   target.pairs.back().source = target.source;
+  return true;
+}
+
+void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group) {
+  if (!appendPair(target, pair)) return;
   group.classes.add(pair);
   ++group.total;
 }
@@ -348,6 +391,8 @@ struct AssessGroupPlan {
   int source;
   const BPMatchList* list;
   AssessMode mode;
+  const PairedResidues* pairedInTarget;  // the one-family rule, where it applies
+  bool keepEveryPair;
 };
 
 bool isUnreadEnd(const StructureResidueMap& map, const BPInfo& pair, int end) {
@@ -424,22 +469,60 @@ void generateSetDifference(const ResidueMapPair& pdbMap, const std::vector<BPInf
 bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
                    const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, const BPInfo& referencePair,
                    const BPInfo& targetPair) {
-  return matchContacts(tolerance, n, contacts, referenceAtoms, mode, referencePair, targetPair, nullptr) ==
+  return matchContacts(tolerance, n, contacts, referenceAtoms, mode, false, referencePair, targetPair, nullptr) ==
          ContactVerdict::kPass;
 }
 
-GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
-                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
-                                       const EvidenceTarget* evidence) {
+PairedResidues::PairedResidues(const std::vector<BPInfo>& pairs) {
+  for (const BPInfo& pair : pairs) {
+    pairs_.insert(key(pair));
+    if (!isCisWatsonCrick(pair)) continue;
+    for (int end = 0; end < 2; ++end) watsonCrickPartners_.emplace(residue(pair, end), residue(pair, 1 - end));
+  }
+}
+
+bool PairedResidues::contains(const BPInfo& pair) const { return pairs_.count(key(pair)) > 0; }
+
+bool PairedResidues::watsonCrickEdgeTaken(const BPInfo& pair) const {
+  if (!isCisWatsonCrick(pair)) return false;
+  for (int end = 0; end < 2; ++end) {
+    auto [first, last] = watsonCrickPartners_.equal_range(residue(pair, end));
+    for (auto partner = first; partner != last; ++partner)
+      if (partner->second != residue(pair, 1 - end)) return true;
+  }
+  return false;
+}
+
+bool PairedResidues::isCisWatsonCrick(const BPInfo& pair) {
+  return pair.orientation == 'c' && edgeLetterOf(pair, 0) == 'W' && edgeLetterOf(pair, 1) == 'W';
+}
+
+PairedResidues::Residue PairedResidues::residue(const BPInfo& pair, int end) {
+  return {pair.chainId[end], pair.resSeqNo[end], static_cast<unsigned char>(pair.iCode[end])};
+}
+
+std::pair<PairedResidues::Residue, PairedResidues::Residue> PairedResidues::key(const BPInfo& pair) {
+  Residue first = residue(pair, 0);
+  Residue second = residue(pair, 1);
+  return first < second ? std::make_pair(first, second) : std::make_pair(second, first);
+}
+
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
+                                       std::FILE* log2, const EvidenceTarget* evidence) {
   GroupAcceptance group;
+  const BPMatchList& list = task.list;
   for (std::size_t i = 0; i < list.count(); ++i) {
+    const BPInfo& targetPair = list.targetPairs[i];
     PairGeometry geometry;
-    AssessReason reason = assessPair(atoms, list.referencePairs[i], list.targetPairs[i], mode, tolerance, geometry);
+    AssessReason reason = assessPair(atoms, list.referencePairs[i], targetPair, task, geometry);
+    if (task.pairedInTarget) reason = respectingTargetPairs(*task.pairedInTarget, targetPair, reason);
     bool accepted = isAcceptance(reason);
-    if (accepted) acceptPair(target, list.targetPairs[i], group);
+    bool keptAnyway = !accepted && task.keepEveryPair;
+    if (accepted) acceptPair(target, targetPair, group);
+    if (keptAnyway) appendPair(target, targetPair);
     if (evidence)
       evidence->rows.push_back(
-          {evidence->group, accepted, reason, list.referencePairs[i], list.targetPairs[i], geometry});
+          {evidence->group, accepted, keptAnyway, reason, list.referencePairs[i], targetPair, geometry});
   }
   writeLogLine(log2, LogLine::kAcceptTotal, {{}, {group.total}});
   writeLogLine(log2, LogLine::kAcceptClasses,
@@ -490,11 +573,14 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   printCorrectnessStatistics(logs.log, pdbMap, state);
   printInferabilityInFile(logs.log2, pdbMap, state);
 
+  const MappingRules& rules = state.rules;
+  const PairedResidues pairedInTarget(rules.respectTargetPairs ? basePairMap[kTarget] : std::vector<BPInfo>{});
   const AssessGroupPlan plans[] = {
-      {kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL},
-      {kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE},
-      {kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER},
-      {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL},
+      {kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL, nullptr, false},
+      {kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE,
+       rules.respectTargetPairs ? &pairedInTarget : nullptr, false},
+      {kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER, nullptr, rules.keepToolPairs},
+      {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL, nullptr, false},
   };
   std::string where = mappingName(pdbMap);
   UnknownBaseTally unknownBases;
@@ -504,8 +590,9 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
     if (!assess) continue;
     AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
     EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
-    state.accepted[g] = makeGeometricAssesment(atoms, *plan.list, plan.mode, state.tolerance, target, logs.log2,
-                                               state.collectEvidence ? &evidence : nullptr);
+    const AssessmentTask task{*plan.list, plan.mode, state.tolerance, rules, plan.pairedInTarget, plan.keepEveryPair};
+    state.accepted[g] =
+        makeGeometricAssesment(atoms, task, target, logs.log2, state.collectEvidence ? &evidence : nullptr);
     unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   writeLogText(logs.log2, "\n");

@@ -6,7 +6,10 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <map>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/model.h"
@@ -44,7 +47,39 @@ enum AssessGroup { kGroupCommon = 0, kGroupRefInferable = 1, kGroupTargetInferab
 
 // Why a pair was decided as it was: the first test it failed, or, for an
 // accepted pair, what its group asks of it.
-enum class AssessReason { kAcceptAll, kMissingC1, kC1, kC2, kC5, kEdgeAtoms, kLetters, kContacts, kAgrees, kDiffers };
+enum class AssessReason {
+  kAcceptAll,
+  kMissingC1,
+  kC1,
+  kC2,
+  kC5,
+  kEdgeAtoms,
+  kLetters,
+  kContacts,
+  kAgrees,
+  kDiffers,
+  kTargetPaired,        // the target's own annotation already pairs the two residues
+  kEdgeTaken,           // cis Watson-Crick, on a residue the target's own annotation pairs so with another
+  kNoContact,           // no donor-acceptor contact within the bound in the target
+  kContactsUnmeasured,  // no orientation let the contacts be measured in the reference
+};
+
+// How a single run or batch decides. The benchmark keeps the original rules
+// (every member off), so that its logs stay comparable with earlier ones.
+struct MappingRules {
+  // Target-inferable pairs are written whatever their comparison with the
+  // reference says; the comparison stays in the evidence as information.
+  bool keepToolPairs = false;
+  // A carried pair needs a donor-acceptor contact within maxContact in the
+  // target, and a contact test that measured something in the reference.
+  bool requireContact = false;
+  // A carried pair on two residues the target's own annotation already
+  // pairs is not added (one family per residue pair), nor a cis
+  // Watson-Crick one on a residue the target's own annotation pairs so
+  // with another residue.
+  bool respectTargetPairs = false;
+  double maxContact = 4.0;  // angstrom
+};
 
 // What the assessment measured on both sides of one pair; NaN where a
 // distance was not measured (an atom absent, or a group accepted unseen).
@@ -63,6 +98,7 @@ struct PairGeometry {
 struct PairEvidence {
   AssessGroup group;
   bool accepted;
+  bool keptAnyway;  // written as the tool's own although its comparison did not accept it
   AssessReason reason;
   BPInfo referencePair;
   BPInfo targetPair;
@@ -93,6 +129,7 @@ struct MappingState {
   int droppedAccepted = 0;  // accepted pairs refused at the kMaxBasePairs limit
   double tolerance = 0;
   int compareEdge = 1;  // COMPARE_EDGE: order of the sort; the merge itself always compares edges
+  MappingRules rules;
   // Set to keep a record of every assessed pair, in assessment order; left
   // unset where nobody reads them.
   bool collectEvidence = false;
@@ -126,12 +163,42 @@ struct AcceptTarget {
   std::size_t heldElsewhere = 0;
 };
 
-// Appends the accepted target-side pairs of `list` and returns the group's
-// counts; writes the two count lines to log2 when it is open, and the
-// record of every pair of the list to `evidence` when given.
-GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const BPMatchList& list,
-                                       AssessMode mode, double tolerance, AcceptTarget target, std::FILE* log2,
-                                       const EvidenceTarget* evidence = nullptr);
+// The residue pairs an annotation pairs, whatever the family or the order
+// of the ends, and the partners of each residue in cis Watson-Crick pairs.
+class PairedResidues {
+ public:
+  explicit PairedResidues(const std::vector<BPInfo>& pairs);
+  bool contains(const BPInfo& pair) const;
+  // Whether `pair` is cis Watson-Crick and the annotation pairs one of its
+  // ends so with a residue other than the pair's other end.
+  bool watsonCrickEdgeTaken(const BPInfo& pair) const;
+
+ private:
+  using Residue = std::tuple<std::string, int32_t, unsigned char>;
+  static Residue residue(const BPInfo& pair, int end);
+  static bool isCisWatsonCrick(const BPInfo& pair);
+  static std::pair<Residue, Residue> key(const BPInfo& pair);
+  std::set<std::pair<Residue, Residue>> pairs_;
+  std::multimap<Residue, Residue> watsonCrickPartners_;
+};
+
+// What one group's assessment is to decide, and under which rules.
+struct AssessmentTask {
+  const BPMatchList& list;
+  AssessMode mode;
+  double tolerance;
+  const MappingRules& rules;
+  // The target's own residue pairs, for the one-family rule; null where the
+  // rule does not apply to the group.
+  const PairedResidues* pairedInTarget = nullptr;
+  bool keepEveryPair = false;  // append the pairs the tests refuse too, uncounted
+};
+
+// Appends the accepted target-side pairs of the task's list and returns the
+// group's counts; writes the two count lines to log2 when it is open, and
+// the record of every pair of the list to `evidence` when given.
+GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
+                                       std::FILE* log2, const EvidenceTarget* evidence = nullptr);
 
 // Whether the target's contacts measured in the reference pass the
 // tolerance test (mode 1: agree within it, mode 0: differ by at least it),

@@ -42,7 +42,12 @@ bool isCanonicalCis(const BPInfo& pair) {
   return pair.orientation == 'c' && isCanonicalBP(parents);
 }
 
-char sequenceLetter(char letter) { return std::isgraph(static_cast<unsigned char>(letter)) ? letter : 'N'; }
+// A 2D file's sequence holds A, C, G, U, or N where the parent base of a
+// letter is not known (an annotation's first letter of 2MG is '2').
+char sequenceLetter(char letter) {
+  char parent = parentLetter(letter);
+  return isStandardBase(parent) ? parent : 'N';
+}
 
 // The observed residues, and the residues only the pairs name (with the
 // letter of the first pair naming them), in chain order; returns where each

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -60,26 +62,32 @@ TEST_F(DepositedStructures, TwoCharacterChainsEndToEnd) {
 }
 
 // Pairs on 1EHZ's PSU 39 and 55, carried from a hand-written RNAView file of
-// 6TNA: left out without --modified, measured with it; 1.65 A lets both pass.
+// 6TNA: left out with --standard-only, measured by default and with the
+// older --modified; 1.65 A lets both pass.
 TEST_F(DepositedStructures, ModifiedNucleotidesAreCarriedAndMeasured) {
   BEXORA_REQUIRE_REALDATA();
   copyFixtures("modified", {"6TNA.rv.out", "1EHZ.rv.out"});
   linkReal({"6TNA/6TNA.pdb", "1EHZ/1EHZ.pdb", "pdb_seqres.na.fa"});
   const std::vector<std::string> pair = {"6TNA", "A", "1EHZ", "A", "-M", "RV", "-V"};
-  RunResult plain = run(pair);
+  std::vector<std::string> standardOnly = pair;
+  standardOnly.push_back("--standard-only");
+  RunResult plain = run(standardOnly);
   ASSERT_EQ(plain.status, 0) << plain.out;
   EXPECT_THAT(plain.out, HasSubstr("Warning!!! 2 base pairs of 6TNA and 1EHZ were left out because their residues were "
                                    "not read; --modified reads modified nucleotides.\n"));
   EXPECT_THAT(plain.err, HasSubstr("refInferable=0 refNonInferable=2 "));
-  std::vector<std::string> modified = pair;
-  modified.insert(modified.end(), {"--modified", "--unknown-dpi", "1"});
-  RunResult r = run(modified);
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_THAT(r.out, Not(HasSubstr("were left out")));
-  EXPECT_THAT(r.err, HasSubstr("residues=76 "));
-  EXPECT_THAT(r.err, HasSubstr("refInferable=2 refNonInferable=0 "));
-  EXPECT_EQ(output("BP_Src/1EHZ_A.rv.bexora.bpsrc"),
-            "A1-A72 : G-C W/W cis  Both\nA18-A55 : G-U W/S trans  Bexora\nA31-A39 : A-U W/W cis  Bexora\n");
+  for (std::vector<std::string> options : {std::vector<std::string>{}, std::vector<std::string>{"--modified"}}) {
+    std::vector<std::string> args = pair;
+    args.insert(args.end(), {"--unknown-dpi", "1"});
+    args.insert(args.end(), options.begin(), options.end());
+    RunResult r = run(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_THAT(r.out, Not(HasSubstr("were left out")));
+    EXPECT_THAT(r.err, HasSubstr("residues=76 "));
+    EXPECT_THAT(r.err, HasSubstr("refInferable=2 refNonInferable=0 "));
+    EXPECT_EQ(output("BP_Src/1EHZ_A.rv.bexora.bpsrc"),
+              "A1-A72 : G-C W/W cis  Both\nA18-A55 : G-U W/S trans  Bexora\nA31-A39 : A-U W/W cis  Bexora\n");
+  }
 }
 
 struct UnknownDpiCase {
@@ -97,8 +105,8 @@ TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
     linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
   linkReal({"pdb_seqres.na.fa"});
   const UnknownDpiCase cases[] = {
-      {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=24 refInferable=2 "},
-      {"6TNA", "1EHZ", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.594075 common=24 refInferable=2 "},
+      {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=34 refInferable=4 "},
+      {"6TNA", "1EHZ", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.594075 common=34 refInferable=4 "},
       {"4QLM", "4QK8", {}, {"4QLM", "4QK8"}, "tolerance=0 common=27 refInferable=25 "},
       {"4QLM", "4QK8", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.707107 common=27 refInferable=25 "},
   };
@@ -132,7 +140,54 @@ TEST_F(DepositedStructures, AbsurdFreeRGivesNoTolerance) {
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_THAT(r.out, HasSubstr("Warning!!! Line 52 of ./io_data/Input/1EHZ.pdb gives the free R value as 1e+308"));
   EXPECT_THAT(r.out, HasSubstr(unknownDpiWarning("1EHZ")));
-  EXPECT_THAT(r.err, HasSubstr("tolerance=0 common=24 refInferable=2 "));
+  EXPECT_THAT(r.err, HasSubstr("tolerance=0 common=34 refInferable=4 "));
+}
+
+int countMatches(const std::string& text, const std::string& pattern) {
+  const std::regex expression(pattern);
+  return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), expression),
+                                        std::sregex_iterator()));
+}
+
+struct HomologCase {
+  const char *reference, *referenceChain, *target, *targetChain, *method, *tool, *extension;
+};
+
+// Real homologs with their real annotations: every pair the tool found in
+// the target is written (tag Both or the tool's), and --prune-own drops just
+// the ones whose comparison with the reference the evidence marks "kept".
+// 1GID names its atoms C1*, O2* ...: they are measured all the same.
+TEST_F(DepositedStructures, RealHomologsKeepEveryPairTheToolFound) {
+  BEXORA_REQUIRE_REALDATA();
+  for (const std::string id : {"4QLN", "4QK8", "1GID"}) {
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
+    fs::create_symlink(realDataPath("generated/" + id + "/fr3d_raw/" + id + "_basepair.txt"), input(id + ".fr3d.out"));
+  }
+  linkReal({"pdb_seqres.na.fa"});
+  const HomologCase cases[] = {{"4QLN", "A", "4QK8", "A", "RV", "RNAView", "rv"},
+                               {"1GID", "B", "1GID", "A", "RV", "RNAView", "rv"},
+                               {"1GID", "B", "1GID", "A", "FR", "FR3D", "fr3d"}};
+  for (const HomologCase& c : cases) {
+    SCOPED_TRACE(std::string(c.reference) + " -> " + c.target + " " + c.tool);
+    const std::vector<std::string> args = {c.reference, c.referenceChain, c.target, c.targetChain, "-M", c.method,
+                                           "-V", "--unknown-dpi", "0.25"};
+    RunResult r = run(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::smatch native;
+    ASSERT_TRUE(std::regex_search(r.err, native, std::regex("annotation method=\\w+ side=1 [^\n]* pairs=(\\d+)")));
+    const std::string base = std::string("BP_Src/") + c.target + "_" + c.targetChain + "." + c.extension + ".bexora";
+    const std::string tagged = "  (Both|" + std::string(c.tool) + ")\n";
+    const std::string evidence = output(base + ".evidence.tsv");
+    EXPECT_EQ(countMatches(output(base + ".bpsrc"), tagged), std::stoi(native[1]));
+    EXPECT_THAT(evidence, Not(HasSubstr("missing-c1")));
+    EXPECT_THAT(r.out, Not(HasSubstr("has no atom named")));
+
+    std::vector<std::string> pruned = args;
+    pruned.push_back("--prune-own");
+    ASSERT_EQ(run(pruned).status, 0);
+    EXPECT_EQ(countMatches(output(base + ".bpsrc"), tagged),
+              std::stoi(native[1]) - countMatches(evidence, "\ntarget-inferable\tkept\t"));
+  }
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ TEST(ExampleRun, OutputIsPinned) {
   const std::string input = std::string(BEXORA_SOURCE_DIR) + "/examples/io_data/Input/";
   TempDir dir;
   const std::string output = dir.file("out/");
-  RunResult run = runBexora({"6TNA", "A", "1EHZ", "A", "-M", "RV,FR", "--modified", "--unknown-dpi", "0.25", "--2d",
+  RunResult run = runBexora({"6TNA", "A", "1EHZ", "A", "-M", "RV,FR", "--unknown-dpi", "0.25", "--2d",
                              "-I", input, "-O", output},
                             dir.path());
   ASSERT_EQ(run.status, 0) << run.out << run.err;

@@ -47,9 +47,9 @@ std::string realInput(const TempDir& dir, const std::vector<std::string>& names)
 }
 
 // The yeast tRNA-Phe cloverleaf with its tertiary G19-C56 pair in the second
-// order. Without --modified the modified residues have no atoms the reader
-// keeps: those in pairs come from the pairs (lower case, P), 34 and 37 are
-// not in the sequence.
+// order. With --standard-only the modified residues have no atoms the reader
+// keeps: those in pairs come from the pairs (RNAView's lower case and P, as
+// their parent base), 34 and 37 are not in the sequence.
 TEST(SecondaryStructureRun, TransferRnaCloverleafFromRealAnnotations) {
   BEXORA_REQUIRE_REALDATA();
   struct Case {
@@ -58,9 +58,12 @@ TEST(SecondaryStructureRun, TransferRnaCloverleafFromRealAnnotations) {
     const char* brackets;
   };
   const Case cases[] = {
-      {{},
-       "GCGGAUUUAgCUCAGuuGGGAGAGCgCCAGAcUAAAPcUGGAGgUCcUGUGuPCGaUCCACAGAAUUCGCACCA",
+      {{"--standard-only"},
+       "GCGGAUUUAGCUCAGUUGGGAGAGCGCCAGACUAAAUCUGGAGGUCCUGUGUUCGAUCCACAGAAUUCGCACCA",
        "(((((((..((((.....[..)))).(((((.....))))).....(((((..]....))))))))))))...."},
+      {{},
+       "GCGGAUUUAGCUCAGUUGGGAGAGCGCCAGACUGAAGAUCUGGAGGUCCUGUGUUCGAUCCACAGAAUUCGCACCA",
+       "(((((((..((((.....[..)))).(((((.......))))).....(((((..]....))))))))))))...."},
       {{"--modified"},
        "GCGGAUUUAGCUCAGUUGGGAGAGCGCCAGACUGAAGAUCUGGAGGUCCUGUGUUCGAUCCACAGAAUUCGCACCA",
        "(((((((..((((.....[..)))).(((((.......))))).....(((((..]....))))))))))))...."},

@@ -109,6 +109,52 @@ TEST(Evidence, EachTestDecidesItsPair) {
   }
 }
 
+struct RunRuleCase {
+  const char* name;
+  double referenceShift, targetShift;  // of each structure's second residue
+  std::vector<BPInfo> targetPairs;     // the target's own annotation
+  AssessGroup group;
+  const char* decision;
+  AssessReason reason;
+  std::size_t written;
+};
+
+// The rules of a single run: a carried pair needs a contact within 4 A and
+// must not contradict the target's own pairs; the target's own pairs are
+// written whatever their comparison says.
+TEST(Evidence, RunRulesGuardCarriedPairsAndKeepOwnOnes) {
+  const RunRuleCase cases[] = {
+      {"carried, in contact", 0, 0.3, {}, kGroupRefInferable, "accepted", AssessReason::kAgrees, 1},
+      {"carried, apart in both", 1.5, 1.5, {}, kGroupRefInferable, "rejected", AssessReason::kNoContact, 0},
+      {"carried onto residues paired otherwise", 0, 0, {makePair(1, 2, "GC", "W/H", 't')}, kGroupRefInferable,
+       "rejected", AssessReason::kTargetPaired, 1},
+      {"carried cis Watson-Crick, residue 1 so paired with 3", 0, 0, {makePair(1, 3, "GC", "W/W")},
+       kGroupRefInferable, "rejected", AssessReason::kEdgeTaken, 1},
+      {"own, same geometry", 0, 0.3, {makePair(1, 2, "GC", "W/W")}, kGroupTargetInferable, "kept",
+       AssessReason::kC1, 1},
+  };
+  for (const RunRuleCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine, c.referenceShift),
+                                                       twoResidues(kGuanine, kCytosine, c.targetShift)};
+    const bool carried = c.group == kGroupRefInferable;
+    std::array<std::vector<BPInfo>, kSides> lists = {
+        carried ? std::vector<BPInfo>{makePair(1, 2, "GC", "W/W")} : std::vector<BPInfo>{}, c.targetPairs};
+    MappingState state;
+    state.collectEvidence = true;
+    state.rules = MappingRules{true, true, true, 4.0};
+    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GCC", "GCC", {{1, 1}, {2, 2}, {3, 3}}, 0.25, 0.25), lists, true,
+                 {}, state, Reporter());
+    auto row = std::find_if(state.evidence.begin(), state.evidence.end(),
+                            [&](const PairEvidence& e) { return e.group == c.group; });
+    ASSERT_NE(row, state.evidence.end());
+    const std::string table = evidenceTable(state, makeMap("GCC", "GCC", {}, 0.25, 0.25));
+    EXPECT_NE(table.find(std::string("\t") + c.decision + "\t" + reasonName(c.reason) + "\t"), std::string::npos);
+    EXPECT_STREQ(reasonName(row->reason), reasonName(c.reason));
+    EXPECT_EQ(state.assessedPairs.size() + state.keptTargetPairs.size(), c.written);
+  }
+}
+
 TEST(Evidence, NothingIsKeptUnlessAsked) {
   std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine),
                                                      twoResidues(kGuanine, kCytosine)};
@@ -144,7 +190,7 @@ TEST(Evidence, TableRowsFromAnAssessment) {
 }
 
 PairEvidence carriedRow(double c1Reference, double c1Target) {
-  PairEvidence row{kGroupRefInferable,          true,          AssessReason::kAgrees, makePair(1, 2, "GC", "W/W"),
+  PairEvidence row{kGroupRefInferable,         true, false, AssessReason::kAgrees, makePair(1, 2, "GC", "W/W"),
                    makePair(1, 2, "GC", "W/W"), PairGeometry{}};
   row.geometry.c1 = {c1Reference, c1Target};
   return row;
