@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "annotation/rnaview.h"
-#include "mapping/arc_diagram.h"
-#include "mapping/secondary_structure.h"
+#include "output/arc_diagram.h"
+#include "output/secondary_structure.h"
 #include "structure/pdb_reader.h"
 
 namespace {

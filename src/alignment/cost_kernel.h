@@ -4,21 +4,14 @@
 // side in SIMD lanes and groups of candidates are spread over the cores.
 // The result of every candidate equals the scalar cost-only pass exactly and
 // does not depend on the SIMD level or the thread count. Also home of the
-// cost table and the SIMD levels that every aligner of the system shares.
+// cost table that every aligner of the system shares.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-// For the SIMD kernels: whether the x86 levels exist, and the inlining
-// that keeps their vector helpers inside the function of one level.
-#if defined(__x86_64__) || defined(__i386__)
-#define BEXORA_X86 1
-#else
-#define BEXORA_X86 0
-#endif
-#define BEXORA_ALWAYS_INLINE __attribute__((always_inline)) inline
+#include "alignment/simd_level.h"
 
 namespace bexora {
 
@@ -45,16 +38,6 @@ constexpr int32_t substitutionTenths(unsigned char a, unsigned char b) {
   ResidueClass klass = residueClass(a);
   return klass != ResidueClass::kNone && klass == residueClass(b) ? kReducedCostTenths : kReplaceCostTenths;
 }
-
-// AVX-512 (with its 16-bit operations) serves the pair passes; the
-// candidates' kernel runs AVX2 there.
-enum class SimdLevel { kPortable, kSse41, kAvx2, kAvx512 };
-constexpr SimdLevel kSimdLevels[] = {SimdLevel::kPortable, SimdLevel::kSse41, SimdLevel::kAvx2, SimdLevel::kAvx512};
-
-bool simdLevelSupported(SimdLevel level);
-// The widest level this processor runs.
-SimdLevel widestSimdLevel();
-const char* simdLevelName(SimdLevel level);
 
 struct CostPassOptions {
   SimdLevel level = widestSimdLevel();

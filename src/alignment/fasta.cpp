@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/line_reader.h"
 
 namespace bexora {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

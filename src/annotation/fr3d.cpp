@@ -5,8 +5,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "util/basepair.h"
-#include "util/pair_formats.h"
+#include "model/basepair.h"
+#include "annotation/pair_formats.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

@@ -1,7 +1,7 @@
 #include "annotation/mc_annotate.h"
 
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/line_reader.h"
 #include "util/tokenizer.h"
 

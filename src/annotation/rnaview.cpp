@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

@@ -15,7 +15,7 @@ namespace bexora {
 
 namespace {
 
-constexpr const char* kVersion = "bexora 0.1.0";
+constexpr const char* kVersion = "bexora " BEXORA_VERSION;
 constexpr std::size_t kMaxMethodTokens = 10;
 constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
 constexpr unsigned kMaxBatchThreads = 1024;

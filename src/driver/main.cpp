@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <new>
 
-#include "driver/large_pages.h"
 #include "driver/pipeline.h"
 #include "util/staged_output.h"
 
@@ -51,7 +50,6 @@ int withOutputChecked(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bexora::useLargePagesForTheHeap();
   installHandlers();
   try {
     return withOutputChecked(bexora::runProgram(argc, argv));

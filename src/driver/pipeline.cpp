@@ -7,21 +7,18 @@
 #include "alignment/aligner.h"
 #include "alignment/fasta.h"
 #include "alignment/residue_map.h"
-#include "annotation/clarna.h"
-#include "annotation/dssr.h"
-#include "annotation/fr3d.h"
-#include "annotation/mc_annotate.h"
-#include "annotation/rnaview.h"
+#include "annotation/readers.h"
 #include "driver/batch.h"
 #include "driver/shared_inputs.h"
-#include "mapping/annotation_writer.h"
-#include "mapping/secondary_structure_files.h"
-#include "mapping/evidence.h"
-#include "mapping/structure_alignment.h"
+#include "output/annotation_writer.h"
+#include "output/secondary_structure_files.h"
+#include "output/evidence.h"
+#include "alignment/structure_alignment.h"
+#include "tables/mapping_log.h"
 #include "tables/result_tables.h"
-#include "util/basepair.h"
-#include "util/geometry.h"
-#include "util/log_lines.h"
+#include "model/basepair.h"
+#include "mapping/geometry.h"
+#include "tables/log_lines.h"
 
 namespace bexora {
 
@@ -42,17 +39,6 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
 
-bool readAnnotationFile(const RunState& state, int method, const std::string& path, const std::string& id,
-                        const std::string& chain, AnnotationOutput& out, const Reporter& reporter) {
-  const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
-  switch (method) {
-    case kMcAnnotate: return readMCAnnotateOutput(path, chain, out, reporter, options);
-    case kFr3d: return readFR3DOutput(path, id, chain, out, reporter, options);
-    case kDssr: return readDSSROutput(path, id, chain, out, reporter, options);
-    case kClaRna: return readClaRNAOutput(path, id, chain, out, reporter, options);
-    default: return readRNAViewOutput(path, chain, out, reporter, options);
-  }
-}
 
 // The file as its first reading in this run gave it; every use tells that
 // reading's messages, so the output is what reading it again would give.
@@ -62,8 +48,9 @@ bool readAnnotationOnce(RunState& state, int method, const std::string& path, co
   auto found = state.annotations.find(key);
   if (found == state.annotations.end()) {
     ReadAnnotation read;
-    const bool ok = readAnnotationFile(state, method, path, id, chain, read.out,
-                                       keepingReporter(read.messages, state.reporter.recordsWanted()));
+    const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
+    const bool ok = readAnnotationFile(method, path, id, chain, read.out,
+                                       keepingReporter(read.messages, state.reporter.recordsWanted()), options);
     relayAll(read.messages, state.reporter);
     if (!ok) return false;
     read.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
@@ -311,8 +298,10 @@ void mapPairs(RunState& state, int method, int pass) {
   state.mapping.compareEdge = state.compareEdgeSetting ? 1 : (pass % 2 == 1 ? 1 : 0);
   // The hint concerns single runs that left modified nucleotides out.
   bool hintModified = !isBenchmark(state) && !state.settings.readModified;
-  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, pass % 2 == 0, state.logs, state.mapping,
-               state.reporter, hintModified);
+  const bool assess = pass % 2 == 0;
+  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, assess, state.mapping, state.reporter,
+               hintModified);
+  writeMappingLogLines(state.logs, state.pdbMap, state.mapping, assess);
   const MappingState& m = state.mapping;
   state.reporter.record(
       "mapping method=%s tolerance=%.6g common=%zu refInferable=%zu refNonInferable=%zu targetInferable=%zu "

@@ -17,10 +17,11 @@
 #include "driver/command_line.h"
 #include "driver/console.h"
 #include "model/model.h"
-#include "mapping/annotation_writer.h"
+#include "output/annotation_writer.h"
 #include "mapping/mapping.h"
+#include "tables/mapping_log.h"
 #include "structure/pdb_reader.h"
-#include "util/motif.h"
+#include "output/motif.h"
 #include "util/reporter.h"
 #include "util/staged_output.h"
 

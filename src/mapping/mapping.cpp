@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "util/log_lines.h"
 
 namespace bexora {
 
@@ -320,21 +319,6 @@ void acceptPair(AcceptTarget& target, const BPInfo& pair, GroupAcceptance& group
   ++group.total;
 }
 
-double percentage(int common, int inferable) {
-  return 100.0 * static_cast<double>(common) / static_cast<double>(common + inferable);
-}
-
-void printInferabilitySide(std::FILE* log, const char* first, const char* second, const BPMatchList& common,
-                           const BPMatchList& inferable, const BPMatchList& nonInferable) {
-  writeLogLine(log, LogLine::kCanonicalSplit,
-               {{first, second}, {common.classes.canonical, inferable.classes.canonical, nonInferable.classes.canonical}});
-  writeLogLine(log, LogLine::kNonCanonicalSplit,
-               {{first, second},
-                {common.classes.nonCanonical, inferable.classes.nonCanonical, nonInferable.classes.nonCanonical}});
-  writeLogLine(log, LogLine::kOtherSplit,
-               {{first, second}, {common.classes.other, inferable.classes.other, nonInferable.classes.other}});
-}
-
 // Assessed pairs naming a base the edge-atom table lacks, counted per
 // structure, base and edge (in the order first met), so that a file full of
 // one odd letter gives one message rather than one per pair.
@@ -508,7 +492,7 @@ std::pair<PairedResidues::Residue, PairedResidues::Residue> PairedResidues::key(
 }
 
 GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
-                                       std::FILE* log2, const EvidenceTarget* evidence) {
+                                       const EvidenceTarget* evidence) {
   GroupAcceptance group;
   const BPMatchList& list = task.list;
   for (std::size_t i = 0; i < list.count(); ++i) {
@@ -524,30 +508,16 @@ GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const Assessment
       evidence->rows.push_back(
           {evidence->group, accepted, keptAnyway, reason, list.referencePairs[i], targetPair, geometry});
   }
-  writeLogLine(log2, LogLine::kAcceptTotal, {{}, {group.total}});
-  writeLogLine(log2, LogLine::kAcceptClasses,
-               {{}, {group.classes.canonical, group.classes.nonCanonical, group.classes.other}});
   return group;
 }
 
-void printCorrectnessStatistics(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state) {
-  if (!log) return;
-  const ClassCounts& common = state.commonCounts;
-  const ClassCounts& diff = state.diffCounts;
-  writeLogLine(log, LogLine::kPairIds, {{pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId}});
-  writeLogLine(log, LogLine::kCanonicalMatch,
-               {{}, {common.canonical, diff.canonical}, percentage(common.canonical, diff.canonical)});
-  writeLogLine(log, LogLine::kNonCanonicalMatch,
-               {{}, {common.nonCanonical, diff.nonCanonical}, percentage(common.nonCanonical, diff.nonCanonical)});
-}
-
-void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state) {
-  if (!log) return;
-  const BPMatchList& common = state.basePairCommon[kReference];
-  printInferabilitySide(log, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId, common, state.basePairSetDiff[kReference],
-                        state.basePairNoAlign[kReference]);
-  printInferabilitySide(log, pdbMap[kTarget].pdbId, pdbMap[kReference].pdbId, common, state.basePairSetDiff[kTarget],
-                        state.basePairNoAlign[kTarget]);
+std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs) {
+  std::vector<BPInfo> pairs;
+  pairs.reserve(assessed.size() + keptPairs.size());
+  pairs.insert(pairs.end(), assessed.begin(), assessed.end());
+  pairs.insert(pairs.end(), keptPairs.begin(), keptPairs.end());
+  sortByPairId(pairs);
+  return pairs;
 }
 
 int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists) {
@@ -559,7 +529,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 }
 
 bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
-                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
+                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess,
                   MappingState& state, const Reporter& reporter, bool hintUnread) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
@@ -570,8 +540,6 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
   generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);
-  printCorrectnessStatistics(logs.log, pdbMap, state);
-  printInferabilityInFile(logs.log2, pdbMap, state);
 
   const MappingRules& rules = state.rules;
   const PairedResidues pairedInTarget(rules.respectTargetPairs ? basePairMap[kTarget] : std::vector<BPInfo>{});
@@ -586,16 +554,14 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   UnknownBaseTally unknownBases;
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
-    writeLogLine(logs.log2, acceptHeading(static_cast<int>(g)));
     if (!assess) continue;
     AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
     EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
     const AssessmentTask task{*plan.list, plan.mode, state.tolerance, rules, plan.pairedInTarget, plan.keepEveryPair};
     state.accepted[g] =
-        makeGeometricAssesment(atoms, task, target, logs.log2, state.collectEvidence ? &evidence : nullptr);
+        makeGeometricAssesment(atoms, task, target, state.collectEvidence ? &evidence : nullptr);
     unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
-  writeLogText(logs.log2, "\n");
   if (!assess) return true;
   keepUnlistedTargetPairs(state, where, reporter);
   unknownBases.report(reporter);

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "model/model.h"
-#include "util/basepair.h"
-#include "util/geometry.h"
+#include "model/basepair.h"
+#include "mapping/geometry.h"
 #include "util/reporter.h"
 
 namespace bexora {
@@ -30,11 +30,6 @@ struct BPMatchList {
   ClassCounts classes;
   int dropped = 0;  // couples refused at the kMaxBasePairs limit
   std::size_t count() const { return referencePairs.size(); }
-};
-
-struct MappingLogs {
-  std::FILE* log = nullptr;   // log.txt, benchmark only
-  std::FILE* log2 = nullptr;  // log2.txt, benchmark only
 };
 
 // Accepted pairs of one assessment group in the last call.
@@ -195,10 +190,10 @@ struct AssessmentTask {
 };
 
 // Appends the accepted target-side pairs of the task's list and returns the
-// group's counts; writes the two count lines to log2 when it is open, and
-// the record of every pair of the list to `evidence` when given.
+// group's counts, and the record of every pair of the list to `evidence`
+// when given.
 GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
-                                       std::FILE* log2, const EvidenceTarget* evidence = nullptr);
+                                       const EvidenceTarget* evidence = nullptr);
 
 // Whether the target's contacts measured in the reference pass the
 // tolerance test (mode 1: agree within it, mode 0: differ by at least it),
@@ -206,9 +201,6 @@ GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const Assessment
 bool isSymmetricBP(double tolerance, int n, const AtomInteraction* contacts,
                    const std::array<LocatedEdgeAtoms, 2>& referenceAtoms, int mode, const BPInfo& referencePair,
                    const BPInfo& targetPair);
-
-void printCorrectnessStatistics(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state);
-void printInferabilityInFile(std::FILE* log, const ResidueMapPair& pdbMap, const MappingState& state);
 
 // Carries a pair into the other structure's numbering (side 0: reference to
 // target). False when an end cannot be carried: it lies in a gap, on
@@ -219,15 +211,17 @@ bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, 
 // the structure reader left its residue out (a modified nucleotide).
 int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists);
 
-// Sorts both lists, splits them, writes the log lines and, when `assess` is
-// set, fills state.assessedPairs and state.keptTargetPairs, and
+// The pairs of an enhanced annotation in the order it lists them: the
+// assessed pairs and the target's kept pairs together, by pair id.
+std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs);
+
+// Sorts both lists, splits them and, when `assess` is set, fills state.assessedPairs and state.keptTargetPairs, and
 // state.evidence when state.collectEvidence is set. The assessed
 // pairs whose base the edge-atom table lacks are then reported, once per
 // structure, base and edge, with their count; with `hintUnread`, one line
 // also tells how many pairs were left out because their residues were not
 // read. Always returns true.
 bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
-                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, const MappingLogs& logs,
-                  MappingState& state, const Reporter& reporter, bool hintUnread = false);
+                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, MappingState& state, const Reporter& reporter, bool hintUnread = false);
 
 }  // namespace bexora

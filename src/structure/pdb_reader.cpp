@@ -12,9 +12,9 @@
 #include <set>
 #include <map>
 
-#include "util/basepair.h"
+#include "model/basepair.h"
 #include "util/line_reader.h"
-#include "util/modified_nucleotides.h"
+#include "model/modified_nucleotides.h"
 #include "util/tokenizer.h"
 
 namespace bexora {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "model/model.h"
-#include "util/log_lines.h"
+#include "tables/log_lines.h"
 #include "util/reporter.h"
 
 namespace bexora {

@@ -12,7 +12,7 @@
 
 #include "alignment/fasta.h"
 #include "test_support.h"
-#include "util/record_fixtures.h"
+#include "model/record_fixtures.h"
 
 namespace bexora {
 namespace {

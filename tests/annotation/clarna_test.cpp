@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/pair_formats.h"
-#include "util/record_fixtures.h"
+#include "annotation/pair_formats.h"
+#include "model/record_fixtures.h"
 
 namespace bexora {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/record_fixtures.h"
+#include "model/record_fixtures.h"
 
 namespace bexora {
 namespace {

@@ -12,7 +12,7 @@
 #include "annotation/mc_annotate.h"
 #include "annotation/rnaview.h"
 #include "test_support.h"
-#include "util/record_fixtures.h"
+#include "model/record_fixtures.h"
 
 namespace bexora {
 namespace {

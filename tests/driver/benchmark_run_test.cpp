@@ -9,7 +9,7 @@
 
 #include "driver/pipeline.h"
 #include "test_support.h"
-#include "util/record_fixtures.h"
+#include "model/record_fixtures.h"
 
 namespace bexora::test {
 namespace {

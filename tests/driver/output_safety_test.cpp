@@ -327,19 +327,6 @@ TEST_F(OutputSafety, MemoryStaysBoundedAndExhaustionIsReported) {
   expectOnlyCompleteFiles();
 }
 
-// The heap's first, large-page step is address space the run may not have:
-// under limits below, around and above it the run ends as it would without it.
-TEST_F(OutputSafety, AddressSpaceLimitsAroundTheFirstHeapStepLeaveTheRunWhole) {
-  if (sanitized()) GTEST_SKIP() << "the sanitizers need more address space than the limits allow";
-  use(kExample);
-  for (int kilobytes : {40000, 66000, 70000, 140000}) {
-    fs::remove_all(output(""));
-    RunResult r = runBexora(kSingle, dir.path(), "ulimit -v " + std::to_string(kilobytes) + ";");
-    EXPECT_EQ(r.status, 0) << kilobytes << " KB\n" << r.out;
-    EXPECT_THAT(r.out, HasSubstr("Successfully")) << kilobytes << " KB";
-  }
-}
-
 // Every reader skips an overlong line and says so, naming the file and line.
 TEST_F(OutputSafety, EveryReaderWarnsOfAnOverlongLine) {
   const struct {

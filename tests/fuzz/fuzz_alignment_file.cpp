@@ -1,5 +1,5 @@
 #include "fuzz_support.h"
-#include "mapping/structure_alignment.h"
+#include "alignment/structure_alignment.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "alignment/residue_map.h"
 #include "mapping/mapping.h"
 #include "mapping/pair_fixtures.h"
-#include "util/basepair.h"
-#include "util/geometry.h"
+#include "model/basepair.h"
+#include "mapping/geometry.h"
 
 namespace bexora {
 namespace {

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "mapping/annotation_writer.h"
 #include "mapping/pair_fixtures.h"
 
 namespace bexora {
@@ -29,9 +28,9 @@ struct MappingRun {
   std::string messages;  // of the last call
 
   AtomTables atomTables() const { return {&atoms[kReference], &atoms[kTarget]}; }
-  void map(const ResidueMapPair& pdbMap, bool assess = true, MappingLogs logs = {}) {
+  void map(const ResidueMapPair& pdbMap, bool assess = true) {
     messages.clear();
-    mapBasePairs(atomTables(), pdbMap, lists, assess, logs, state, collectingReporter(messages));
+    mapBasePairs(atomTables(), pdbMap, lists, assess, state, collectingReporter(messages));
   }
 };
 
@@ -218,12 +217,12 @@ TEST(Mapping, PairsOnUnreadResiduesAreToldInOneLine) {
   run.lists[kTarget] = {makePair(1, 2, "GC", "W/W"), makePair(4, 5, "CA", "W/W")};
   EXPECT_EQ(countPairsOnUnreadResidues(map, run.lists), 3);
   std::string said;
-  mapBasePairs(run.atomTables(), map, run.lists, true, {}, run.state, collectingReporter(said), true);
+  mapBasePairs(run.atomTables(), map, run.lists, true, run.state, collectingReporter(said), true);
   EXPECT_EQ(said,
             "Warning!!! 3 base pairs of 1AAA and 2BBB were left out because their residues were not read; --modified "
             "reads modified nucleotides.\n");
   said.clear();
-  mapBasePairs(run.atomTables(), identityMap("GCGCA"), run.lists, true, {}, run.state, collectingReporter(said), true);
+  mapBasePairs(run.atomTables(), identityMap("GCGCA"), run.lists, true, run.state, collectingReporter(said), true);
   EXPECT_EQ(said, "");
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "model/model.h"
-#include "util/geometry.h"
-#include "util/record_fixtures.h"
+#include "mapping/geometry.h"
+#include "model/record_fixtures.h"
 
 namespace bexora::test {
 

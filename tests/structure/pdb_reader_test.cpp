@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "util/basepair.h"
-#include "util/record_fixtures.h"
+#include "model/basepair.h"
+#include "model/record_fixtures.h"
 
 namespace bexora {
 namespace {
