@@ -95,7 +95,6 @@ class AlignmentFileReader {
                     static_cast<int>(reference.chain.size()), reference.chain.data(), target_.chain.chainId,
                     static_cast<int>(target.chain.size()), target.chain.data());
       reporter_.lineOf(lineNumber, path_);
-      reporter_.pause();
       return false;
     }
     ++pairsRead_;
@@ -119,26 +118,27 @@ class AlignmentFileReader {
 
 }  // namespace
 
-bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolder, const std::string& refPdbId,
-                           const std::string& refChainId, const std::string& targetPdbId,
-                           const std::string& targetChainId, const Reporter& reporter) {
+AlignmentFileUse applyStructureAlignmentFile(ResidueMapPair& pdbMap, const std::string& inputFolder,
+                                             const std::string& refPdbId, const std::string& refChainId,
+                                             const std::string& targetPdbId, const std::string& targetChainId,
+                                             const Reporter& reporter) {
   std::string path = inputFolder + refPdbId + "_" + refChainId + "_" + targetPdbId + "_" + targetChainId + ".aln";
   LineReader reader(reporter);
-  if (!reader.open(path)) return false;
+  if (!reader.open(path)) return AlignmentFileUse::kNotUsed;
   AlignmentFileReader file(pdbMap, path, reporter);
   std::string_view line;
   while (reader.next(line))
-    if (!file.readLine(line, reader.lineNumber())) return false;
+    if (!file.readLine(line, reader.lineNumber())) return AlignmentFileUse::kChainMismatch;
   if (reader.failed()) {
     reporter.say("Warning!!! %s could not be read to its end; its alignment is not used.\n", path.c_str());
-    return false;
+    return AlignmentFileUse::kNotUsed;
   }
   // The file still stands for the alignment, but one without a single pair
   // unmaps every residue, which should not pass unnoticed.
   if (!file.readAnyPair())
     reporter.say("Warning!!! %s lists no residue pair; no residue is aligned through it.\n", path.c_str());
   file.commit(pdbMap);
-  return true;
+  return AlignmentFileUse::kUsed;
 }
 
 }  // namespace bexora

@@ -9,10 +9,16 @@
 
 namespace bexora {
 
+enum class AlignmentFileUse {
+  kNotUsed,        // absent, or unreadable to its end
+  kUsed,           // its correspondence replaced the sequence alignment's
+  kChainMismatch,  // a residue pair named another chain; the user should see why it was not used
+};
+
 // Reads inputFolder + refId_refChain_targetId_targetChain.aln when present.
-// Returns false when the file is absent or a chain mismatch stopped it.
-bool updatePDBAlign_Vantor(ResidueMapPair& pdbMap, const std::string& inputFolder, const std::string& refPdbId,
-                           const std::string& refChainId, const std::string& targetPdbId,
-                           const std::string& targetChainId, const Reporter& reporter);
+AlignmentFileUse applyStructureAlignmentFile(ResidueMapPair& pdbMap, const std::string& inputFolder,
+                                             const std::string& refPdbId, const std::string& refChainId,
+                                             const std::string& targetPdbId, const std::string& targetChainId,
+                                             const Reporter& reporter);
 
 }  // namespace bexora

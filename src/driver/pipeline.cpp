@@ -268,8 +268,11 @@ void composeResidueMap(RunState& state, int pass) {
   alignPDBs(state.refSeqsMap, state.refMap, state.pdbTempMap, state.pdbMap, dpi);
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
-  bool fromFile = updatePDBAlign_Vantor(state.pdbMap, state.settings.inputFolder, ref.pdbId, ref.chain.chainId,
-                                        target.pdbId, target.chain.chainId, state.reporter);
+  AlignmentFileUse use = applyStructureAlignmentFile(state.pdbMap, state.settings.inputFolder, ref.pdbId,
+                                                     ref.chain.chainId, target.pdbId, target.chain.chainId,
+                                                     state.reporter);
+  if (use == AlignmentFileUse::kChainMismatch) state.reporter.pause();
+  bool fromFile = use == AlignmentFileUse::kUsed;
   if (!fromFile && !state.alignmentWarningShown) {
     state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
                        ref.chain.chainId, target.pdbId, target.chain.chainId);
@@ -477,9 +480,15 @@ std::string stagedLog(const RunState& state, const char* name) {
 bool writeTablesAndCommit(RunState& state) {
   const std::string& folder = state.settings.outputFolder;
   OutputGroup& outputs = *state.runOutputs;
+  int misorderedCases = 0;
   if (state.settings.testCodeFlag &&
-      !readLogWriteTables(folder, stagedLog(state, "log.txt"), state.reporter, &outputs))
+      !readLogWriteTables(folder, stagedLog(state, "log.txt"), state.reporter, &outputs, &misorderedCases))
     return false;
+  for (int i = 0; i < misorderedCases; ++i) {
+    state.reporter.say("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
+    state.reporter.say("Press any key to continue.\n");
+    state.reporter.pause();
+  }
   if (state.settings.testCodeFlag2 &&
       !processInferabilityLog(folder, stagedLog(state, "log2.txt"), state.reporter, &outputs))
     return false;

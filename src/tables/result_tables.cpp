@@ -249,12 +249,6 @@ std::string barChart(const std::array<ToolTotals, kMethodCount>& totals, TableKi
   return text;
 }
 
-void reportCaseOrder(const Reporter& reporter) {
-  reporter.say("ERROR!! Regular and Bexora test data set ordeing is not proper.\n");
-  reporter.say("Press any key to continue.\n");
-  reporter.pause();
-}
-
 PrecisionCounts countsOf(const MatchCount& regular, const MatchCount& bexora, int64_t benchmarkCount) {
   return {regular.match, regular.conflict, bexora.match, bexora.conflict, benchmarkCount};
 }
@@ -278,15 +272,15 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount) { retu
 
 double calculatePrecisionPercent(int64_t match, int64_t conflict) { return percent(match, match + conflict); }
 
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter) {
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, int* misorderedCases) {
   PrecisionStats stats;
   for (int tool = 0; tool < kMethodCount; ++tool)
     for (int index = 0; index < kBenchmarkCases; ++index) {
       const CorrectnessBlock& regular = log.regular[tool][index];
       const ChainedCase& chained = log.bexora[tool][index];
       const CorrectnessBlock& comparison = chained.comparison;
-      if (comparison.firstId != regular.firstId || comparison.secondId != regular.secondId)
-        reportCaseOrder(reporter);
+      if ((comparison.firstId != regular.firstId || comparison.secondId != regular.secondId) && misorderedCases)
+        ++*misorderedCases;
       PrecisionCase& one = stats[tool][index];
       one.targetId = regular.firstId;
       one.benchmarkId = regular.secondId;
@@ -327,10 +321,10 @@ std::array<std::string, kBarCharts> formatBarCharts(const PrecisionStats& stats)
 std::string formatInferabilityTables(const InferStats& stats) { return InferTableWriter(stats).write(); }
 
 bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
-                        OutputGroup* group) {
+                        OutputGroup* group, int* misorderedCases) {
   CorrectnessLog log;
   if (!readCorrectnessLog(outputFolder + logName, log, reporter)) return false;
-  PrecisionStats stats = collectPrecisionStats(log, reporter);
+  PrecisionStats stats = collectPrecisionStats(log, misorderedCases);
   std::array<std::string, kBarCharts> charts = formatBarCharts(stats);
   std::vector<FileText> files = {{outputFolder + kPrecisionTablesName, formatPrecisionTables(stats)}};
   for (int chart = 0; chart < kBarCharts; ++chart) files.push_back({outputFolder + kBarChartNames[chart], charts[chart]});

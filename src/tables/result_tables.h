@@ -60,9 +60,9 @@ double calculateSensitivityPercent(int64_t match, int64_t benchmarkCount);
 double calculatePrecisionPercent(int64_t match, int64_t conflict);
 
 // The counts each table needs. A case whose enhanced comparison names other
-// structures than the regular one is reported (with a pause, so the user
-// sees it) and used as read.
-PrecisionStats collectPrecisionStats(const CorrectnessLog& log, const Reporter& reporter);
+// structures than the regular one is used as read and counted in
+// `misorderedCases`, for the caller to show the user.
+PrecisionStats collectPrecisionStats(const CorrectnessLog& log, int* misorderedCases = nullptr);
 InferStats collectInferStats(const InferabilityLog& log);
 
 // Contents of tablesInLatex.txt, of the four bar-chart files (in the order
@@ -76,7 +76,7 @@ std::string formatInferabilityTables(const InferStats& stats);
 // With a group the files are staged into it, to be committed by the caller
 // with the rest of the run's files; without one they are committed at once.
 bool readLogWriteTables(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,
-                        OutputGroup* group = nullptr);
+                        OutputGroup* group = nullptr, int* misorderedCases = nullptr);
 
 // log2.txt: inferability tables (inferablityTablesInLatex.txt); `group` as above.
 bool processInferabilityLog(const std::string& outputFolder, const std::string& logName, const Reporter& reporter,

@@ -37,8 +37,11 @@ struct Update {
 
 Update runFile(const std::string& folder, ResidueMapPair map) {
   Update update{false, std::move(map), ""};
-  update.ok = updatePDBAlign_Vantor(update.map, folder, "1ABC", "A", "2XYZ", "B",
-                                    test::pauseMarkingReporter(update.out));
+  AlignmentFileUse use =
+      applyStructureAlignmentFile(update.map, folder, "1ABC", "A", "2XYZ", "B", collectingReporter(update.out));
+  update.ok = use == AlignmentFileUse::kUsed;
+  // A mismatch is the one outcome the user must be stopped for; the caller pauses on it.
+  if (use == AlignmentFileUse::kChainMismatch) update.out += "<pause>";
   return update;
 }
 

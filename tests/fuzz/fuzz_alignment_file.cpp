@@ -18,6 +18,6 @@ bexora::StructureResidueMap makeSide(const char* id, int length) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bexora::fuzz::writeInput(data, size, "1ABC_A_2XYZ_A.aln");
   bexora::ResidueMapPair pdbMap = {makeSide("1ABC", 40), makeSide("2XYZ", 40)};
-  bexora::updatePDBAlign_Vantor(pdbMap, bexora::fuzz::scratchFolder(), "1ABC", "A", "2XYZ", "A", bexora::Reporter());
+  bexora::applyStructureAlignmentFile(pdbMap, bexora::fuzz::scratchFolder(), "1ABC", "A", "2XYZ", "A", bexora::Reporter());
   return 0;
 }

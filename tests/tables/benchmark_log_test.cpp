@@ -33,7 +33,7 @@ TEST_F(LogFiles, CrLfAndEveryNotANumberTextReadLikeTheCompleteLog) {
   for (const auto& variant : variants) {
     CorrectnessLog read;
     ASSERT_TRUE(readCorrectnessLog(put("log.txt", variant), read, Reporter()));
-    EXPECT_EQ(formatPrecisionTables(collectPrecisionStats(read, Reporter())), completeLog("tablesInLatex.txt"));
+    EXPECT_EQ(formatPrecisionTables(collectPrecisionStats(read)), completeLog("tablesInLatex.txt"));
   }
   InferabilityLog inferability;
   ASSERT_TRUE(readInferabilityLog(put("log2.txt", test::replaceAll(log2, "\n", "\r\n")), inferability, Reporter()));
