@@ -62,14 +62,6 @@ std::string readFile(const std::string& path) {
 bool exists(const std::string& path) { return fs::exists(path); }
 void makeDirs(const std::string& path) { fs::create_directories(path); }
 
-Reporter pauseMarkingReporter(std::string& text) {
-  auto sink = [&text](Channel channel, const std::string& message) {
-    if (channel == Channel::kOutput) text += message;
-    if (channel == Channel::kPause) text += "<pause>";
-  };
-  return Reporter(sink, false);
-}
-
 RunResult runBexora(const std::vector<std::string>& args, const std::string& workdir, const std::string& wrapper) {
   TempDir capture;
   std::string command = "cd '" + workdir + "' && " + wrapper + " '" + BEXORA_EXE + "'";
@@ -84,3 +76,17 @@ RunResult runBexora(const std::vector<std::string>& args, const std::string& wor
 }
 
 }  // namespace bexora::test
+
+namespace bexora {
+
+Reporter collectingReporter(std::string& text, std::string* records) {
+  auto sink = [&text, records](Channel channel, const std::string& message) {
+    if (channel == Channel::kNote) text += message;
+    if (channel == Channel::kWarning) text += "Warning!!! " + message;
+    if (channel == Channel::kError) text += "Error!!! " + message;
+    if (channel == Channel::kRecord && records) *records += message + "\n";
+  };
+  return Reporter(sink, records != nullptr);
+}
+
+}  // namespace bexora

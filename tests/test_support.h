@@ -9,6 +9,15 @@
 
 #include "util/reporter.h"
 
+namespace bexora {
+
+// A Reporter that appends every message to `text` as the console shows it
+// (warnings and errors with their mark) and every record, one per line, to
+// `records` (when given); for tests of library modules.
+Reporter collectingReporter(std::string& text, std::string* records = nullptr);
+
+}  // namespace bexora
+
 namespace bexora::test {
 
 std::string fixturePath(const std::string& name);       // tests/data/<name>
@@ -48,9 +57,6 @@ struct RunResult {
 // Writes an input folder with examples/make_example.py: `form` is "example"
 // or "benchmark", `options` what follows the folder ("--size small").
 bool makeExample(const std::string& form, const std::string& inputFolder, const std::string& options = "");
-
-// Like collectingReporter, with "<pause>" in `text` wherever a pause is asked for.
-Reporter pauseMarkingReporter(std::string& text);
 
 // Runs build/bexora with the arguments in `workdir`, standard input closed;
 // `wrapper` is shell text put before the program (limits, another user).

@@ -138,14 +138,14 @@ void warnUnscored(const Candidate& candidate, bool hasSequence, const std::strin
   const char* id = candidate.name.pdbId.c_str();
   const char* chain = candidate.name.chain.c_str();
   if (candidate.standing == Standing::kTooLong)
-    reporter.say("Warning!!! Candidate %s %s exceeds the %zu-character id or %zu-character chain field; it is "
+    reporter.warn("Candidate %s %s exceeds the %zu-character id or %zu-character chain field; it is "
                  "not recommended.\n",
                  id, chain, kCandidateIdWidth, kCandidateChainWidth);
   else if (candidate.standing == Standing::kRepeated)
-    reporter.say("Warning!!! Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
+    reporter.warn("Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
                  id, chain, kBatchSize);
   else if (!hasSequence)
-    reporter.say("Warning!!! Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
+    reporter.warn("Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
                  fastaPath.c_str());
 }
 
@@ -183,7 +183,7 @@ std::vector<int32_t> costsAgainstTarget(std::string_view target, const std::vect
 
 bool targetFits(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
   if (target.pdbId.size() <= kTargetFieldWidth && target.chain.size() <= kTargetFieldWidth) return true;
-  reporter.say("Warning!!! Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
+  reporter.warn("Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
                target.chain.c_str(), listPath.c_str(), kTargetFieldWidth);
   return false;
 }
@@ -293,7 +293,7 @@ bool writeCandidateTable(const ChainName& target, std::string_view targetSequenc
                          const std::vector<int32_t>& tenths, const std::string& outputFolder,
                          const Reporter& reporter) {
   if (!namesAFile(target)) {
-    reporter.say("Warning!!! Target %s %s cannot name a file; no candidate table is written.\n",
+    reporter.warn("Target %s %s cannot name a file; no candidate table is written.\n",
                  target.pdbId.c_str(), target.chain.c_str());
     return true;
   }
@@ -328,7 +328,7 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
   const ChainName target{tokens[0], tokens[1]};
   if (!targetFits(target, listPath, reporter)) return 1;
   if (tokens.size() % 2 != 0)
-    reporter.say("Warning!!! The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
+    reporter.warn("The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
                  listPath.c_str());
 
   SequenceTable table;

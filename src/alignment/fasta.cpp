@@ -39,7 +39,7 @@ bool isWhitespace(unsigned char c) { return c == ' ' || c == '\n' || c == '\t' |
 
 void warnSecondHeader(const std::string& pdbId, const std::string& chain, long lineNumber, const std::string& file,
                       const Reporter& reporter) {
-  reporter.say("Warning!!! Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
+  reporter.warn("Another sequence of %s chain %s at line %ld of %s is ignored; the first is kept.\n",
                pdbId.c_str(), chain.c_str(), lineNumber, file.c_str());
 }
 
@@ -100,7 +100,7 @@ struct SequenceReader {
       }
       char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(raw)));
       if (letter == 'N') {
-        reporter.say("Warning!!! Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
+        reporter.warn("Nucleotide 'N' in seq-1 at position-%zu is kept as 'N'.\n", at);
         reported = true;
       } else if (!isStandardBase(letter)) {
         reporter.say("Invalid nucleotide '%c' in seq-1 at position-%zu\n", letter, at);
@@ -109,9 +109,10 @@ struct SequenceReader {
       residues.push_back(letter);
     }
     if (problem || reported) reporter.lineOf(lineNumber, fileName);
-    if (problem)
-      reporter.say(
-          "--Warning!!! There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");
+    if (problem) {
+      reporter.say("--");
+      reporter.warn("There are data inconsistency, as described above--\n--Continuing with invalid data--\n\n");
+    }
     return residues;
   }
 

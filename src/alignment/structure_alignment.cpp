@@ -86,7 +86,7 @@ class AlignmentFileReader {
   bool applyToken(std::string_view token, long lineNumber) {
     PairEnd reference, target;
     if (!parsePairToken(token, reference, target)) {
-      reporter_.say("Warning!!! Unreadable residue pair \"%.*s\" at line %ld of %s is ignored.\n",
+      reporter_.warn("Unreadable residue pair \"%.*s\" at line %ld of %s is ignored.\n",
                     static_cast<int>(token.size()), token.data(), lineNumber, path_.c_str());
       return true;
     }
@@ -130,13 +130,13 @@ AlignmentFileUse applyStructureAlignmentFile(ResidueMapPair& pdbMap, const std::
   while (reader.next(line))
     if (!file.readLine(line, reader.lineNumber())) return AlignmentFileUse::kChainMismatch;
   if (reader.failed()) {
-    reporter.say("Warning!!! %s could not be read to its end; its alignment is not used.\n", path.c_str());
+    reporter.warn("%s could not be read to its end; its alignment is not used.\n", path.c_str());
     return AlignmentFileUse::kNotUsed;
   }
   // The file still stands for the alignment, but one without a single pair
   // unmaps every residue, which should not pass unnoticed.
   if (!file.readAnyPair())
-    reporter.say("Warning!!! %s lists no residue pair; no residue is aligned through it.\n", path.c_str());
+    reporter.warn("%s lists no residue pair; no residue is aligned through it.\n", path.c_str());
   file.commit(pdbMap);
   return AlignmentFileUse::kUsed;
 }

@@ -15,8 +15,8 @@ namespace {
 void reportEmptyResult(const AnnotationSource& source, const AnnotationOutput& out) {
   if (!out.pairs.empty() || out.linesRead == 0) return;
   const std::size_t unknown = out.layout.empty() ? out.linesRead : out.skippedLines;
-  source.reporter.say(
-      "Warning!!! %s gives no base pair of chain %s: %zu lines read, %zu skipped as not in a known layout.\n",
+  source.reporter.warn(
+      "%s gives no base pair of chain %s: %zu lines read, %zu skipped as not in a known layout.\n",
       source.path.c_str(), source.chain.c_str(), out.linesRead, unknown);
 }
 
@@ -30,7 +30,7 @@ void reportUnusualLetters(const AnnotationSource& source, const AnnotationOutput
     }
   }
   for (const auto& [letter, count] : counts) {
-    source.reporter.say("Warning!!! %zu residues of the pairs of chain %s in %s are read as '%c', not A, C, G or U.\n",
+    source.reporter.warn("%zu residues of the pairs of chain %s in %s are read as '%c', not A, C, G or U.\n",
                         count, source.chain.c_str(), source.path.c_str(), letter);
   }
 }

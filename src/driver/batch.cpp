@@ -114,7 +114,7 @@ struct PairOutcome {
 // no one at a terminal to wait for.
 Reporter pairReporter(std::string& log, bool verbose) {
   auto sink = [&log](Channel channel, const std::string& text) {
-    if (channel == Channel::kOutput) log += text;
+    log += messageText(channel, text);
     if (channel == Channel::kRecord) log += "bexora: " + text + "\n";
   };
   return Reporter(sink, verbose);

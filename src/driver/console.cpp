@@ -26,13 +26,25 @@ void writeRecord(const std::string& record) {
 // from a broken input), which must reach the stream as it always has.
 void show(Channel channel, const std::string& text) {
   switch (channel) {
-    case Channel::kOutput: std::fwrite(text.data(), 1, text.size(), stdout); break;
     case Channel::kRecord: writeRecord(text); break;
     case Channel::kPause: pauseForKey(); break;
+    default: {
+      const std::string shown = messageText(channel, text);
+      std::fwrite(shown.data(), 1, shown.size(), stdout);
+    }
   }
 }
 
 }  // namespace
+
+std::string messageText(Channel channel, const std::string& text) {
+  switch (channel) {
+    case Channel::kWarning: return "Warning!!! " + text;
+    case Channel::kError: return "Error!!! " + text;
+    case Channel::kNote: return text;
+    default: return std::string();
+  }
+}
 
 Reporter consoleReporter(bool verbose) { return Reporter(show, verbose); }
 

@@ -11,7 +11,11 @@
 
 namespace bexora {
 
-// Messages go to standard output as given. Records, when `verbose`, go to
+// A message as the user reads it: a warning marked "Warning!!! ", an error
+// "Error!!! ", a note as given; empty for the channels that hold no message.
+std::string messageText(Channel channel, const std::string& text);
+
+// Messages go to standard output as messageText gives them. Records, when `verbose`, go to
 // standard error as "bexora: RECORD" lines, after standard output is flushed
 // so that a terminal shows both in the order they happened. A pause waits
 // for one key only when standard input is a terminal, so scripts never block.

@@ -296,14 +296,27 @@ void classifyBenchmarkTarget(const RunState& state, int pass) {
   writeLogLine(state.logs.log, LogLine::kBenchmarkClasses, {{}, {counts.canonical, counts.nonCanonical, counts.other}});
 }
 
+// Pairs the assessment could not place: bases without edge atoms, and
+// pairs on residues the structure reader left out.
+void reportAssessedOddities(const RunState& state, bool hintUnread) {
+  for (const UnknownBaseCount& entry : state.mapping.unknownBases)
+    state.reporter.say("!!!Error-'%c' as residue with edge %c!!! (%d pair%s of %s)\n", entry.base, entry.edge,
+                       entry.pairs, entry.pairs == 1 ? "" : "s", entry.structure.c_str());
+  int unread = hintUnread ? countPairsOnUnreadResidues(state.pdbMap, state.basePairMap) : 0;
+  if (unread > 0)
+    state.reporter.warn("%d base pairs of %s and %s were left out because their residues were not read; "
+                        "--modified reads modified nucleotides.\n",
+                        unread, state.pdbMap[kReference].pdbId, state.pdbMap[kTarget].pdbId);
+}
+
 // Steps 8 and 9.
 void mapPairs(RunState& state, int method, int pass) {
   state.mapping.compareEdge = state.compareEdgeSetting ? 1 : (pass % 2 == 1 ? 1 : 0);
   // The hint concerns single runs that left modified nucleotides out.
   bool hintModified = !isBenchmark(state) && !state.settings.readModified;
   const bool assess = pass % 2 == 0;
-  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, assess, state.mapping, state.reporter,
-               hintModified);
+  mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, assess, state.mapping, state.reporter);
+  if (assess) reportAssessedOddities(state, hintModified);
   writeMappingLogLines(state.logs, state.pdbMap, state.mapping, assess);
   const MappingState& m = state.mapping;
   state.reporter.record(

@@ -334,19 +334,9 @@ class UnknownBaseTally {
     }
   }
 
-  void report(const Reporter& reporter) const {
-    for (const Entry& entry : entries_)
-      reporter.say("!!!Error-'%c' as residue with edge %c!!! (%d pair%s of %s)\n", entry.base, entry.edge, entry.pairs,
-                   entry.pairs == 1 ? "" : "s", entry.structure.c_str());
-  }
+  const std::vector<UnknownBaseCount>& entries() const { return entries_; }
 
  private:
-  struct Entry {
-    std::string structure;
-    char base;
-    char edge;
-    int pairs;
-  };
 
   // A pair with the same odd base and edge at both ends counts once.
   void addPair(const char* structure, const BPInfo& pair) {
@@ -360,15 +350,15 @@ class UnknownBaseTally {
   }
 
   void count(const char* structure, char base, char edge) {
-    for (Entry& entry : entries_)
+    for (UnknownBaseCount& entry : entries_)
       if (entry.structure == structure && entry.base == base && entry.edge == edge) {
         ++entry.pairs;
         return;
       }
-    entries_.push_back(Entry{structure, base, edge, 1});
+    entries_.push_back(UnknownBaseCount{structure, base, edge, 1});
   }
 
-  std::vector<Entry> entries_;
+  std::vector<UnknownBaseCount> entries_;
 };
 
 struct AssessGroupPlan {
@@ -382,15 +372,6 @@ struct AssessGroupPlan {
 bool isUnreadEnd(const StructureResidueMap& map, const BPInfo& pair, int end) {
   return map.chainCount > 0 && std::strcmp(map.chain.chainId, pair.chainId[end]) == 0 &&
          !findEntry(map.chain, pair.resSeqNo[end], pair.iCode[end]);
-}
-
-void reportUnreadResidues(const ResidueMapPair& pdbMap, const std::array<std::vector<BPInfo>, kSides>& lists,
-                          const Reporter& reporter) {
-  int unread = countPairsOnUnreadResidues(pdbMap, lists);
-  if (unread > 0)
-    reporter.say("Warning!!! %d base pairs of %s and %s were left out because their residues were not read; "
-                 "--modified reads modified nucleotides.\n",
-                 unread, pdbMap[kReference].pdbId, pdbMap[kTarget].pdbId);
 }
 
 void keepUnlistedTargetPairs(MappingState& state, const std::string& where, const Reporter& reporter) {
@@ -530,7 +511,7 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 
 bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
                   std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess,
-                  MappingState& state, const Reporter& reporter, bool hintUnread) {
+                  MappingState& state, const Reporter& reporter) {
   state.assessedPairs.clear();
   state.keptTargetPairs.clear();
   state.evidence.clear();
@@ -564,8 +545,7 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   }
   if (!assess) return true;
   keepUnlistedTargetPairs(state, where, reporter);
-  unknownBases.report(reporter);
-  if (hintUnread) reportUnreadResidues(pdbMap, basePairMap, reporter);
+  state.unknownBases = unknownBases.entries();
   return true;
 }
 

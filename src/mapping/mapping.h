@@ -106,6 +106,16 @@ struct EvidenceTarget {
   AssessGroup group;
 };
 
+// Assessed pairs naming a base the edge-atom table lacks, counted per
+// structure, base and edge, so that a file full of one odd letter can be
+// told in one line rather than one per pair.
+struct UnknownBaseCount {
+  std::string structure;
+  char base;
+  char edge;
+  int pairs;
+};
+
 // Everything one mapping call fills; owned by the caller for the whole run.
 struct MappingState {
   std::array<BPMatchList, kSides> basePairCommon;   // [0] used
@@ -129,6 +139,7 @@ struct MappingState {
   // unset where nobody reads them.
   bool collectEvidence = false;
   std::vector<PairEvidence> evidence;
+  std::vector<UnknownBaseCount> unknownBases;  // in the order first met
 };
 
 enum AssessMode { ASSESS_AGREE = 1, ASSESS_ACCEPT_ALL = 2, ASSESS_DIFFER = 4 };
@@ -215,13 +226,11 @@ int countPairsOnUnreadResidues(const ResidueMapPair& pdbMap, const std::array<st
 // assessed pairs and the target's kept pairs together, by pair id.
 std::vector<BPInfo> pairsInWritingOrder(const std::vector<BPInfo>& assessed, const std::vector<BPInfo>& keptPairs);
 
-// Sorts both lists, splits them and, when `assess` is set, fills state.assessedPairs and state.keptTargetPairs, and
-// state.evidence when state.collectEvidence is set. The assessed
-// pairs whose base the edge-atom table lacks are then reported, once per
-// structure, base and edge, with their count; with `hintUnread`, one line
-// also tells how many pairs were left out because their residues were not
-// read. Always returns true.
+// Sorts both lists, splits them and, when `assess` is set, fills
+// state.assessedPairs, state.keptTargetPairs and state.unknownBases, and
+// state.evidence when state.collectEvidence is set. Always returns true.
 bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
-                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, MappingState& state, const Reporter& reporter, bool hintUnread = false);
+                  std::array<std::vector<BPInfo>, kSides>& basePairMap, bool assess, MappingState& state,
+                  const Reporter& reporter);
 
 }  // namespace bexora

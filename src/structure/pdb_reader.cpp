@@ -120,7 +120,7 @@ constexpr Bounds kReflectionsBounds{"number of reflections", kMaxReflections, "0
 bool withinBounds(double value, double written, const Bounds& bounds, const LinePlace* place) {
   if (bounds.holds(value)) return true;
   if (place)
-    place->reporter.say("Warning!!! Line %ld of %s gives the %s as %g, outside %s; it is taken as not given.\n",
+    place->reporter.warn("Line %ld of %s gives the %s as %g, outside %s; it is taken as not given.\n",
                         place->line, place->path.c_str(), bounds.name, written, bounds.range);
   return false;
 }
@@ -227,7 +227,7 @@ struct AtomSink {
   }
 
   void warnLine(const char* problem, long line) const {
-    reporter.say("Warning!!! Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
+    reporter.warn("Line %ld of %s %s; the line is ignored.\n", line, path.c_str(), problem);
   }
 
   // Takes back the atom just filled when its numbers cannot be physical.
@@ -489,7 +489,7 @@ void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_v
   if (!loop.rowsStarted) {
     loop.rowsStarted = true;
     if (const char* missing = missingRequiredItem(loop)) {
-      sink.reporter.say("Warning!!! The _atom_site loop of %s does not list %s; its atoms are ignored.\n",
+      sink.reporter.warn("The _atom_site loop of %s does not list %s; its atoms are ignored.\n",
                         sink.path.c_str(), missing);
       loop.usable = false;
     }
@@ -708,7 +708,7 @@ void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
 void warnIfPresent(const std::string& path, const Reporter& reporter) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0)
-    reporter.say("Warning!!! %s is not a readable file; it is ignored.\n", path.c_str());
+    reporter.warn("%s is not a readable file; it is ignored.\n", path.c_str());
 }
 
 bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found,
@@ -801,7 +801,7 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
   }
   sink.settlePending();
   if (atoms.empty())
-    reporter.say("Warning!!! No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
+    reporter.warn("No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
   settleDpi(refine, options.unknownDpi);
   sortAndKeepFirst(atoms);
   if (info) *info = found;

@@ -49,7 +49,7 @@ struct LogSource {
   const Reporter& reporter;
 
   bool incomplete(const std::string& detail) const {
-    reporter.say("Error!!! %s is not a complete benchmark log: %s; no table written.\n", path.c_str(), detail.c_str());
+    reporter.error("%s is not a complete benchmark log: %s; no table written.\n", path.c_str(), detail.c_str());
     return false;
   }
 };

@@ -91,7 +91,7 @@ void LineReader::dropLongLine() {
 void LineReader::endLongLine() {
   skipping_ = false;
   if (longLinesSkipped_++ == 0) firstLongLine_ = lineNumber_;
-  reporter_.say("Warning!!! Line %ld of %s is longer than %zu bytes; it is skipped.\n", lineNumber_, path_.c_str(),
+  reporter_.warn("Line %ld of %s is longer than %zu bytes; it is skipped.\n", lineNumber_, path_.c_str(),
                 kMaxLineLength);
 }
 

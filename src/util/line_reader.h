@@ -20,7 +20,7 @@ constexpr std::size_t kMaxLineLength = 1 << 20;
 
 class LineReader {
  public:
-  // Skipped lines are told to `reporter` as "Warning!!! " lines.
+  // Skipped lines are told to `reporter` as warnings.
   explicit LineReader(Reporter reporter = Reporter()) : reporter_(std::move(reporter)) {}
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;

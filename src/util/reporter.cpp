@@ -20,7 +20,23 @@ void Reporter::say(const char* format, ...) const {
   if (!sink_) return;
   va_list args;
   va_start(args, format);
-  send(Channel::kOutput, format, args);
+  send(Channel::kNote, format, args);
+  va_end(args);
+}
+
+void Reporter::warn(const char* format, ...) const {
+  if (!sink_) return;
+  va_list args;
+  va_start(args, format);
+  send(Channel::kWarning, format, args);
+  va_end(args);
+}
+
+void Reporter::error(const char* format, ...) const {
+  if (!sink_) return;
+  va_list args;
+  va_start(args, format);
+  send(Channel::kError, format, args);
   va_end(args);
 }
 
@@ -41,7 +57,7 @@ void Reporter::relay(Channel channel, const std::string& text) const {
 }
 
 void Reporter::limitReached(const char* what, std::size_t limit, const std::string& file) const {
-  say("Warning!!! %s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
+  warn("%s limit of %zu reached in %s; the rest is ignored.\n", what, limit, file.c_str());
 }
 
 void Reporter::lineOf(long lineNumber, const std::string& file) const {
@@ -55,14 +71,6 @@ Reporter keepingReporter(KeptMessages& messages, bool recordsWanted) {
 
 void relayAll(const KeptMessages& messages, const Reporter& reporter) {
   for (const auto& [channel, text] : messages) reporter.relay(channel, text);
-}
-
-Reporter collectingReporter(std::string& text, std::string* records) {
-  auto sink = [&text, records](Channel channel, const std::string& message) {
-    if (channel == Channel::kOutput) text += message;
-    if (channel == Channel::kRecord && records) *records += message + "\n";
-  };
-  return Reporter(sink, records != nullptr);
 }
 
 }  // namespace bexora
