@@ -62,7 +62,7 @@ bool readCsvResidue(std::string_view field, const std::string& chain, ClaRNARow&
 
 RowOutcome readCsvRow(std::string_view line, const std::string& chain, ClaRNARow& row) {
   std::string_view fields[kFieldRoom];
-  TokenizeResult split = myTokenize(line, ", ", fields, kFieldRoom, true);
+  TokenizeResult split = splitTokens(line, ", ", fields, kFieldRoom, true);
   if (split.count < kMinCsvFields) return RowOutcome::kMalformed;
   std::string_view bases = unquoted(fields[kCsvBases]);
   if (bases.size() < 2 || !readCsvResidue(fields[kCsvResidue1], chain, row, 0) ||
@@ -77,7 +77,7 @@ RowOutcome readCsvRow(std::string_view line, const std::string& chain, ClaRNARow
 
 RowOutcome readNativeRow(std::string_view line, const std::string& chain, ClaRNARow& row) {
   std::string_view fields[kFieldRoom];
-  TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
+  TokenizeResult split = splitNonEmptyTokens(line, " \t", fields, kFieldRoom, true);
   if (split.count != kNativeFields || fields[kNativeBase1].size() != 1 || fields[kNativeBase2].size() != 1 ||
       !readWholeInteger(fields[kNativeNumber1], row.number[0]) ||
       !readWholeInteger(fields[kNativeNumber2], row.number[1]))

@@ -37,7 +37,7 @@ struct NucleotideId {
 
 bool parseLongId(std::string_view id, NucleotideId& nt) {
   std::string_view fields[kLongFields + 1];
-  TokenizeResult split = myTokenize(id, ".", fields, kLongFields + 1, false);
+  TokenizeResult split = splitTokens(id, ".", fields, kLongFields + 1, false);
   if (split.count != kLongFields || !fields[kLongEmpty].empty() || fields[kLongICode].size() > 1) return false;
   nt.model = fields[kLongModel];
   nt.chain = fields[kLongChain];
@@ -119,7 +119,7 @@ RowOutcome processPair(std::string_view nt1, std::string_view nt2, std::string_v
 
 bool isPairListHeader(std::string_view line) {
   std::string_view words[kHeaderWordCount + 1];
-  TokenizeResult split = myTokenizeDynamic(line, " \t", words, kHeaderWordCount + 1, true);
+  TokenizeResult split = splitNonEmptyTokens(line, " \t", words, kHeaderWordCount + 1, true);
   if (split.count != kHeaderWordCount) return false;
   for (std::size_t i = 0; i < kHeaderWordCount; ++i) {
     if (words[i] != kHeaderWords[i]) return false;
@@ -130,7 +130,7 @@ bool isPairListHeader(std::string_view line) {
 // Lines of --more details follow each pair and carry no index.
 RowOutcome parseAndProcessDSSRTokens(std::string_view line, DssrRead& read) {
   std::string_view fields[kFieldRoom];
-  TokenizeResult split = myTokenizeDynamic(line, " \t", fields, kFieldRoom, true);
+  TokenizeResult split = splitNonEmptyTokens(line, " \t", fields, kFieldRoom, true);
   int32_t index = 0;
   if (split.count == 0 || !readWholeInteger(fields[kIndex], index)) return RowOutcome::kDropped;
   if (split.count < kMinPairFields || split.tooManyTokens) return RowOutcome::kMalformed;

@@ -85,7 +85,7 @@ struct Residue {
 // False when the text has not the shape of a unit id.
 bool residueOfUnit(std::string_view text, Residue& residue) {
   std::string_view fields[kMaxUnitFields];
-  TokenizeResult split = myTokenize(text, "|", fields, kMaxUnitFields, false);
+  TokenizeResult split = splitTokens(text, "|", fields, kMaxUnitFields, false);
   if (split.tooManyTokens || split.tokenTruncated || split.count < kMinUnitFields || fields[kUnitName].empty() ||
       !readWholeInteger(fields[kUnitNumber], residue.number))
     return false;
@@ -194,7 +194,7 @@ bool validatePDBIdChainBP(BPInfo& record, const Residue (&residues)[2], const Fr
 
 RowOutcome parseAndProcessCsvRow(std::string_view row, Fr3dRead& read) {
   std::string_view fields[kCsvFields];
-  TokenizeResult split = myTokenize(row, ",", fields, kCsvFields, false);
+  TokenizeResult split = splitTokens(row, ",", fields, kCsvFields, false);
   if (split.tooManyTokens || split.tokenTruncated || split.count != kCsvFields) return RowOutcome::kMalformed;
   // The web service's form quotes every field; the plain form does not.
   for (std::string_view& field : fields) field = unquoted(field);
@@ -238,7 +238,7 @@ RowOutcome processClass(std::string_view interaction, const Residue (&residues)[
 
 RowOutcome parseAndProcessTabLine(std::string_view line, Fr3dRead& read) {
   std::string_view fields[kTabFields + 1];
-  TokenizeResult split = myTokenize(line, "\t", fields, kTabFields + 1, false);
+  TokenizeResult split = splitTokens(line, "\t", fields, kTabFields + 1, false);
   if (split.tokenTruncated || split.count < kTabUnit2 + 1 || split.count > kTabFields) return RowOutcome::kMalformed;
   Residue residues[2];
   if (!residueOfUnit(fields[kTabUnit1], residues[0]) || !residueOfUnit(fields[kTabUnit2], residues[1]))
@@ -254,7 +254,7 @@ bool residueOfExport(std::string_view base, std::string_view number, std::string
 
 RowOutcome parseAndProcessExportLine(std::string_view line, Fr3dRead& read) {
   std::string_view fields[kExportFields + 1];
-  TokenizeResult split = myTokenize(line, "\t", fields, kExportFields + 1, false);
+  TokenizeResult split = splitTokens(line, "\t", fields, kExportFields + 1, false);
   Residue residues[2];
   if (split.tokenTruncated || split.count != kExportFields ||
       !residueOfExport(fields[kExportBase1], fields[kExportNumber1], fields[kExportChain1], residues[0]) ||

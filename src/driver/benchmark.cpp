@@ -27,7 +27,7 @@ constexpr SlotPair kPhase1[kPassSlots] = {
 
 }  // namespace
 
-PassPlan testBexora(int phase, RunSettings& settings) {
+PassPlan benchmarkPassPlan(int phase, RunSettings& settings) {
   settings.methodList = {kMcAnnotate, kRnaView, kFr3d, kDssr, kClaRna};
   const SlotPair* table = phase == 0 ? kPhase0 : kPhase1;
   for (int slot = 0; slot < kPassSlots; ++slot) {

@@ -16,6 +16,6 @@ struct PassPlan {
 
 // Fills the pair slots and method list of `settings` for the phase
 // (0 regular, any other value enhanced) and returns its passes.
-PassPlan testBexora(int phase, RunSettings& settings);
+PassPlan benchmarkPassPlan(int phase, RunSettings& settings);
 
 }  // namespace bexora

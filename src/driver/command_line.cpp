@@ -86,7 +86,7 @@ void appendMethodList(const std::string& value, std::vector<int>& methods) {
     return;
   }
   std::string_view tokens[kMaxMethodTokens];
-  TokenizeResult split = myTokenize(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
+  TokenizeResult split = splitTokens(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
   if (split.tooManyTokens)
     std::printf("Warning!!! Method list \"%s\" has more than %zu entries; the rest is ignored.\n", value.c_str(),
                 kMaxMethodTokens);
@@ -130,7 +130,7 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
   if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
   settings.motifMode = args[1] == "BENCHMARK-MOTIF";
   settings.mode = settings.motifMode ? RunMode::kBenchmarkMotif : RunMode::kBenchmark;
-  settings.testCodeFlag = settings.testCodeFlag2 = true;
+  settings.writeCorrectnessLog = settings.writeInferabilityLog = true;
   settings.verbose = verbose;
   if (!inputFolderExists(settings)) return {false, 1};
   return {true, 0};

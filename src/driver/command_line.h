@@ -24,8 +24,8 @@ struct RunSettings {
   bool origFormat = false;
   bool secondaryStructure = false;  // --2d: dot-bracket, BPSEQ and arc diagram beside each annotation
   bool motifMode = false;
-  bool testCodeFlag = false;   // log.txt and the precision tables
-  bool testCodeFlag2 = false;  // log2.txt and the inferability tables
+  bool writeCorrectnessLog = false;   // log.txt and the precision tables
+  bool writeInferabilityLog = false;  // log2.txt and the inferability tables
   bool verbose = false;
   // Modified nucleotides as their parent base: the default of single runs
   // and batches (--standard-only turns it off); the benchmark reads A, C, G, U only.

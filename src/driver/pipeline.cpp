@@ -37,7 +37,7 @@ std::string methodTitle(int method, const char* kind) {
 const std::string& pdbId(const RunState& state, int side, int pass) { return state.settings.pdbIds[side][pass]; }
 const std::string& chainId(const RunState& state, int side, int pass) { return state.settings.chainIds[side][pass]; }
 
-bool isBenchmark(const RunState& state) { return state.settings.testCodeFlag || state.settings.testCodeFlag2; }
+bool isBenchmark(const RunState& state) { return state.settings.writeCorrectnessLog || state.settings.writeInferabilityLog; }
 
 
 // The file as its first reading in this run gave it; every use tells that
@@ -229,7 +229,7 @@ bool resolutionsComparable(const RunState& state, int pass) {
 
 // Step 4: a reference of worse resolution than the target, once per run.
 void warnResolution(RunState& state, int pass) {
-  if (state.settings.testCodeFlag || pass % 2 == 1 || state.resolutionWarningShown) return;
+  if (state.settings.writeCorrectnessLog || pass % 2 == 1 || state.resolutionWarningShown) return;
   state.resolutionWarningShown = true;
   if (!resolutionsComparable(state, pass)) return;
   double reference = state.refine[kReference][pass].resolution;
@@ -380,7 +380,7 @@ void printSummary(const RunState& state, int method, const WriteSummary* written
 // Step 10: the enhanced annotation of the target, on even passes of a
 // writing phase.
 void writeOutput(RunState& state, int method, int pass) {
-  if (state.writeCompResult == 0 || pass % 2 == 1) return;
+  if (state.phase == 0 || pass % 2 == 1) return;
   const MethodInfo& files = methodFiles(method);
   std::string suffix = pdbId(state, kTarget, pass) + "_" + chainId(state, kTarget, pass) +
                        (state.settings.origFormat ? files.outputOrig : files.output);
@@ -419,15 +419,15 @@ void printSuccess(const RunState& state) {
 }
 
 void writePhaseHeader(const RunState& state) {
-  std::string header = logSectionHeader(state.writeCompResult ? 1 : 0);
+  std::string header = logSectionHeader(state.phase ? 1 : 0);
   writeLogText(state.logs.log2, header);
   writeLogText(state.logs.log, header);
 }
 
 bool runPhases(RunState& state) {
-  for (; state.writeCompResult <= 1; ++state.writeCompResult) {
+  for (; state.phase <= 1; ++state.phase) {
     writePhaseHeader(state);
-    if (state.logs.log) state.plan = testBexora(state.writeCompResult, state.settings);
+    if (state.logs.log) state.plan = benchmarkPassPlan(state.phase, state.settings);
     state.compareEdgeSetting = state.plan.compareEdgeSetting;
     for (int method : state.settings.methodList) {
       writeLogText(state.logs.log, logMethodHeader(method));
@@ -494,7 +494,7 @@ bool writeTablesAndCommit(RunState& state) {
   const std::string& folder = state.settings.outputFolder;
   OutputGroup& outputs = *state.runOutputs;
   int misorderedCases = 0;
-  if (state.settings.testCodeFlag &&
+  if (state.settings.writeCorrectnessLog &&
       !readLogWriteTables(folder, stagedLog(state, "log.txt"), state.reporter, &outputs, &misorderedCases))
     return false;
   for (int i = 0; i < misorderedCases; ++i) {
@@ -502,7 +502,7 @@ bool writeTablesAndCommit(RunState& state) {
     state.reporter.say("Press any key to continue.\n");
     state.reporter.pause();
   }
-  if (state.settings.testCodeFlag2 &&
+  if (state.settings.writeInferabilityLog &&
       !processInferabilityLog(folder, stagedLog(state, "log2.txt"), state.reporter, &outputs))
     return false;
   if (outputs.commit()) return true;
@@ -521,7 +521,7 @@ RunState::RunState(const RunSettings& runSettings)
 
 bool runPass(RunState& state, int method, int pass) {
   if (isBenchmark(state))
-    state.reporter.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.writeCompResult,
+    state.reporter.record("pass phase=%d method=%s pass=%d reference=%s:%s target=%s:%s", state.phase,
                           methodFiles(method).token, pass, pdbId(state, kReference, pass).c_str(),
                           chainId(state, kReference, pass).c_str(), pdbId(state, kTarget, pass).c_str(),
                           chainId(state, kTarget, pass).c_str());
@@ -547,9 +547,9 @@ int runPipeline(RunState& state) {
     state.reporter.say("Reference: %s %s\nTarget: %s %s\n", pdbId(state, kReference, 0).c_str(),
                        chainId(state, kReference, 0).c_str(), pdbId(state, kTarget, 0).c_str(),
                        chainId(state, kTarget, 0).c_str());
-  if (settings.testCodeFlag) {
+  if (settings.writeCorrectnessLog) {
     if (!openLogs(state)) return 1;
-    state.writeCompResult = 0;
+    state.phase = 0;
   }
   bool ok = runPhases(state) && !state.outputFailed;
   if (ok && state.runOutputs) ok = finishRunOutputs(state) && writeTablesAndCommit(state);

@@ -54,7 +54,7 @@ struct RunState {
   RunSettings settings;
   Reporter reporter;  // the console: messages to standard output, "-V" records to standard error
   PassPlan plan;
-  int writeCompResult = 1;  // phase: 0 regular, 1 enhanced; 2 ends the loop
+  int phase = 1;  // 0 regular, 1 enhanced (the one phase of a single run); 2 ends the loop
   int compareEdgeSetting = 1;
   bool alignmentWarningShown = false;
   bool resolutionWarningShown = false;  // a single run or batch pair tells it once

@@ -270,7 +270,7 @@ AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair, co
   // The atom sets are built in every mode: an unknown base is reported for each pair.
   std::array<EdgeAtomSet, 2> targetSets = edgeSetsOf(targetPair);
   std::array<EdgeAtomSet, 2> referenceSets = edgeSetsOf(referencePair);
-  if (task.mode == ASSESS_ACCEPT_ALL) return AssessReason::kAcceptAll;
+  if (task.mode == AssessMode::kAcceptAll) return AssessReason::kAcceptAll;
   bool allEdgeAtomsFound = true;
   std::array<ResidueAtoms, 2> target;
   std::array<ResidueAtoms, 2> reference;
@@ -278,7 +278,7 @@ AssessReason assessPair(const AtomTables& atoms, const BPInfo& referencePair, co
   findAtoms(*atoms[kReference], referencePair, referenceSets, reference, allEdgeAtomsFound);
   if (!target[0].c1 || !target[1].c1 || !reference[0].c1 || !reference[1].c1) return AssessReason::kMissingC1;
   measureDistances(reference, target, geometry);
-  bool agree = task.mode == ASSESS_AGREE;
+  bool agree = task.mode == AssessMode::kAgree;
   bool needContact = agree && task.rules.requireContact;
   ContactVerdict contacts = ContactVerdict::kFail;
   if (allEdgeAtomsFound) {
@@ -472,7 +472,7 @@ std::pair<PairedResidues::Residue, PairedResidues::Residue> PairedResidues::key(
   return first < second ? std::make_pair(first, second) : std::make_pair(second, first);
 }
 
-GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
+GroupAcceptance assessGroup(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
                                        const EvidenceTarget* evidence) {
   GroupAcceptance group;
   const BPMatchList& list = task.list;
@@ -525,11 +525,11 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   const MappingRules& rules = state.rules;
   const PairedResidues pairedInTarget(rules.respectTargetPairs ? basePairMap[kTarget] : std::vector<BPInfo>{});
   const AssessGroupPlan plans[] = {
-      {kSourceBoth, &state.basePairCommon[kReference], ASSESS_ACCEPT_ALL, nullptr, false},
-      {kSourceBexora, &state.basePairSetDiff[kReference], ASSESS_AGREE,
+      {kSourceBoth, &state.basePairCommon[kReference], AssessMode::kAcceptAll, nullptr, false},
+      {kSourceBexora, &state.basePairSetDiff[kReference], AssessMode::kAgree,
        rules.respectTargetPairs ? &pairedInTarget : nullptr, false},
-      {kSourceTool, &state.basePairSetDiff[kTarget], ASSESS_DIFFER, nullptr, rules.keepToolPairs},
-      {kSourceTool, &state.basePairNoAlign[kTarget], ASSESS_ACCEPT_ALL, nullptr, false},
+      {kSourceTool, &state.basePairSetDiff[kTarget], AssessMode::kDiffer, nullptr, rules.keepToolPairs},
+      {kSourceTool, &state.basePairNoAlign[kTarget], AssessMode::kAcceptAll, nullptr, false},
   };
   std::string where = mappingName(pdbMap);
   UnknownBaseTally unknownBases;
@@ -540,7 +540,7 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
     EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
     const AssessmentTask task{*plan.list, plan.mode, state.tolerance, rules, plan.pairedInTarget, plan.keepEveryPair};
     state.accepted[g] =
-        makeGeometricAssesment(atoms, task, target, state.collectEvidence ? &evidence : nullptr);
+        assessGroup(atoms, task, target, state.collectEvidence ? &evidence : nullptr);
     unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
   if (!assess) return true;

@@ -142,7 +142,7 @@ struct MappingState {
   std::vector<UnknownBaseCount> unknownBases;  // in the order first met
 };
 
-enum AssessMode { ASSESS_AGREE = 1, ASSESS_ACCEPT_ALL = 2, ASSESS_DIFFER = 4 };
+enum class AssessMode { kAgree, kAcceptAll, kDiffer };
 
 constexpr double root2 = 1.4142135623730951;
 
@@ -203,7 +203,7 @@ struct AssessmentTask {
 // Appends the accepted target-side pairs of the task's list and returns the
 // group's counts, and the record of every pair of the list to `evidence`
 // when given.
-GroupAcceptance makeGeometricAssesment(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
+GroupAcceptance assessGroup(const AtomTables& atoms, const AssessmentTask& task, AcceptTarget target,
                                        const EvidenceTarget* evidence = nullptr);
 
 // Whether the target's contacts measured in the reference pass the

@@ -115,12 +115,12 @@ TokenizeResult tokenize(std::string_view text, std::string_view delimiters, std:
 
 }  // namespace
 
-TokenizeResult myTokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+TokenizeResult splitTokens(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                           std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength) {
   return tokenize(text, delimiters, tokens, capacity, collapseBlanks, maxTokenLength, true, false);
 }
 
-TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+TokenizeResult splitNonEmptyTokens(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                                  std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength) {
   return tokenize(text, delimiters, tokens, capacity, collapseBlanks, maxTokenLength, false, true);
 }

@@ -29,12 +29,12 @@ bool isDefaultDelim(char c);
 // closes the last. With collapseBlanks a run of blanks acts as one blank.
 // Tokens are slices of the text, so a run of blanks inside a token (where
 // blanks do not delimit) is kept as it stands.
-TokenizeResult myTokenize(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+TokenizeResult splitTokens(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                           std::size_t capacity, bool collapseBlanks, std::size_t maxTokenLength = kTokenRowWidth - 1);
 
-// Like myTokenize, but empty tokens are never produced, and the collapsing
+// Like splitTokens, but empty tokens are never produced, and the collapsing
 // treats blanks and tabs alike.
-TokenizeResult myTokenizeDynamic(std::string_view text, std::string_view delimiters, std::string_view* tokens,
+TokenizeResult splitNonEmptyTokens(std::string_view text, std::string_view delimiters, std::string_view* tokens,
                                  std::size_t capacity, bool collapseBlanks,
                                  std::size_t maxTokenLength = kTokenRowWidth - 1);
 

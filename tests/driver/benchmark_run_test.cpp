@@ -66,12 +66,12 @@ struct EnhancedPhase {
   explicit EnhancedPhase(const TempDir& dir) {
     RunSettings settings;
     settings.mode = RunMode::kBenchmark;
-    settings.testCodeFlag = settings.testCodeFlag2 = true;
+    settings.writeCorrectnessLog = settings.writeInferabilityLog = true;
     settings.inputFolder = dir.file("io_data/Input/");
     settings.outputFolder = dir.file("io_data/Output/");
     state = std::make_unique<RunState>(settings);
-    state->writeCompResult = 1;
-    state->plan = testBexora(state->writeCompResult, state->settings);
+    state->phase = 1;
+    state->plan = benchmarkPassPlan(state->phase, state->settings);
     state->compareEdgeSetting = state->plan.compareEdgeSetting;
   }
   bool run(int method, int pass) {

@@ -17,7 +17,7 @@ using Split = TokenizeResult (*)(std::string_view, std::string_view, std::string
 // The fixed form keeps empty tokens and stops at line ends; the dynamic one
 // drops empty tokens and, given both delimiters, collapses tabs.
 TEST(Tokenize, EmptyTokensLineEndsAndCollapsing) {
-  const Split fixed = myTokenize, dynamic = myTokenizeDynamic;
+  const Split fixed = splitTokens, dynamic = splitNonEmptyTokens;
   const std::tuple<Split, std::string, std::string, bool, Strings> cases[] = {
       {fixed, "MC,RV", ",", true, {"MC", "RV"}},
       {fixed, "MC,,RV", ",", true, {"MC", "", "RV"}},
@@ -49,20 +49,20 @@ TEST(Tokenize, EmptyTokensLineEndsAndCollapsing) {
 
 TEST(Tokenize, CapacityAndWidthAreLimitsNotOverruns) {
   std::string_view tokens[3];
-  TokenizeResult many = myTokenize("a,b,c,d,e", ",", tokens, 3, false);
+  TokenizeResult many = splitTokens("a,b,c,d,e", ",", tokens, 3, false);
   EXPECT_EQ(many.count, 3u);
   EXPECT_TRUE(many.tooManyTokens);
   EXPECT_EQ(Strings(tokens, tokens + 3), (Strings{"a", "b", "c"}));
-  EXPECT_FALSE(myTokenize("a,b,c", ",", tokens, 3, false).tooManyTokens);
+  EXPECT_FALSE(splitTokens("a,b,c", ",", tokens, 3, false).tooManyTokens);
 
   const std::string longToken = std::string(250, 'x') + ",y";
-  TokenizeResult cut = myTokenize(longToken, ",", tokens, 3, false);
+  TokenizeResult cut = splitTokens(longToken, ",", tokens, 3, false);
   ASSERT_EQ(cut.count, 2u);
   EXPECT_EQ(tokens[0].size(), kTokenRowWidth - 1);
   EXPECT_TRUE(cut.tokenTruncated);
   EXPECT_EQ(tokens[1], "y");
 
-  TokenizeResult dynamic = myTokenizeDynamic("aaaa bb", " ", tokens, 3, true, 3);
+  TokenizeResult dynamic = splitNonEmptyTokens("aaaa bb", " ", tokens, 3, true, 3);
   EXPECT_EQ(Strings(tokens, tokens + dynamic.count), (Strings{"aaa", "bb"}));
   EXPECT_TRUE(dynamic.tokenTruncated);
 }
