@@ -101,13 +101,12 @@ bool alignFasta(ResidueMapPair& refSeqsMap, const Reporter& reporter) {
 // links: its own sequence position, the partner's sequence position and the
 // partner's observed residue; it is identical when all three links are.
 void alignPDBs(const ResidueMapPair& refSeqsMap, const ResidueMapPair& refMap, const ResidueMapPair& pdbTempMap,
-               ResidueMapPair& pdbMap, const double dpi[kSides]) {
+               ResidueMapPair& pdbMap) {
   for (int side = 0; side < kSides; ++side) {
     const int partner = 1 - side;
     StructureResidueMap& map = pdbMap[side];
     map = pdbTempMap[side];
     setField(map.pdbId, refMap[side].pdbId);
-    map.dpi = dpi[side];
     if (map.chainCount == 0) continue;
     setField(map.chain.pairChainId, refMap[partner].chainCount ? refMap[partner].chain.chainId : "");
     for (ResidueMapEntry& entry : map.chain.entries) {

@@ -23,6 +23,6 @@ bool alignPDBWithRef(const std::vector<AtomInfo>& atoms, StructureResidueMap& se
 bool alignFasta(ResidueMapPair& refSeqsMap, const Reporter& reporter);
 
 void alignPDBs(const ResidueMapPair& refSeqsMap, const ResidueMapPair& refMap, const ResidueMapPair& pdbTempMap,
-               ResidueMapPair& pdbMap, const double dpi[kSides]);
+               ResidueMapPair& pdbMap);
 
 }  // namespace bexora

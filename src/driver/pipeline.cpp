@@ -264,8 +264,7 @@ void recordAlignment(const RunState& state, bool fromFile) {
 // Steps 5 and 6: the observed-to-observed map, from the structure-alignment
 // file when there is one.
 void composeResidueMap(RunState& state, int pass) {
-  double dpi[kSides] = {state.refine[kReference][pass].dpi, state.refine[kTarget][pass].dpi};
-  alignPDBs(state.refSeqsMap, state.refMap, state.pdbTempMap, state.pdbMap, dpi);
+  alignPDBs(state.refSeqsMap, state.refMap, state.pdbTempMap, state.pdbMap);
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
   AlignmentFileUse use = applyStructureAlignmentFile(state.pdbMap, state.settings.inputFolder, ref.pdbId,
@@ -315,6 +314,8 @@ void mapPairs(RunState& state, int method, int pass) {
   // The hint concerns single runs that left modified nucleotides out.
   bool hintModified = !isBenchmark(state) && !state.settings.readModified;
   const bool assess = pass % 2 == 0;
+  state.mapping.dpi = {state.refine[kReference][pass].dpi, state.refine[kTarget][pass].dpi};
+  state.mapping.tolerance = toleranceFromDpi(state.mapping.dpi[kReference], state.mapping.dpi[kTarget]);
   mapBasePairs(state.atomMultiList, state.pdbMap, state.basePairMap, assess, state.mapping, state.reporter);
   if (assess) reportAssessedOddities(state, hintModified);
   writeMappingLogLines(state.logs, state.pdbMap, state.mapping, assess);
@@ -343,7 +344,7 @@ bool writeSecondaryStructure(const RunState& state, int method, int pass, const 
 
 // The record of every assessed pair, beside the source-tag file.
 bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& files) {
-  if (!state.mapping.collectEvidence || writeEvidenceFile(path, state.mapping, state.pdbMap, &files)) return true;
+  if (!state.mapping.collectEvidence || writeEvidenceFile(path, state.mapping, &files)) return true;
   state.reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }

@@ -394,6 +394,8 @@ int compBPIndicesAndResidue(const BPInfo& a, const BPInfo& b, int compareEdge) {
   return compBPResidue(a, b, compareEdge);
 }
 
+double toleranceFromDpi(double reference, double target) { return (reference + target) * root2; }
+
 bool getCompatibleBasePair(const ResidueMapPair& pdbMap, int side, BPInfo& out, const BPInfo& pair) {
   out = pair;
   bool first = carryEnd(pdbMap, side, 0, out);
@@ -517,7 +519,6 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   state.evidence.clear();
   state.accepted = {};
   state.droppedAccepted = 0;
-  state.tolerance = (pdbMap[kReference].dpi + pdbMap[kTarget].dpi) * root2;
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
   generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);

@@ -132,6 +132,9 @@ struct MappingState {
   // outside every count. Both lists together hold at most kMaxBasePairs.
   std::vector<BPInfo> keptTargetPairs;
   int droppedAccepted = 0;  // accepted pairs refused at the kMaxBasePairs limit
+  // Set by the caller before mapping: both structures' DPI (for the
+  // evidence) and the tolerance made of them.
+  std::array<double, kSides> dpi{};
   double tolerance = 0;
   int compareEdge = 1;  // COMPARE_EDGE: order of the sort; the merge itself always compares edges
   MappingRules rules;
@@ -145,6 +148,10 @@ struct MappingState {
 enum class AssessMode { kAgree, kAcceptAll, kDiffer };
 
 constexpr double root2 = 1.4142135623730951;
+
+// The distance tolerance of an assessment, in angstrom: (reference's DPI +
+// target's DPI) x square root of 2.
+double toleranceFromDpi(double reference, double target);
 
 // Pair comparators of the split; compareEdge 0 orders pairs of equal
 // letters by their letters only.

@@ -137,7 +137,6 @@ struct ChainResidueMap {
 // One structure of a residue map; it holds at most one chain.
 struct StructureResidueMap {
   char pdbId[kPdbIdWidth + 1] = {};
-  double dpi = 0;
   int32_t chainCount = 0;
   ChainResidueMap chain;
 };

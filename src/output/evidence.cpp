@@ -92,10 +92,10 @@ struct TableNumbers {
   double tolerance;
   std::array<std::array<std::string, 3>, 2> text;  // [everyDigit][tolerance, dpi reference, dpi target]
 
-  TableNumbers(double runTolerance, const ResidueMapPair& pdbMap) : tolerance(runTolerance) {
+  explicit TableNumbers(const MappingState& state) : tolerance(state.tolerance) {
     for (bool everyDigit : {false, true})
-      text[everyDigit] = {number(runTolerance, everyDigit), number(pdbMap[kReference].dpi, everyDigit),
-                          number(pdbMap[kTarget].dpi, everyDigit)};
+      text[everyDigit] = {number(state.tolerance, everyDigit), number(state.dpi[kReference], everyDigit),
+                          number(state.dpi[kTarget], everyDigit)};
   }
 };
 
@@ -157,16 +157,16 @@ const char* reasonName(AssessReason reason) {
   }
 }
 
-std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMap) {
+std::string evidenceTable(const MappingState& state) {
   std::string out = kHeader;
-  const TableNumbers table(state.tolerance, pdbMap);
+  const TableNumbers table(state);
   for (const PairEvidence& row : state.evidence) appendRow(out, row, table);
   return out;
 }
 
-bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap,
+bool writeEvidenceFile(const std::string& path, const MappingState& state,
                        OutputGroup* group) {
-  return writeFilesTogether({{path, evidenceTable(state, pdbMap)}}, group).empty();
+  return writeFilesTogether({{path, evidenceTable(state)}}, group).empty();
 }
 
 }  // namespace bexora

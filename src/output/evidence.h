@@ -16,11 +16,11 @@ const char* groupName(AssessGroup group);
 const char* reasonName(AssessReason reason);
 
 // The file's text: a header line, then one row per record of state.evidence.
-std::string evidenceTable(const MappingState& state, const ResidueMapPair& pdbMap);
+std::string evidenceTable(const MappingState& state);
 
 // Writes evidenceTable whole or not at all, or stages it into `group` for
 // the caller to commit with the annotation; false when it cannot be written.
-bool writeEvidenceFile(const std::string& path, const MappingState& state, const ResidueMapPair& pdbMap,
+bool writeEvidenceFile(const std::string& path, const MappingState& state,
                        OutputGroup* group = nullptr);
 
 }  // namespace bexora

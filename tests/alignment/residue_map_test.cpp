@@ -113,8 +113,7 @@ Composed compose(const ResidueMapPair& fasta, const std::vector<AtomInfo> atoms[
     EXPECT_TRUE(alignPDBWithRef(atoms[side], c.refMap[side], c.pdbTempMap[side], fasta[side], Reporter()));
   c.refSeqsMap = fasta;
   EXPECT_TRUE(alignFasta(c.refSeqsMap, Reporter()));
-  const double dpi[kSides] = {0.25, 0.5};
-  alignPDBs(c.refSeqsMap, c.refMap, c.pdbTempMap, c.pdbMap, dpi);
+  alignPDBs(c.refSeqsMap, c.refMap, c.pdbTempMap, c.pdbMap);
   expectMutualMap(c.refSeqsMap[0].chain, c.refSeqsMap[1].chain);
   expectMutualMap(c.pdbMap[0].chain, c.pdbMap[1].chain);
   return c;
@@ -131,8 +130,8 @@ TEST(AlignPDBs, ComposesTheThreeAlignments) {
                                                atomsOf("B", "AGCGUCG", {1, 2, 3, 4, 6, 7})};
   Composed c = compose({structureOf("1REF", "AGCAUCG", "A"), structureOf("2TGT", "AGCGUCG", "B")}, atoms);
   const StructureResidueMap& target = c.pdbMap[kTarget];
-  EXPECT_EQ(std::make_tuple(std::string(target.pdbId), target.dpi, std::string(target.chain.pairChainId)),
-            std::make_tuple(std::string("2TGT"), 0.5, std::string("A")));
+  EXPECT_EQ(std::make_tuple(std::string(target.pdbId), std::string(target.chain.pairChainId)),
+            std::make_tuple(std::string("2TGT"), std::string("A")));
   EXPECT_STREQ(c.refSeqsMap[kReference].chain.pairChainId, "B");
   // Target residues 1 and 7 face reference residues without coordinates;
   // residue 4 faces a different letter.

@@ -53,8 +53,8 @@ TEST(InsertionCodes, ResiduesWithCodesAbove127AreFoundInAtomsAndResidueMaps) {
     }
 
   ResidueMapPair map;
-  test::fillChain(map[kReference], "1AAA", "A", "B", "", 0);
-  test::fillChain(map[kTarget], "2BBB", "B", "A", "GCG", 0);
+  test::fillChain(map[kReference], "1AAA", "A", "B", "");
+  test::fillChain(map[kTarget], "2BBB", "B", "A", "GCG");
   map[kReference].chain.entries = {{'G', 1, 5, ' ', 0}, {'G', 1, 5, 'A', 2}, {'G', 1, 5, kHigh, 1}};
   BPInfo carried;
   ASSERT_TRUE(getCompatibleBasePair(map, kReference, carried, pair));

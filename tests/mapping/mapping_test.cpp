@@ -42,8 +42,8 @@ bool samePair(const BPInfo& a, const BPInfo& b) {
 
 TEST(CompatibleBasePair, CarriesOntoThePartnerResidue) {
   ResidueMapPair map;
-  test::fillChain(map[kReference], "1AAA", "A", "B", "", 0);
-  test::fillChain(map[kTarget], "2BBB", "B", "A", "CCCCCGCCCC", 0);
+  test::fillChain(map[kReference], "1AAA", "A", "B", "");
+  test::fillChain(map[kTarget], "2BBB", "B", "A", "CCCCCGCCCC");
   map[kReference].chain.entries = {
       {'C', 1, 3, ' ', 0}, {'G', 1, 12, ' ', 5}, {'C', 0, 12, 'A', -1}, {'C', 1, 20, ' ', 9}};
   map[kTarget].chain.entries[5].resSeqNo = 15;
@@ -186,8 +186,8 @@ TEST(Mapping, EveryTargetPairReachesTheAnnotation) {
       {makePair(6, 7, "AA", "W/W", 't'), kSourceTool},  // non-inferable
   };
   for (const auto& entry : expected) run.lists[kTarget].push_back(entry.first);
-  const ResidueMapPair map =
-      makeMap("GCGCAAA", "GCGCAAA", {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}}, 0.25, 0.25);
+  const ResidueMapPair map = makeMap("GCGCAAA", "GCGCAAA", {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}});
+  test::setDpi(run.state, 0.25, 0.25);
   run.map(map);
   const MappingState& s = run.state;
   EXPECT_EQ(std::make_tuple(s.accepted[kGroupTargetInferable].total, s.accepted[kGroupTargetNonInferable].total),

@@ -9,14 +9,14 @@
 
 #include "model/model.h"
 #include "mapping/geometry.h"
+#include "mapping/mapping.h"
 #include "model/record_fixtures.h"
 
 namespace bexora::test {
 
 inline void fillChain(StructureResidueMap& side, const char* pdbId, const char* chain, const char* partner,
-                      const std::string& letters, double dpi) {
+                      const std::string& letters) {
   setField(side.pdbId, pdbId);
-  side.dpi = dpi;
   side.chainCount = 1;
   setField(side.chain.chainId, chain);
   setField(side.chain.pairChainId, partner);
@@ -27,11 +27,10 @@ inline void fillChain(StructureResidueMap& side, const char* pdbId, const char* 
 // Residues of chain A numbered from 1 with the given letters; `links`
 // couples a reference residue number with a target residue number.
 inline ResidueMapPair makeMap(const std::string& referenceLetters, const std::string& targetLetters,
-                              const std::vector<std::pair<int, int>>& links, double dpiReference = 0,
-                              double dpiTarget = 0) {
+                              const std::vector<std::pair<int, int>>& links) {
   ResidueMapPair map;
-  fillChain(map[kReference], "1AAA", "A", "A", referenceLetters, dpiReference);
-  fillChain(map[kTarget], "2BBB", "A", "A", targetLetters, dpiTarget);
+  fillChain(map[kReference], "1AAA", "A", "A", referenceLetters);
+  fillChain(map[kTarget], "2BBB", "A", "A", targetLetters);
   for (auto [r, t] : links) {
     map[kReference].chain.entries[r - 1].mapIndex = t - 1;
     map[kTarget].chain.entries[t - 1].mapIndex = r - 1;
@@ -39,10 +38,16 @@ inline ResidueMapPair makeMap(const std::string& referenceLetters, const std::st
   return map;
 }
 
-inline ResidueMapPair identityMap(const std::string& letters, double dpiReference = 0, double dpiTarget = 0) {
+inline ResidueMapPair identityMap(const std::string& letters) {
   std::vector<std::pair<int, int>> links;
   for (int i = 1; i <= static_cast<int>(letters.size()); ++i) links.emplace_back(i, i);
-  return makeMap(letters, letters, links, dpiReference, dpiTarget);
+  return makeMap(letters, letters, links);
+}
+
+// Both structures' DPI and the tolerance the driver makes of them.
+inline void setDpi(MappingState& state, double reference, double target) {
+  state.dpi = {reference, target};
+  state.tolerance = toleranceFromDpi(reference, target);
 }
 
 struct AtomSpec {

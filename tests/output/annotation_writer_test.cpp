@@ -112,8 +112,8 @@ TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
   const std::vector<AtomInfo> noAtoms;
   std::array<std::vector<BPInfo>, kSides> lists = {own, own};
   MappingState state;
-  mapBasePairs({&noAtoms, &noAtoms}, test::identityMap("GGACAAAAGUUC", 0.2, 0.3), lists, true, state,
-               Reporter());
+  test::setDpi(state, 0.2, 0.3);
+  mapBasePairs({&noAtoms, &noAtoms}, test::identityMap("GGACAAAAGUUC"), lists, true, state, Reporter());
   Output output;
   ASSERT_TRUE(output.write(kFr3d, state.assessedPairs, false, {}, state.keptTargetPairs));
 

@@ -98,7 +98,8 @@ TEST(Evidence, EachTestDecidesItsPair) {
     if (c.lists != kTargetUnaligned) links.emplace_back(2, 2);
     MappingState state;
     state.collectEvidence = true;
-    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", c.targetLetters, links, c.dpi, c.dpi), lists, true, state, Reporter());
+    test::setDpi(state, c.dpi, c.dpi);
+    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", c.targetLetters, links), lists, true, state, Reporter());
     ASSERT_EQ(state.evidence.size(), 1u);
     const PairEvidence& row = state.evidence[0];
     EXPECT_EQ(row.group, c.group);
@@ -143,12 +144,13 @@ TEST(Evidence, RunRulesGuardCarriedPairsAndKeepOwnOnes) {
     MappingState state;
     state.collectEvidence = true;
     state.rules = MappingRules{true, true, true, 4.0};
-    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GCC", "GCC", {{1, 1}, {2, 2}, {3, 3}}, 0.25, 0.25), lists, true,
-                 state, Reporter());
+    test::setDpi(state, 0.25, 0.25);
+    mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GCC", "GCC", {{1, 1}, {2, 2}, {3, 3}}), lists, true, state,
+                 Reporter());
     auto row = std::find_if(state.evidence.begin(), state.evidence.end(),
                             [&](const PairEvidence& e) { return e.group == c.group; });
     ASSERT_NE(row, state.evidence.end());
-    const std::string table = evidenceTable(state, makeMap("GCC", "GCC", {}, 0.25, 0.25));
+    const std::string table = evidenceTable(state);
     EXPECT_NE(table.find(std::string("\t") + c.decision + "\t" + reasonName(c.reason) + "\t"), std::string::npos);
     EXPECT_STREQ(reasonName(row->reason), reasonName(c.reason));
     EXPECT_EQ(state.assessedPairs.size() + state.keptTargetPairs.size(), c.written);
@@ -161,7 +163,8 @@ TEST(Evidence, NothingIsKeptUnlessAsked) {
   std::array<std::vector<BPInfo>, kSides> lists = {std::vector<BPInfo>{makePair(1, 2, "GC", "W/W")},
                                                    std::vector<BPInfo>{}};
   MappingState state;
-  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", "GC", {{1, 1}, {2, 2}}, 0.25, 0.25), lists, true, state, Reporter());
+  test::setDpi(state, 0.25, 0.25);
+  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", "GC", {{1, 1}, {2, 2}}), lists, true, state, Reporter());
   EXPECT_EQ(state.assessedPairs.size(), 1u);
   EXPECT_TRUE(state.evidence.empty());
 }
@@ -177,9 +180,10 @@ TEST(Evidence, TableRowsFromAnAssessment) {
       std::vector<BPInfo>{makePair(1, 3, "GG", "W/W"), makePair(3, 4, "GA", "H/S", 't')}};
   MappingState state;
   state.collectEvidence = true;
-  const ResidueMapPair map = makeMap("GCGA", "GCGA", {{1, 1}, {2, 2}, {3, 3}}, 0.25, 0.25);
-  mapBasePairs({&atoms[0], &atoms[1]}, map, lists, true, state, Reporter());
-  const std::vector<std::string> rows = test::textLines(evidenceTable(state, map));
+  test::setDpi(state, 0.25, 0.25);
+  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GCGA", "GCGA", {{1, 1}, {2, 2}, {3, 3}}), lists, true, state,
+               Reporter());
+  const std::vector<std::string> rows = test::textLines(evidenceTable(state));
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[1].substr(0, 7), "common\t");
   EXPECT_EQ(rows[2],
@@ -215,7 +219,7 @@ TEST(Evidence, RoundingNeverTurnsADecision) {
     MappingState state;
     state.tolerance = 0.5;
     state.evidence = {carriedRow(c.c1Reference, c.c1Target)};
-    std::vector<std::string> fields = test::fieldsOf(test::textLines(evidenceTable(state, ResidueMapPair{}))[1]);
+    std::vector<std::string> fields = test::fieldsOf(test::textLines(evidenceTable(state))[1]);
     ASSERT_EQ(fields.size(), 21u);
     EXPECT_EQ(fields[8] == "10.000000", !c.everyDigit) << fields[8];
     double tolerance = std::strtod(fields[5].c_str(), nullptr);
