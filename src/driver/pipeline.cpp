@@ -263,7 +263,7 @@ void recordAlignment(const RunState& state, bool fromFile) {
 
 // Steps 5 and 6: the observed-to-observed map, from the structure-alignment
 // file when there is one.
-void composeResidueMap(RunState& state, int pass) {
+void composeResidueMap(RunState& state) {
   alignPDBs(state.refSeqsMap, state.refMap, state.pdbTempMap, state.pdbMap);
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
@@ -528,7 +528,7 @@ bool runPass(RunState& state, int method, int pass) {
                           chainId(state, kTarget, pass).c_str());
   if (!readAnnotations(state, method, pass) || !prepareChains(state, pass)) return false;
   warnResolution(state, pass);
-  composeResidueMap(state, pass);
+  composeResidueMap(state);
   classifyBenchmarkTarget(state, pass);
   mapPairs(state, method, pass);
   writeOutput(state, method, pass);
