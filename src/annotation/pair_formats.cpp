@@ -113,11 +113,6 @@ bool isPairOf(const BPInfo& pair, char a, char b) {
          (pair.nucleotide[0] == b && pair.nucleotide[1] == a);
 }
 
-void writeLine(std::FILE* file, bool noNewline, const std::string& line) {
-  std::fputs(line.c_str(), file);
-  if (!noNewline) std::fputc('\n', file);
-}
-
 }  // namespace
 
 std::string formatPairBexora(const BPInfo& pair) {
@@ -159,14 +154,6 @@ std::string formatPairRNAViewStack(const BPInfo& pair) {
   appendRNAViewIds(out, pair);
   out += " stacked";
   return out;
-}
-
-void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
-  writeLine(file, noNewline, formatPairMCAnnotate(pair));
-}
-
-void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair) {
-  writeLine(file, noNewline, formatPairRNAView(pair));
 }
 
 void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair) {

@@ -1,10 +1,8 @@
 // The four one-line text forms of a base pair: the compact Bexora form, an
 // MC-Annotate-style line, an RNAView-style pair line and stacking line.
-// The format* functions return the line without its newline; the print*
-// functions write it, ending the line unless `noNewline` is set.
+// Each returns the line without its newline.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "model/model.h"
@@ -15,9 +13,6 @@ std::string formatPairBexora(const BPInfo& pair);
 std::string formatPairMCAnnotate(const BPInfo& pair);
 std::string formatPairRNAView(const BPInfo& pair);
 std::string formatPairRNAViewStack(const BPInfo& pair);
-
-void printPairMCAnnotateFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
-void printPairRNAViewFormat(std::FILE* file, bool noNewline, const BPInfo& pair);
 
 // W/W becomes +/+ on C-G and -/- on A-U (either order); all else unchanged.
 void convertToRNAViewEdgeFormat(char& edgeLetter1, char& edgeLetter2, const BPInfo& pair);

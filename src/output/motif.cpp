@@ -78,10 +78,8 @@ void appendMotifReport(std::FILE* file, const MotifInfo& motif, const std::strin
   int listed = 0;
   for (const BPInfo& pair : pairs) {
     if (!pairInsideMotif(motif, pair)) continue;
-    if (mcAnnotateLines)
-      printPairMCAnnotateFormat(file, false, pair);
-    else
-      printPairRNAViewFormat(file, false, pair);
+    const std::string line = mcAnnotateLines ? formatPairMCAnnotate(pair) : formatPairRNAView(pair);
+    std::fprintf(file, "%s\n", line.c_str());
     ++listed;
   }
   std::fprintf(file, "%s\t%s : %d\n\n", motif.name, strandText(motif, false).c_str(), listed);

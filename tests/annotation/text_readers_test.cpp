@@ -100,20 +100,17 @@ TEST(TextAnnotationReaders, ListStateStartsAfreshInEveryFile) {
 }
 
 TEST(TextAnnotationReaders, PrintedPairsReadBack) {
-  using Printer = void (*)(std::FILE*, bool, const BPInfo&);
-  const std::tuple<const ReaderCase&, const char*, Printer> cases[] = {
-      {kReaders[0], "", printPairMCAnnotateFormat}, {kReaders[1], "END_base-pair\n", printPairRNAViewFormat}};
+  using Formatter = std::string (*)(const BPInfo&);
+  const std::tuple<const ReaderCase&, const char*, Formatter> cases[] = {
+      {kReaders[0], "", formatPairMCAnnotate}, {kReaders[1], "END_base-pair\n", formatPairRNAView}};
   test::TempDir dir;
   const std::string path = dir.file("round.out");
-  for (const auto& [reader, listEnd, print] : cases) {
+  for (const auto& [reader, listEnd, format] : cases) {
     AnnotationOutput original, again;
     ASSERT_TRUE(reader.read(fixturePath(reader.fixture), "A", original, Reporter()));
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs(reader.listStart, file);
-    for (const BPInfo& pair : original.pairs) print(file, false, pair);
-    std::fputs(listEnd, file);
-    std::fclose(file);
+    std::string text = reader.listStart;
+    for (const BPInfo& pair : original.pairs) text += format(pair) + "\n";
+    test::writeFile(path, text + listEnd);
     ASSERT_TRUE(reader.read(path, "A", again, Reporter()));
     EXPECT_EQ(test::formatted(again.pairs, formatPairMCAnnotate), test::formatted(original.pairs, formatPairMCAnnotate))
         << reader.name;
