@@ -13,6 +13,7 @@
 
 #include "driver/console.h"
 #include "driver/pipeline.h"
+#include "driver/single_run.h"
 #include "driver/shared_inputs.h"
 #include "util/line_reader.h"
 #include "util/staged_output.h"
@@ -138,7 +139,7 @@ PairOutcome runPair(const RunSettings& batch, const ManifestPair& pair, SharedIn
   state->reporter = pairReporter(log, batch.verbose);
   state->shared = &shared;
   PairOutcome outcome;
-  outcome.ok = runPipeline(*state) == 0;
+  outcome.ok = runSingle(*state) == 0;
   outcome.written = state->written;
   std::string logPath = state->settings.outputFolder + kPairLogName;
   if (!writeFilesTogether({{logPath, log}}).empty()) outcome.ok = false;

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "alignment/best_reference.h"
 #include "driver/console.h"
 #include "util/tokenizer.h"
 
@@ -123,9 +122,7 @@ ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const st
     settings.verbose = verbose;
     settings.bestReferenceList = listAsTyped;
     if (!inputFolderExists(settings)) return {false, 1};
-    const Reporter reporter = consoleReporter(verbose);
-    reporter.record("run mode=bestref methods= reference=: target=: origFormat=0");
-    return {false, findBestReference(listAsTyped, settings.inputFolder, settings.outputFolder, reporter)};
+    return {true, 0};
   }
   if (args[0] != "-B" || (args[1] != "BENCHMARK" && args[1] != "BENCHMARK-MOTIF")) return rejectNoArguments();
   settings.motifMode = args[1] == "BENCHMARK-MOTIF";

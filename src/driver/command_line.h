@@ -41,13 +41,12 @@ struct RunSettings {
 };
 
 struct ArgumentsOutcome {
-  bool runPipeline = false;  // false: the program ends with exitStatus
+  bool runMode = false;  // false: the program ends with exitStatus
   int exitStatus = 0;
 };
 
 // Parses the command line into settings. Rejections print their message and
-// end with status 1; help and version end with status 0. The best-reference
-// mode runs here and ends the program with its own status.
+// end with status 1; help and version end with status 0.
 ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings);
 
 bool gotNonAlphaNumeric(const std::string& text);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <new>
 
-#include "driver/pipeline.h"
+#include "driver/modes.h"
 #include "util/staged_output.h"
 
 namespace {

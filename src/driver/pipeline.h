@@ -81,17 +81,22 @@ struct RunState {
   std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
 };
 
+// The run's "-V" record of mode, methods and pair.
+void recordRun(const RunState& state);
+const char* modeName(RunMode mode);
+
+// Creates the output folder where it is missing; a folder that cannot be
+// made shows up as the first output that cannot be written.
+void prepareOutputFolder(const RunState& state);
+
+// The closing lines of a phase whose outputs were all written.
+void printSuccess(const RunState& state);
+
 // Runs one pass of method `method` at pass index `pass`; false ends the run.
 bool runPass(RunState& state, int method, int pass);
 
 // The first stage of a pass: both annotation lists into state.basePairMap.
 bool readAnnotations(RunState& state, int method, int pass);
 
-// Runs the phases of a run whose settings are parsed, all messages through
-// state.reporter; returns the exit status.
-int runPipeline(RunState& state);
-
-// Runs the program on its command line and returns the exit status.
-int runProgram(int argc, char** argv);
 
 }  // namespace bexora
