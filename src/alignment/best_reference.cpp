@@ -23,12 +23,10 @@ namespace bexora {
 namespace {
 
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
-// Candidates are listed, numbered and compared in batches of this size; a
-// candidate repeated within its batch gets no sequence the second time.
+// Candidates are listed and numbered in batches of this size.
 constexpr std::size_t kBatchSize = 20;
-constexpr std::size_t kTargetFieldWidth = 15;
 constexpr std::size_t kCandidateIdWidth = 5;
-constexpr std::size_t kCandidateChainWidth = 3;
+constexpr std::size_t kCandidateChainWidth = kChainIdWidth;
 
 struct ChainName {
   std::string pdbId;
@@ -38,15 +36,23 @@ struct ChainName {
 
 constexpr std::size_t kNoSequence = std::numeric_limits<std::size_t>::max();
 
-enum class Standing { kScored, kTooLong, kRepeated };
+enum class Standing { kScored, kTooLong, kRepeated, kTarget };
 
 struct Candidate {
   ChainName name;
   Standing standing = Standing::kScored;
   std::size_t key = kNoSequence;  // entry of the sequence table
+  std::size_t firstPosition = 0;  // of a repeat: the list position it repeats
 };
 
-// Every white-space-separated token of the file; false when it cannot be opened.
+std::string upperCased(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+// Every white-space-separated token of the file, upper-cased as ids and
+// chains are everywhere; false when the file cannot be opened.
 bool readTokens(const std::string& path, std::vector<std::string>& tokens, const Reporter& reporter) {
   LineReader reader(reporter);
   if (!reader.open(path)) return false;
@@ -57,7 +63,7 @@ bool readTokens(const std::string& path, std::vector<std::string>& tokens, const
       while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
       std::size_t end = at;
       while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-      if (end > at) tokens.emplace_back(line.substr(at, end - at));
+      if (end > at) tokens.push_back(upperCased(line.substr(at, end - at)));
       at = end;
     }
   }
@@ -107,23 +113,26 @@ bool fitsCandidateFields(const ChainName& name) {
   return name.pdbId.size() <= kCandidateIdWidth && name.chain.size() <= kCandidateChainWidth;
 }
 
-bool repeatedInBatch(const std::vector<Candidate>& candidates, std::size_t k) {
-  for (std::size_t earlier = k - k % kBatchSize; earlier < k; ++earlier)
-    if (candidates[earlier].name == candidates[k].name) return true;
-  return false;
-}
-
-std::vector<Candidate> candidatesOf(const std::vector<std::string>& tokens, SequenceTable& table) {
+// A candidate named before, anywhere in the list, is scored once: at its
+// first place.
+std::vector<Candidate> candidatesOf(const std::vector<std::string>& tokens, const ChainName& target,
+                                    SequenceTable& table) {
   std::vector<Candidate> candidates;
+  std::map<std::pair<std::string, std::string>, std::size_t> firstPlace;
   for (std::size_t t = 2; t + 1 < tokens.size(); t += 2) {
     candidates.push_back(Candidate{ChainName{tokens[t], tokens[t + 1]}});
     Candidate& candidate = candidates.back();
-    if (!fitsCandidateFields(candidate.name))
+    auto [first, isNew] = firstPlace.emplace(std::make_pair(candidate.name.pdbId, candidate.name.chain), candidates.size());
+    if (!fitsCandidateFields(candidate.name)) {
       candidate.standing = Standing::kTooLong;
-    else if (repeatedInBatch(candidates, candidates.size() - 1))
+    } else if (candidate.name == target) {
+      candidate.standing = Standing::kTarget;
+    } else if (!isNew) {
       candidate.standing = Standing::kRepeated;
-    else
+      candidate.firstPosition = first->second;
+    } else {
       candidate.key = table.add(candidate.name);
+    }
   }
   return candidates;
 }
@@ -142,8 +151,10 @@ void warnUnscored(const Candidate& candidate, bool hasSequence, const std::strin
                  "not recommended.\n",
                  id, chain, kCandidateIdWidth, kCandidateChainWidth);
   else if (candidate.standing == Standing::kRepeated)
-    reporter.say("Warning!!! Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
-                 id, chain, kBatchSize);
+    reporter.say("Warning!!! Candidate %s %s repeats list position %zu; the repeat is not recommended.\n", id, chain,
+                 candidate.firstPosition);
+  else if (candidate.standing == Standing::kTarget)
+    reporter.say("Warning!!! Candidate %s %s is the target; it is not recommended.\n", id, chain);
   else if (!hasSequence)
     reporter.say("Warning!!! Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
                  fastaPath.c_str());
@@ -181,17 +192,27 @@ std::vector<int32_t> costsAgainstTarget(std::string_view target, const std::vect
   return alignmentCostsTenths(target, sequences);
 }
 
-bool targetFits(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
-  if (target.pdbId.size() <= kTargetFieldWidth && target.chain.size() <= kTargetFieldWidth) return true;
-  reporter.say("Warning!!! Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
-               target.chain.c_str(), listPath.c_str(), kTargetFieldWidth);
+bool isAlphaNumeric(const std::string& text, std::size_t minSize, std::size_t maxSize) {
+  return text.size() >= minSize && text.size() <= maxSize &&
+         std::all_of(text.begin(), text.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// The target names the table file, so only what -L accepts for a folder
+// name passes: a PDB id of letters and digits and a chain of 1 to 4.
+bool targetNamesAFile(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
+  if (isAlphaNumeric(target.pdbId, kPdbIdWidth, kPdbIdWidth) && isAlphaNumeric(target.chain, 1, kChainIdWidth))
+    return true;
+  reporter.say("Target %s %s in %s cannot name a file: a PDB id of %zu letters and digits and a chain of 1 to %zu "
+               "are needed.\n",
+               target.pdbId.c_str(), target.chain.c_str(), listPath.c_str(), kPdbIdWidth, kChainIdWidth);
   return false;
 }
 
-// Lists the candidates batch by batch and prints the recommendation.
-void recommend(const ChainName& target, const std::vector<Candidate>& candidates, const SequenceTable& table,
+// Lists the candidates batch by batch and prints the recommendation; false
+// when no candidate could be scored, so none is recommended.
+bool recommend(const ChainName& target, const std::vector<Candidate>& candidates, const SequenceTable& table,
                const std::vector<int32_t>& tenths, const std::string& fastaPath, const Reporter& reporter) {
-  RunningBest best{std::numeric_limits<double>::max(), target};
+  RunningBest best;
   reporter.say("Candidate Reference List:\n");
   for (std::size_t first = 0; first < candidates.size(); first += kBatchSize) {
     std::size_t end = std::min(first + kBatchSize, candidates.size());
@@ -199,7 +220,12 @@ void recommend(const ChainName& target, const std::vector<Candidate>& candidates
     compareAlignScore(candidates, first, end, table, tenths, fastaPath, reporter, best);
   }
   reporter.say("\nTarget = %s %s\n", target.pdbId.c_str(), target.chain.c_str());
+  if (best.name.pdbId.empty()) {
+    reporter.say("No candidate could be scored; no reference is recommended.\n");
+    return false;
+  }
   reporter.say("Recommended reference: %s %s\n", best.name.pdbId.c_str(), best.name.chain.c_str());
+  return true;
 }
 
 // How closely the optimal alignment of one candidate follows the target.
@@ -259,6 +285,7 @@ std::vector<std::size_t> ranksOf(const std::vector<Candidate>& candidates, const
 const char* statusOf(const Candidate& candidate, bool hasSequence) {
   if (candidate.standing == Standing::kTooLong) return "too_long";
   if (candidate.standing == Standing::kRepeated) return "repeated_in_batch";
+  if (candidate.standing == Standing::kTarget) return "target";
   return hasSequence ? "scored" : "no_sequence";
 }
 
@@ -282,21 +309,10 @@ std::string candidateTable(const std::vector<Candidate>& candidates, const Seque
   return text;
 }
 
-// A target id or chain holding a path separator would put the table outside
-// the output folder.
-bool namesAFile(const ChainName& target) {
-  return target.pdbId.find('/') == std::string::npos && target.chain.find('/') == std::string::npos;
-}
-
 bool writeCandidateTable(const ChainName& target, std::string_view targetSequence,
                          const std::vector<Candidate>& candidates, const SequenceTable& table,
                          const std::vector<int32_t>& tenths, const std::string& outputFolder,
                          const Reporter& reporter) {
-  if (!namesAFile(target)) {
-    reporter.say("Warning!!! Target %s %s cannot name a file; no candidate table is written.\n",
-                 target.pdbId.c_str(), target.chain.c_str());
-    return true;
-  }
   std::vector<AlignmentShape> shapes;
   if (!alignmentShapes(targetSequence, candidates, table, shapes)) {
     reporter.say("Sufficient memory is not available to process the data\n");
@@ -326,14 +342,14 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
     return 1;
   }
   const ChainName target{tokens[0], tokens[1]};
-  if (!targetFits(target, listPath, reporter)) return 1;
+  if (!targetNamesAFile(target, listPath, reporter)) return 1;
   if (tokens.size() % 2 != 0)
     reporter.say("Warning!!! The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
                  listPath.c_str());
 
   SequenceTable table;
   const std::size_t targetKey = table.add(target);
-  const std::vector<Candidate> candidates = candidatesOf(tokens, table);
+  const std::vector<Candidate> candidates = candidatesOf(tokens, target, table);
   table.read(fastaPath, reporter);
   const std::string_view targetSequence = table.sequence(targetKey);
   if (targetSequence.empty()) {
@@ -345,7 +361,7 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
   }
 
   const std::vector<int32_t> tenths = costsAgainstTarget(targetSequence, candidates, table);
-  recommend(target, candidates, table, tenths, fastaPath, reporter);
+  if (!recommend(target, candidates, table, tenths, fastaPath, reporter)) return 1;
   return writeCandidateTable(target, targetSequence, candidates, table, tenths, outputFolder, reporter) ? 0 : 1;
 }
 
