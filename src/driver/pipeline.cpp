@@ -505,7 +505,6 @@ RunState::RunState(const RunSettings& runSettings)
     : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
   mapping.collectEvidence = !isBenchmark(*this);
   if (!isBenchmark(*this)) mapping.rules = MappingRules{!settings.pruneOwn, true, true, settings.maxContact};
-  for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 
 bool runPass(RunState& state, int method, int pass) {
