@@ -25,6 +25,10 @@ namespace {
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
 // Candidates are listed and numbered in batches of this size.
 constexpr std::size_t kBatchSize = 20;
+// Identity and coverage need a full alignment each, which cost two thirds
+// of a run when every candidate had one; the best-ranked ones are those
+// the choice is made among.
+constexpr std::size_t kShapedRanks = 20;
 constexpr std::size_t kCandidateIdWidth = 5;
 constexpr std::size_t kCandidateChainWidth = kChainIdWidth;
 
@@ -230,6 +234,7 @@ bool recommend(const ChainName& target, const std::vector<Candidate>& candidates
 
 // How closely the optimal alignment of one candidate follows the target.
 struct AlignmentShape {
+  bool measured = false;
   double identity = 0;  // identical columns over all columns
   double coverage = 0;  // target residues facing a candidate residue over the target's length
 };
@@ -238,31 +243,36 @@ AlignmentShape shapeOf(const std::string& script, std::size_t targetLength) {
   const auto identical = std::count(script.begin(), script.end(), '!');
   const auto replaced = std::count(script.begin(), script.end(), '|');
   AlignmentShape shape;
+  shape.measured = true;
   if (!script.empty()) shape.identity = static_cast<double>(identical) / static_cast<double>(script.size());
   if (targetLength > 0) shape.coverage = static_cast<double>(identical + replaced) / static_cast<double>(targetLength);
   return shape;
 }
 
-// Full alignments of the target with every candidate that has a sequence,
-// spread over the cores; each result lands in its candidate's slot, so the
-// shapes do not depend on the thread count. False when memory ran out.
+// Full alignments of the target with the candidates ranked up to
+// kShapedRanks, spread over the cores; each result lands in its candidate's
+// slot, so the shapes do not depend on the thread count. False when memory
+// ran out.
 bool alignmentShapes(std::string_view target, const std::vector<Candidate>& candidates, const SequenceTable& table,
-                     std::vector<AlignmentShape>& shapes) {
+                     const std::vector<std::size_t>& ranks, std::vector<AlignmentShape>& shapes) {
   shapes.assign(candidates.size(), AlignmentShape());
+  std::vector<std::size_t> shaped;
+  for (std::size_t k = 0; k < candidates.size(); ++k)
+    if (ranks[k] > 0 && ranks[k] <= kShapedRanks) shaped.push_back(k);
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
   auto worker = [&]() {
     std::string script;
-    for (std::size_t k = next++; k < candidates.size(); k = next++) {
+    for (std::size_t n = next++; n < shaped.size(); n = next++) {
+      const std::size_t k = shaped[n];
       std::string_view sequence = table.sequence(candidates[k].key);
-      if (sequence.empty()) continue;
       if (!MMAlign(target, sequence, &script, nullptr, Reporter())) failed = true;
       shapes[k] = shapeOf(script, target.size());
     }
   };
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::thread> helpers;
-  for (unsigned t = 1; t < threads && t < candidates.size(); ++t) helpers.emplace_back(worker);
+  for (unsigned t = 1; t < threads && t < shaped.size(); ++t) helpers.emplace_back(worker);
   worker();
   for (std::thread& helper : helpers) helper.join();
   return !failed;
@@ -290,8 +300,8 @@ const char* statusOf(const Candidate& candidate, bool hasSequence) {
 }
 
 std::string candidateTable(const std::vector<Candidate>& candidates, const SequenceTable& table,
-                           const std::vector<int32_t>& tenths, const std::vector<AlignmentShape>& shapes) {
-  const std::vector<std::size_t> ranks = ranksOf(candidates, table, tenths);
+                           const std::vector<int32_t>& tenths, const std::vector<std::size_t>& ranks,
+                           const std::vector<AlignmentShape>& shapes) {
   std::string text = "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
   char numbers[96];
   for (std::size_t k = 0; k < candidates.size(); ++k) {
@@ -301,6 +311,8 @@ std::string candidateTable(const std::vector<Candidate>& candidates, const Seque
             std::to_string(length) + "\t";
     if (ranks[k] == 0)
       std::snprintf(numbers, sizeof numbers, "-\t-\t-\t-\t");
+    else if (!shapes[k].measured)
+      std::snprintf(numbers, sizeof numbers, "%.1f\t-\t-\t%zu\t", tenthsToCost(tenths[k]), ranks[k]);
     else
       std::snprintf(numbers, sizeof numbers, "%.1f\t%.4f\t%.4f\t%zu\t", tenthsToCost(tenths[k]),
                     shapes[k].identity, shapes[k].coverage, ranks[k]);
@@ -313,15 +325,16 @@ bool writeCandidateTable(const ChainName& target, std::string_view targetSequenc
                          const std::vector<Candidate>& candidates, const SequenceTable& table,
                          const std::vector<int32_t>& tenths, const std::string& outputFolder,
                          const Reporter& reporter) {
+  const std::vector<std::size_t> ranks = ranksOf(candidates, table, tenths);
   std::vector<AlignmentShape> shapes;
-  if (!alignmentShapes(targetSequence, candidates, table, shapes)) {
+  if (!alignmentShapes(targetSequence, candidates, table, ranks, shapes)) {
     reporter.say("Sufficient memory is not available to process the data\n");
     return false;
   }
   const std::string path = outputFolder + target.pdbId + "_" + target.chain + ".candidates.tsv";
   std::error_code ignored;
   std::filesystem::create_directories(outputFolder, ignored);
-  if (writeFilesTogether({{path, candidateTable(candidates, table, tenths, shapes)}}).empty()) return true;
+  if (writeFilesTogether({{path, candidateTable(candidates, table, tenths, ranks, shapes)}}).empty()) return true;
   reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }

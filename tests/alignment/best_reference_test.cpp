@@ -206,6 +206,9 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
     const std::string winnerRow = table.substr(table.rfind('\n', first) + 1, first - table.rfind('\n', first));
     EXPECT_NE(winnerRow.find(std::string(winner).replace(4, 1, "\t")), std::string::npos) << winnerRow;
     EXPECT_NE(table.find("26\t3X10\tA\t0\t-\t-\t-\t-\trepeated_in_batch\n"), std::string::npos) << table;
+    // Identity and coverage are measured for the 20 best-ranked candidates only.
+    EXPECT_EQ(table.find("\t-\t-\t20\tscored\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\t-\t-\t21\tscored\n"), std::string::npos) << table;
   }
 }
 
