@@ -126,7 +126,8 @@ std::vector<Candidate> candidatesOf(const std::vector<std::string>& tokens, cons
   for (std::size_t t = 2; t + 1 < tokens.size(); t += 2) {
     candidates.push_back(Candidate{ChainName{tokens[t], tokens[t + 1]}});
     Candidate& candidate = candidates.back();
-    auto [first, isNew] = firstPlace.emplace(std::make_pair(candidate.name.pdbId, candidate.name.chain), candidates.size());
+    auto [first, isNew] =
+        firstPlace.emplace(std::make_pair(candidate.name.pdbId, candidate.name.chain), candidates.size());
     if (!fitsCandidateFields(candidate.name)) {
       candidate.standing = Standing::kTooLong;
     } else if (candidate.name == target) {

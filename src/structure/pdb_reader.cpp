@@ -401,7 +401,7 @@ uint64_t pdbAtomDigest(std::string_view line, const int& model) {
                          columns(line, 22, 27)});
 }
 
-void readPdbFormat(LineReader& reader, AtomSink& sink, RefineInfo& refine) {
+void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   bool headerDone = false;
   bool firstModelDone = false;
   int model = 0;
@@ -642,7 +642,7 @@ void readCifLine(std::string_view line, long lineNumber, std::vector<std::string
   if (loop.category == CifCategory::kAtomSite) readAtomSiteLine(line, lineNumber, fields, loop, sink);
 }
 
-void readCifFormat(LineReader& reader, AtomSink& sink, RefineInfo& refine) {
+void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   CifLoop loop;
   std::vector<std::string_view> fields;
   fields.reserve(64);
@@ -892,9 +892,9 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
   AtomSink sink(atoms, chainId, found.path, reporter, options.readModified);
   sink.parentsKnown = found.format == "pdb";
   if (found.format == "pdb")
-    readPdbFormat(reader, sink, refine);
+    readPdbFormat(reader, refine, sink);
   else
-    readCifFormat(reader, sink, refine);
+    readCifFormat(reader, refine, sink);
   if (reader.failed()) {
     reporter.say("%s could not be read to its end\n", found.path.c_str());
     return false;

@@ -98,9 +98,9 @@ TEST(TextAnnotationReaders, SelfPairsAndRepeatsAreSkippedOnce) {
     ASSERT_TRUE(reader.read(path, "A", out, collectingReporter(printed)));
     EXPECT_EQ(out.pairs.size(), 2u) << reader.name;
     const bool merged = reader.read == kReaders[2].read;
+    const std::string repeats = "Warning!!! 2 repeats of a pair listed before in " + path + " are skipped.\n";
     EXPECT_EQ(printed, "Warning!!! " + std::string(merged ? "1" : "2") + " pairs of a residue with itself in " + path +
-                           " are skipped.\n" +
-                           (merged ? "" : "Warning!!! 2 repeats of a pair listed before in " + path + " are skipped.\n"))
+                           " are skipped.\n" + (merged ? "" : repeats))
         << reader.name;
   }
 }

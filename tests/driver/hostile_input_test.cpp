@@ -126,7 +126,8 @@ const InputFile kInputFiles[] = {
     {"1EXR.fr3d.out", Need::kOptional, "", true, "./io_data/Input/1EXR.fr3d.out File Not Found\n"},
     {"2EXT.dssr.out", Need::kOptional, "", true, "./io_data/Input/2EXT.dssr.out File Not Found\n"},
     {"1EXR.cr.out", Need::kOptional, "", true, "./io_data/Input/1EXR.cr.out File Not Found\n"},
-    {"pdb_seqres.na.fa", Need::kWhole, "The chain sequence for given PDB was not found in ./io_data/Input/pdb_seqres.na.fa.\n",
+    {"pdb_seqres.na.fa", Need::kWhole,
+     "The chain sequence for given PDB was not found in ./io_data/Input/pdb_seqres.na.fa.\n",
      true, "File \"./io_data/Input/pdb_seqres.na.fa\" was not found.\n"},
     {"1EXR_A_2EXT_A.aln", Need::kOptional,
      "Warning!!! ./io_data/Input/1EXR_A_2EXT_A.aln lists no residue pair; no residue is aligned through it.\n", false,
@@ -174,7 +175,8 @@ TEST_P(HostileDamage, EndsCleanlyAndNamesTheFile) {
   writeFile(path, damaged(damage, original(file.name)));
   bool truncated = damage == Damage::kTruncated, crLf = damage == Damage::kCrLf || damage == Damage::kCr;
   const bool halfEnough = truncated && file.need != Need::kWhole;
-  RunResult r = run(kRun, file.need != Need::kOptional && !crLf && !halfEnough, crLf || halfEnough ? "" : file.unusable);
+  const bool fails = file.need != Need::kOptional && !crLf && !halfEnough;
+  RunResult r = run(kRun, fails, crLf || halfEnough ? "" : file.unusable);
   if (damage == Damage::kLongLine && std::string(file.name).find(".out") != std::string::npos) {
     EXPECT_THAT(r.out, HasSubstr("Warning!!! Line 1 of " + kIn + file.name +
                                  " is longer than 1048576 bytes; it is skipped.\n"));

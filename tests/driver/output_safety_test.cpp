@@ -324,7 +324,8 @@ TEST_F(OutputSafety, MemoryStaysBoundedAndExhaustionIsReported) {
   // Memory grows with the data: a list of 90,000 pairs needs more than the limit.
   std::string pairs = "Base-pairs ------------------------------------------------------\n";
   for (int i = 1; i <= 90'000; ++i)
-    pairs += "A" + std::to_string(i) + "-A" + std::to_string(i + 100'000) + " : G-C Ww/Ww pairing antiparallel cis XIX\n";
+    pairs +=
+        "A" + std::to_string(i) + "-A" + std::to_string(i + 100'000) + " : G-C Ww/Ww pairing antiparallel cis XIX\n";
   writeFile(dir.file("io_data/Input/1EXR.mca.out"), pairs);
   RunResult starved = runBexora(kSingle, dir.path(), "ulimit -v 12000;");
   EXPECT_EQ(starved.status, 1);

@@ -302,8 +302,8 @@ TEST(PdbReader, DamagedFilesFailOrAreTold) {
        "Warning!!! Line 12 of T1.cif has more fields than the _atom_site header; the line is ignored.\n"
        "No atom of chain A was found in T1.cif.\n"},
       {"T1.pdb", atomLine("P", ' ', "  G", 'B', 1, ' ', 1), false, "", 1, "No atom of chain A was found in T1.pdb.\n"},
-      {"T1.pdb", gAtom(1, 1) + gAtom(2, 2) + gAtom(1, 3) + gAtom(1, 4) + atomLine("P", 'B', "  G", 'A', 1, ' ', 5), true,
-       "1 P(1 3 20) 2 P(2 3 20) ", 3, "Warning!!! 2" + repeat + "3; the first of each is kept and counted.\n"},
+      {"T1.pdb", gAtom(1, 1) + gAtom(2, 2) + gAtom(1, 3) + gAtom(1, 4) + atomLine("P", 'B', "  G", 'A', 1, ' ', 5),
+       true, "1 P(1 3 20) 2 P(2 3 20) ", 3, "Warning!!! 2" + repeat + "3; the first of each is kept and counted.\n"},
   };
   for (const auto& [name, text, ok, atoms, atomLines, printed] : cases) {
     SCOPED_TRACE(text);
