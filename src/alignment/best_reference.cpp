@@ -23,12 +23,14 @@ namespace bexora {
 namespace {
 
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
-// Candidates are listed, numbered and compared in batches of this size; a
-// candidate repeated within its batch gets no sequence the second time.
+// Candidates are listed and numbered in batches of this size.
 constexpr std::size_t kBatchSize = 20;
-constexpr std::size_t kTargetFieldWidth = 15;
+// Identity and coverage need a full alignment each, which cost two thirds
+// of a run when every candidate had one; the best-ranked ones are those
+// the choice is made among.
+constexpr std::size_t kShapedRanks = 20;
 constexpr std::size_t kCandidateIdWidth = 5;
-constexpr std::size_t kCandidateChainWidth = 3;
+constexpr std::size_t kCandidateChainWidth = kChainIdWidth;
 
 struct ChainName {
   std::string pdbId;
@@ -38,15 +40,23 @@ struct ChainName {
 
 constexpr std::size_t kNoSequence = std::numeric_limits<std::size_t>::max();
 
-enum class Standing { kScored, kTooLong, kRepeated };
+enum class Standing { kScored, kTooLong, kRepeated, kTarget };
 
 struct Candidate {
   ChainName name;
   Standing standing = Standing::kScored;
   std::size_t key = kNoSequence;  // entry of the sequence table
+  std::size_t firstPosition = 0;  // of a repeat: the list position it repeats
 };
 
-// Every white-space-separated token of the file; false when it cannot be opened.
+std::string upperCased(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+// Every white-space-separated token of the file, upper-cased as ids and
+// chains are everywhere; false when the file cannot be opened.
 bool readTokens(const std::string& path, std::vector<std::string>& tokens, const Reporter& reporter) {
   LineReader reader(reporter);
   if (!reader.open(path)) return false;
@@ -57,7 +67,7 @@ bool readTokens(const std::string& path, std::vector<std::string>& tokens, const
       while (at < line.size() && std::isspace(static_cast<unsigned char>(line[at]))) ++at;
       std::size_t end = at;
       while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-      if (end > at) tokens.emplace_back(line.substr(at, end - at));
+      if (end > at) tokens.push_back(upperCased(line.substr(at, end - at)));
       at = end;
     }
   }
@@ -107,23 +117,27 @@ bool fitsCandidateFields(const ChainName& name) {
   return name.pdbId.size() <= kCandidateIdWidth && name.chain.size() <= kCandidateChainWidth;
 }
 
-bool repeatedInBatch(const std::vector<Candidate>& candidates, std::size_t k) {
-  for (std::size_t earlier = k - k % kBatchSize; earlier < k; ++earlier)
-    if (candidates[earlier].name == candidates[k].name) return true;
-  return false;
-}
-
-std::vector<Candidate> candidatesOf(const std::vector<std::string>& tokens, SequenceTable& table) {
+// A candidate named before, anywhere in the list, is scored once: at its
+// first place.
+std::vector<Candidate> candidatesOf(const std::vector<std::string>& tokens, const ChainName& target,
+                                    SequenceTable& table) {
   std::vector<Candidate> candidates;
+  std::map<std::pair<std::string, std::string>, std::size_t> firstPlace;
   for (std::size_t t = 2; t + 1 < tokens.size(); t += 2) {
     candidates.push_back(Candidate{ChainName{tokens[t], tokens[t + 1]}});
     Candidate& candidate = candidates.back();
-    if (!fitsCandidateFields(candidate.name))
+    auto [first, isNew] =
+        firstPlace.emplace(std::make_pair(candidate.name.pdbId, candidate.name.chain), candidates.size());
+    if (!fitsCandidateFields(candidate.name)) {
       candidate.standing = Standing::kTooLong;
-    else if (repeatedInBatch(candidates, candidates.size() - 1))
+    } else if (candidate.name == target) {
+      candidate.standing = Standing::kTarget;
+    } else if (!isNew) {
       candidate.standing = Standing::kRepeated;
-    else
+      candidate.firstPosition = first->second;
+    } else {
       candidate.key = table.add(candidate.name);
+    }
   }
   return candidates;
 }
@@ -142,8 +156,10 @@ void warnUnscored(const Candidate& candidate, bool hasSequence, const std::strin
                  "not recommended.\n",
                  id, chain, kCandidateIdWidth, kCandidateChainWidth);
   else if (candidate.standing == Standing::kRepeated)
-    reporter.warn("Candidate %s %s is repeated within its batch of %zu; the repeat is not recommended.\n",
-                 id, chain, kBatchSize);
+    reporter.warn("Candidate %s %s repeats list position %zu; the repeat is not recommended.\n", id, chain,
+                 candidate.firstPosition);
+  else if (candidate.standing == Standing::kTarget)
+    reporter.warn("Candidate %s %s is the target; it is not recommended.\n", id, chain);
   else if (!hasSequence)
     reporter.warn("Candidate %s %s has no sequence in %s; it is not recommended.\n", id, chain,
                  fastaPath.c_str());
@@ -181,17 +197,27 @@ std::vector<int32_t> costsAgainstTarget(std::string_view target, const std::vect
   return alignmentCostsTenths(target, sequences);
 }
 
-bool targetFits(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
-  if (target.pdbId.size() <= kTargetFieldWidth && target.chain.size() <= kTargetFieldWidth) return true;
-  reporter.warn("Target %s %s in %s exceeds the %zu-character id or chain field.\n", target.pdbId.c_str(),
-               target.chain.c_str(), listPath.c_str(), kTargetFieldWidth);
+bool isAlphaNumeric(const std::string& text, std::size_t minSize, std::size_t maxSize) {
+  return text.size() >= minSize && text.size() <= maxSize &&
+         std::all_of(text.begin(), text.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// The target names the table file, so only what -L accepts for a folder
+// name passes: a PDB id of letters and digits and a chain of 1 to 4.
+bool targetNamesAFile(const ChainName& target, const std::string& listPath, const Reporter& reporter) {
+  if (isAlphaNumeric(target.pdbId, kPdbIdWidth, kPdbIdWidth) && isAlphaNumeric(target.chain, 1, kChainIdWidth))
+    return true;
+  reporter.say("Target %s %s in %s cannot name a file: a PDB id of %zu letters and digits and a chain of 1 to %zu "
+               "are needed.\n",
+               target.pdbId.c_str(), target.chain.c_str(), listPath.c_str(), kPdbIdWidth, kChainIdWidth);
   return false;
 }
 
-// Lists the candidates batch by batch and prints the recommendation.
-void recommend(const ChainName& target, const std::vector<Candidate>& candidates, const SequenceTable& table,
+// Lists the candidates batch by batch and prints the recommendation; false
+// when no candidate could be scored, so none is recommended.
+bool recommend(const ChainName& target, const std::vector<Candidate>& candidates, const SequenceTable& table,
                const std::vector<int32_t>& tenths, const std::string& fastaPath, const Reporter& reporter) {
-  RunningBest best{std::numeric_limits<double>::max(), target};
+  RunningBest best;
   reporter.say("Candidate Reference List:\n");
   for (std::size_t first = 0; first < candidates.size(); first += kBatchSize) {
     std::size_t end = std::min(first + kBatchSize, candidates.size());
@@ -199,11 +225,17 @@ void recommend(const ChainName& target, const std::vector<Candidate>& candidates
     compareAlignScore(candidates, first, end, table, tenths, fastaPath, reporter, best);
   }
   reporter.say("\nTarget = %s %s\n", target.pdbId.c_str(), target.chain.c_str());
+  if (best.name.pdbId.empty()) {
+    reporter.say("No candidate could be scored; no reference is recommended.\n");
+    return false;
+  }
   reporter.say("Recommended reference: %s %s\n", best.name.pdbId.c_str(), best.name.chain.c_str());
+  return true;
 }
 
 // How closely the optimal alignment of one candidate follows the target.
 struct AlignmentShape {
+  bool measured = false;
   double identity = 0;  // identical columns over all columns
   double coverage = 0;  // target residues facing a candidate residue over the target's length
 };
@@ -212,31 +244,36 @@ AlignmentShape shapeOf(const std::string& script, std::size_t targetLength) {
   const auto identical = std::count(script.begin(), script.end(), '!');
   const auto replaced = std::count(script.begin(), script.end(), '|');
   AlignmentShape shape;
+  shape.measured = true;
   if (!script.empty()) shape.identity = static_cast<double>(identical) / static_cast<double>(script.size());
   if (targetLength > 0) shape.coverage = static_cast<double>(identical + replaced) / static_cast<double>(targetLength);
   return shape;
 }
 
-// Full alignments of the target with every candidate that has a sequence,
-// spread over the cores; each result lands in its candidate's slot, so the
-// shapes do not depend on the thread count. False when memory ran out.
+// Full alignments of the target with the candidates ranked up to
+// kShapedRanks, spread over the cores; each result lands in its candidate's
+// slot, so the shapes do not depend on the thread count. False when memory
+// ran out.
 bool alignmentShapes(std::string_view target, const std::vector<Candidate>& candidates, const SequenceTable& table,
-                     std::vector<AlignmentShape>& shapes) {
+                     const std::vector<std::size_t>& ranks, std::vector<AlignmentShape>& shapes) {
   shapes.assign(candidates.size(), AlignmentShape());
+  std::vector<std::size_t> shaped;
+  for (std::size_t k = 0; k < candidates.size(); ++k)
+    if (ranks[k] > 0 && ranks[k] <= kShapedRanks) shaped.push_back(k);
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
   auto worker = [&]() {
     std::string script;
-    for (std::size_t k = next++; k < candidates.size(); k = next++) {
+    for (std::size_t n = next++; n < shaped.size(); n = next++) {
+      const std::size_t k = shaped[n];
       std::string_view sequence = table.sequence(candidates[k].key);
-      if (sequence.empty()) continue;
       if (!MMAlign(target, sequence, &script, nullptr, Reporter())) failed = true;
       shapes[k] = shapeOf(script, target.size());
     }
   };
   const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::thread> helpers;
-  for (unsigned t = 1; t < threads && t < candidates.size(); ++t) helpers.emplace_back(worker);
+  for (unsigned t = 1; t < threads && t < shaped.size(); ++t) helpers.emplace_back(worker);
   worker();
   for (std::thread& helper : helpers) helper.join();
   return !failed;
@@ -259,12 +296,13 @@ std::vector<std::size_t> ranksOf(const std::vector<Candidate>& candidates, const
 const char* statusOf(const Candidate& candidate, bool hasSequence) {
   if (candidate.standing == Standing::kTooLong) return "too_long";
   if (candidate.standing == Standing::kRepeated) return "repeated_in_batch";
+  if (candidate.standing == Standing::kTarget) return "target";
   return hasSequence ? "scored" : "no_sequence";
 }
 
 std::string candidateTable(const std::vector<Candidate>& candidates, const SequenceTable& table,
-                           const std::vector<int32_t>& tenths, const std::vector<AlignmentShape>& shapes) {
-  const std::vector<std::size_t> ranks = ranksOf(candidates, table, tenths);
+                           const std::vector<int32_t>& tenths, const std::vector<std::size_t>& ranks,
+                           const std::vector<AlignmentShape>& shapes) {
   std::string text = "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
   char numbers[96];
   for (std::size_t k = 0; k < candidates.size(); ++k) {
@@ -274,6 +312,8 @@ std::string candidateTable(const std::vector<Candidate>& candidates, const Seque
             std::to_string(length) + "\t";
     if (ranks[k] == 0)
       std::snprintf(numbers, sizeof numbers, "-\t-\t-\t-\t");
+    else if (!shapes[k].measured)
+      std::snprintf(numbers, sizeof numbers, "%.1f\t-\t-\t%zu\t", tenthsToCost(tenths[k]), ranks[k]);
     else
       std::snprintf(numbers, sizeof numbers, "%.1f\t%.4f\t%.4f\t%zu\t", tenthsToCost(tenths[k]),
                     shapes[k].identity, shapes[k].coverage, ranks[k]);
@@ -282,30 +322,20 @@ std::string candidateTable(const std::vector<Candidate>& candidates, const Seque
   return text;
 }
 
-// A target id or chain holding a path separator would put the table outside
-// the output folder.
-bool namesAFile(const ChainName& target) {
-  return target.pdbId.find('/') == std::string::npos && target.chain.find('/') == std::string::npos;
-}
-
 bool writeCandidateTable(const ChainName& target, std::string_view targetSequence,
                          const std::vector<Candidate>& candidates, const SequenceTable& table,
                          const std::vector<int32_t>& tenths, const std::string& outputFolder,
                          const Reporter& reporter) {
-  if (!namesAFile(target)) {
-    reporter.warn("Target %s %s cannot name a file; no candidate table is written.\n",
-                 target.pdbId.c_str(), target.chain.c_str());
-    return true;
-  }
+  const std::vector<std::size_t> ranks = ranksOf(candidates, table, tenths);
   std::vector<AlignmentShape> shapes;
-  if (!alignmentShapes(targetSequence, candidates, table, shapes)) {
+  if (!alignmentShapes(targetSequence, candidates, table, ranks, shapes)) {
     reporter.say("Sufficient memory is not available to process the data\n");
     return false;
   }
   const std::string path = outputFolder + target.pdbId + "_" + target.chain + ".candidates.tsv";
   std::error_code ignored;
   std::filesystem::create_directories(outputFolder, ignored);
-  if (writeFilesTogether({{path, candidateTable(candidates, table, tenths, shapes)}}).empty()) return true;
+  if (writeFilesTogether({{path, candidateTable(candidates, table, tenths, ranks, shapes)}}).empty()) return true;
   reporter.say("%s file could not be created\n", path.c_str());
   return false;
 }
@@ -326,14 +356,14 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
     return 1;
   }
   const ChainName target{tokens[0], tokens[1]};
-  if (!targetFits(target, listPath, reporter)) return 1;
+  if (!targetNamesAFile(target, listPath, reporter)) return 1;
   if (tokens.size() % 2 != 0)
     reporter.warn("The last token %s of %s has no chain id; it is ignored.\n", tokens.back().c_str(),
                  listPath.c_str());
 
   SequenceTable table;
   const std::size_t targetKey = table.add(target);
-  const std::vector<Candidate> candidates = candidatesOf(tokens, table);
+  const std::vector<Candidate> candidates = candidatesOf(tokens, target, table);
   table.read(fastaPath, reporter);
   const std::string_view targetSequence = table.sequence(targetKey);
   if (targetSequence.empty()) {
@@ -345,7 +375,7 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
   }
 
   const std::vector<int32_t> tenths = costsAgainstTarget(targetSequence, candidates, table);
-  recommend(target, candidates, table, tenths, fastaPath, reporter);
+  if (!recommend(target, candidates, table, tenths, fastaPath, reporter)) return 1;
   return writeCandidateTable(target, targetSequence, candidates, table, tenths, outputFolder, reporter) ? 0 : 1;
 }
 

@@ -1,5 +1,7 @@
 #include "annotation/annotation_output.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "model/basepair.h"
@@ -35,6 +37,51 @@ void reportUnusualLetters(const AnnotationSource& source, const AnnotationOutput
   }
 }
 
+bool isSelfPair(const BPInfo& pair) {
+  return std::strcmp(pair.chainId[0], pair.chainId[1]) == 0 && pair.resSeqNo[0] == pair.resSeqNo[1] &&
+         pair.iCode[0] == pair.iCode[1];
+}
+
+// Every field a line of the pair is written from: two such records would
+// write the same line.
+bool sameRecord(const BPInfo& a, const BPInfo& b) {
+  if (compBasePairId(a, b) != 0 || a.nucleotide[0] != b.nucleotide[0] || a.nucleotide[1] != b.nucleotide[1] ||
+      a.edgeCount != b.edgeCount || a.parallel != b.parallel || a.orientation != b.orientation ||
+      a.weight != b.weight || a.source != b.source || std::strcmp(a.stackInfo, b.stackInfo) != 0 ||
+      std::strcmp(a.description, b.description) != 0)
+    return false;
+  for (int e = 0; e < a.edgeCount && e < kMaxEdges; ++e)
+    for (int end = 0; end < 2; ++end)
+      if (std::strcmp(a.edge[e][end], b.edge[e][end]) != 0) return false;
+  return true;
+}
+
+// Drops pairs of a residue with itself and exact repeats of a pair (the
+// first copy stays), one warning per file and kind. `pairs` is in identity
+// order, so the copies of a pair lie within its run of equal ids.
+void dropGarbagePairs(const AnnotationSource& source, std::vector<BPInfo>& pairs) {
+  std::size_t selfPairs = 0, repeats = 0, kept = 0, runStart = 0;
+  for (std::size_t k = 0; k < pairs.size(); ++k) {
+    if (kept > 0 && compBasePairId(pairs[kept - 1], pairs[k]) != 0) runStart = kept;
+    if (isSelfPair(pairs[k])) {
+      ++selfPairs;
+    } else if (std::any_of(pairs.begin() + static_cast<std::ptrdiff_t>(runStart),
+                           pairs.begin() + static_cast<std::ptrdiff_t>(kept),
+                           [&](const BPInfo& earlier) { return sameRecord(earlier, pairs[k]); })) {
+      ++repeats;
+    } else {
+      pairs[kept++] = pairs[k];
+    }
+  }
+  pairs.resize(kept);
+  if (selfPairs > 0)
+    source.reporter.warn("%zu pairs of a residue with itself in %s are skipped.\n", selfPairs,
+                        source.path.c_str());
+  if (repeats > 0)
+    source.reporter.warn("%zu repeats of a pair listed before in %s are skipped.\n", repeats,
+                        source.path.c_str());
+}
+
 }  // namespace
 
 bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
@@ -46,7 +93,6 @@ bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
     source.reporter.say("%s File Not Found\n", source.path.c_str());
     return false;
   }
-  out.pairs.reserve(kMaxBasePairs);
   std::string_view line;
   while (nextContentLine(reader, line)) {
     ++out.linesRead;
@@ -58,6 +104,7 @@ bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
   }
   if (finish) finish();
   sortByPairId(out.pairs);
+  dropGarbagePairs(source, out.pairs);
   reportEmptyResult(source, out);
   reportUnusualLetters(source, out);
   return true;

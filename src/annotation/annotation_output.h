@@ -46,8 +46,9 @@ struct AnnotationSource {
 
 // Resets `out`, then hands every non-blank line of the file, leading blanks
 // removed, with its line number to `handle` until it returns false; calls
-// `finish` (when given) at the end of the lines, then sorts the pairs and
-// reports an empty result or unusual residue letters. A missing or
+// `finish` (when given) at the end of the lines, then sorts the pairs, drops
+// pairs of a residue with itself and exact repeats (one warning per kind),
+// and reports an empty result or unusual residue letters. A missing or
 // unreadable file is reported, naming it, and gives false.
 bool readAnnotationLines(const AnnotationSource& source, AnnotationOutput& out,
                          const std::function<bool(std::string_view, long)>& handle,

@@ -437,7 +437,6 @@ RunState::RunState(const RunSettings& runSettings)
     : settings(runSettings), reporter(consoleReporter(runSettings.verbose)) {
   mapping.collectEvidence = !isBenchmark(*this);
   if (!isBenchmark(*this)) mapping.rules = MappingRules{!settings.pruneOwn, true, true, settings.maxContact};
-  for (auto& side : basePairMap) side.reserve(kMaxBasePairs);
 }
 
 void printSuccess(const RunState& state) {

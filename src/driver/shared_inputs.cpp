@@ -4,7 +4,6 @@ namespace bexora {
 
 bool readStructureFile(const RunSettings& settings, const std::string& pdbId, const std::string& chainId,
                        LoadedStructure& loaded, const Reporter& reporter) {
-  loaded.atoms.reserve(kMaxAtoms);
   StructureReadOptions options{settings.readModified, settings.unknownDpi};
   return readPDBFile(settings.inputFolder, pdbId, loaded.refine, chainId, loaded.atoms, reporter, &loaded.file,
                      options);

@@ -18,8 +18,11 @@ constexpr int kSides = 2;
 constexpr int kReference = 0;
 constexpr int kTarget = 1;
 
-constexpr std::size_t kMaxAtoms = 100000;
-constexpr std::size_t kMaxBasePairs = 10000;
+// Sized for the largest chains deposited: a 28S rRNA of about 5,000
+// residues has some 107,000 heavy atoms, twice that with hydrogens. Tables
+// grow with the data; these only bound them.
+constexpr std::size_t kMaxAtoms = 500000;
+constexpr std::size_t kMaxBasePairs = 100000;
 constexpr std::size_t kMaxChainResidues = 7000;
 constexpr std::size_t kMaxMethodEntries = 5;
 constexpr int kPassSlots = 12;

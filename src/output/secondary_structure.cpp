@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <numeric>
 
 #include "model/basepair.h"
 #include "annotation/pair_formats.h"
@@ -11,6 +12,12 @@
 namespace bexora {
 
 namespace {
+
+// Up to this many pairs every bracket order is searched for a largest
+// crossing-free set, in time and memory quadratic in the pairs (about 20 MB
+// and a fraction of a second at the bound); beyond it the orders are
+// assigned greedily, in time n log n per order and linear memory.
+constexpr std::size_t kSearchedBracketPairs = 3000;
 
 constexpr char kOpening[] = "([{<ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr char kClosing[] = ")]}>abcdefghijklmnopqrstuvwxyz";
@@ -169,6 +176,83 @@ class NestedSubset {
   std::vector<std::vector<uint16_t>> best_;  // best_[b][a] = best(a, b)
 };
 
+// Bracket balance over the pair ends of one order, in position order: an
+// opening end counts +1, a closing end -1. The pairs of an order never
+// cross, so they match as brackets do, and a new pair crosses none of them
+// exactly when the ends between its own are balanced: they sum to 0 and no
+// prefix of them falls below 0.
+class BracketBalance {
+ public:
+  explicit BracketBalance(std::size_t ends) {
+    while (leaves_ < ends) leaves_ *= 2;
+    nodes_.assign(2 * leaves_, Node{});
+  }
+
+  void clear() { std::fill(nodes_.begin(), nodes_.end(), Node{}); }
+
+  void set(std::size_t end, int32_t value) {
+    std::size_t at = leaves_ + end;
+    nodes_[at] = Node{value, std::min(0, value)};
+    for (at /= 2; at > 0; at /= 2) nodes_[at] = joined(nodes_[2 * at], nodes_[2 * at + 1]);
+  }
+
+  // Whether the ends strictly between `first` and `last` are balanced.
+  bool balancedBetween(std::size_t first, std::size_t last) const {
+    Node left{}, right{};
+    for (std::size_t lo = leaves_ + first + 1, hi = leaves_ + last; lo < hi; lo /= 2, hi /= 2) {
+      if (lo & 1) left = joined(left, nodes_[lo++]);
+      if (hi & 1) right = joined(nodes_[--hi], right);
+    }
+    const Node between = joined(left, right);
+    return between.sum == 0 && between.lowest >= 0;
+  }
+
+ private:
+  struct Node {
+    int32_t sum = 0;
+    int32_t lowest = 0;  // least prefix sum, the empty prefix included
+  };
+  static Node joined(const Node& a, const Node& b) { return Node{a.sum + b.sum, std::min(a.lowest, a.sum + b.lowest)}; }
+
+  std::size_t leaves_ = 1;
+  std::vector<Node> nodes_;
+};
+
+// Each pair, shortest first (the 5' one of equal spans), takes the lowest
+// order in which it crosses no pair taken before it.
+std::vector<int> greedyBracketOrders(const std::vector<std::pair<int, int>>& pairs, int maxOrders) {
+  std::vector<int> rank;  // end positions, for the ends' places in the balance
+  for (const auto& [first, second] : pairs) rank.insert(rank.end(), {first, second});
+  std::sort(rank.begin(), rank.end());
+  auto placeOf = [&](int position) {
+    return static_cast<std::size_t>(std::lower_bound(rank.begin(), rank.end(), position) - rank.begin());
+  };
+  std::vector<int> left(pairs.size());
+  std::iota(left.begin(), left.end(), 0);
+  std::stable_sort(left.begin(), left.end(), [&](int x, int y) {
+    const int spanX = pairs[x].second - pairs[x].first, spanY = pairs[y].second - pairs[y].first;
+    return spanX != spanY ? spanX < spanY : pairs[x].first < pairs[y].first;
+  });
+  std::vector<int> orders(pairs.size(), -1);
+  BracketBalance balance(rank.size());
+  for (int order = 0; order < maxOrders && !left.empty(); ++order) {
+    balance.clear();
+    std::vector<int> later;
+    for (int p : left) {
+      const std::size_t open = placeOf(pairs[p].first), close = placeOf(pairs[p].second);
+      if (!balance.balancedBetween(open, close)) {
+        later.push_back(p);
+        continue;
+      }
+      balance.set(open, 1);
+      balance.set(close, -1);
+      orders[p] = order;
+    }
+    left.swap(later);
+  }
+  return orders;
+}
+
 }  // namespace
 
 SecondaryStructure buildSecondaryStructure(const std::vector<ResidueMapEntry>& observed, const std::string& chainId,
@@ -193,8 +277,9 @@ SecondaryStructure buildSecondaryStructure(const std::vector<ResidueMapEntry>& o
 
 // Order 0 is a largest set of pairs without crossings, so the fewest pairs go
 // to higher orders; each further order is a largest such set of the pairs
-// left.
+// left. Past the searched size the greedy assignment bounds the cost.
 std::vector<int> assignBracketOrders(const std::vector<std::pair<int, int>>& pairs, int maxOrders) {
+  if (pairs.size() > kSearchedBracketPairs) return greedyBracketOrders(pairs, maxOrders);
   std::vector<int> orders(pairs.size(), -1);
   std::vector<int> left(pairs.size());
   for (std::size_t p = 0; p < pairs.size(); ++p) left[p] = static_cast<int>(p);

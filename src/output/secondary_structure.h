@@ -39,7 +39,9 @@ SecondaryStructure buildSecondaryStructure(const std::vector<ResidueMapEntry>& o
                                            const std::vector<BPInfo>& written);
 
 // Bracket order of each pair (first < second, no position in two pairs);
-// -1 for pairs that would need more than `maxOrders` orders.
+// -1 for pairs that would need more than `maxOrders` orders. Up to 3,000
+// pairs each order is a largest crossing-free set of the pairs left; beyond,
+// each pair, shortest first, takes the lowest order it crosses nothing in.
 std::vector<int> assignBracketOrders(const std::vector<std::pair<int, int>>& pairs, int maxOrders);
 
 // ">header", the sequence, the brackets, then one "# " line per note.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <set>
 #include <map>
 
@@ -43,6 +44,10 @@ char column(std::string_view line, std::size_t at) { return line.size() >= at ? 
 constexpr std::array<double, 19> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
                                                  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
 
+// A number is followed by a blank or the end of its field: "0x1p3" or
+// "1.5abc" is no number.
+bool endsNumber(std::string_view text, std::size_t at) { return at >= text.size() || isBlank(text[at]); }
+
 // Rare long or exponent forms go through the C library.
 bool parseDecimalSlow(std::string_view text, double& value) {
   char buffer[64];
@@ -51,14 +56,13 @@ bool parseDecimalSlow(std::string_view text, double& value) {
   buffer[text.size()] = '\0';
   char* end = nullptr;
   double parsed = std::strtod(buffer, &end);
-  if (end == buffer) return false;
+  if (end == buffer || !endsNumber(text, static_cast<std::size_t>(end - buffer))) return false;
   value = parsed;
   return true;
 }
 
-// A decimal number after optional blanks; the first character that cannot
-// continue it ends it. Plain forms are exact: an integer mantissa divided by
-// an exact power of ten rounds once.
+// A decimal number after optional blanks, up to the next blank. Plain forms
+// are exact: an integer mantissa divided by an exact power of ten rounds once.
 bool parseDecimal(std::string_view text, double& value) {
   std::size_t i = 0;
   while (i < text.size() && isBlank(text[i])) ++i;
@@ -82,6 +86,7 @@ bool parseDecimal(std::string_view text, double& value) {
   if (digits == 0) return false;
   bool exponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
   if (digits > 18 || exponent) return parseDecimalSlow(text, value);
+  if (!endsNumber(text, i)) return false;
   double magnitude = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(fraction)];
   value = negative ? -magnitude : magnitude;
   return true;
@@ -175,6 +180,53 @@ void nameAsUridine(AtomInfo& atom) {
     }
 }
 
+// A 64-bit digest of the fields that name an atom, each field closed by a
+// byte no name holds.
+uint64_t atomNameDigest(std::initializer_list<std::string_view> fields) {
+  uint64_t digest = 14695981039346656037ull;
+  for (std::string_view text : fields) {
+    for (char c : text) digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    digest = (digest ^ 0xffu) * 1099511628211ull;
+  }
+  return digest;
+}
+
+// The atoms a file names, every chain and model, each once: an atom line
+// repeating one read before (same model, chain, residue, insertion code,
+// atom name and alternate location) adds nothing to the DPI's atom count.
+// Open addressing over the digests keeps it at a few bytes per atom.
+class AtomNameSet {
+ public:
+  // False when the name was added before.
+  bool insert(uint64_t digest) {
+    digest = digest == 0 ? 1 : digest;
+    if (2 * (size_ + 1) > slots_.size()) grow();
+    for (std::size_t at = slotOf(digest);; at = (at + 1) & (slots_.size() - 1)) {
+      if (slots_[at] == digest) return false;
+      if (slots_[at] != 0) continue;
+      slots_[at] = digest;
+      ++size_;
+      return true;
+    }
+  }
+  std::size_t size() const { return size_; }
+
+ private:
+  std::size_t slotOf(uint64_t digest) const {
+    return static_cast<std::size_t>((digest * 0x9E3779B97F4A7C15ull) >> 32) & (slots_.size() - 1);
+  }
+  void grow() {
+    std::vector<uint64_t> old(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+    old.swap(slots_);
+    size_ = 0;
+    for (uint64_t digest : old)
+      if (digest != 0) insert(digest);
+  }
+
+  std::vector<uint64_t> slots_;
+  std::size_t size_ = 0;
+};
+
 // Shared by both formats: where atoms go and which of them are wanted.
 // Atoms of non-standard residues wait in `pending` until the whole file has
 // named its parents (mmCIF lists them after the atoms).
@@ -192,6 +244,25 @@ struct AtomSink {
   bool full = false;
   ModifiedParents parents;
   std::vector<std::pair<std::size_t, std::string>> pending;
+  AtomNameSet atomNames;
+  std::size_t repeatedAtoms = 0;
+  long firstRepeatLine = 0;
+
+  // Every atom line of the file, whatever its chain, passes here once.
+  void nameAtom(uint64_t digest, long line) {
+    if (atomNames.insert(digest)) return;
+    if (repeatedAtoms++ == 0) firstRepeatLine = line;
+  }
+
+  // The DPI's atom count; repeats are told once per structure.
+  int32_t distinctAtoms() const {
+    if (repeatedAtoms > 0)
+      reporter.warn("%zu atom lines of %s repeat an atom named before (same model, chain, residue, insertion "
+                   "code, atom name and alternate location), the first at line %ld; the first of each is kept and "
+                   "counted.\n",
+                   repeatedAtoms, path.c_str(), firstRepeatLine);
+    return static_cast<int32_t>(std::min<std::size_t>(atomNames.size(), std::numeric_limits<int32_t>::max()));
+  }
 
   bool wants(std::string_view chain) const { return chain == chainId; }
 
@@ -324,9 +395,16 @@ void readModifiedRecords(std::string_view line, AtomSink& sink) {
   for (std::string_view name : names) sink.parents.addSequenceName(name);
 }
 
+// Atom name with alternate location, chain, residue number and insertion code.
+uint64_t pdbAtomDigest(std::string_view line, const int& model) {
+  return atomNameDigest({std::string_view(reinterpret_cast<const char*>(&model), sizeof model), columns(line, 13, 17),
+                         columns(line, 22, 27)});
+}
+
 void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
   bool headerDone = false;
   bool firstModelDone = false;
+  int model = 0;
   std::string_view line;
   while (nextContentLine(reader, line)) {
     if (!headerDone) {
@@ -337,10 +415,11 @@ void readPdbFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
     bool hetero = startsWith(line, "HETA");
     if (startsWith(line, "ATOM") || hetero) {
       headerDone = headerDone || !hetero;
-      ++refine.noOfAtoms;
+      sink.nameAtom(pdbAtomDigest(line, model), reader.lineNumber());
       if (!firstModelDone && (!hetero || sink.readModified)) readAtomLine(line, reader.lineNumber(), sink);
     } else if (startsWith(line, "ENDMDL")) {
       firstModelDone = true;
+      ++model;
     }
   }
 }
@@ -362,13 +441,14 @@ enum CifItem : int {
   kOccupancy,
   kBFactor,
   kModelNum,
+  kAltId,
   kCifItemCount
 };
 
 constexpr std::array<const char*, kCifItemCount> kCifItemNames = {
     "group_PDB", "label_comp_id", "label_asym_id", "auth_asym_id", "label_atom_id", "label_seq_id",     "auth_seq_id",
     "pdbx_PDB_ins_code", "Cartn_x", "Cartn_y",      "Cartn_z",       "occupancy",    "B_iso_or_equiv",
-    "pdbx_PDB_model_num"};
+    "pdbx_PDB_model_num", "label_alt_id"};
 
 // Items of the _pdbx_struct_mod_residue loop: a residue name and its parent.
 enum ModResidueItem : int { kModLabelComp, kModAuthComp, kModParent, kModItemCount };
@@ -484,8 +564,29 @@ bool isOutsidePolymer(const std::vector<std::string_view>& fields, const CifLoop
   return loop.has(kLabelSeq) && field(fields, loop, kLabelSeq) == ".";
 }
 
+// False, after a warning naming the line, when the row's fields do not
+// match the loop's header one to one: a field too many or too few would
+// shift every value after it. With `continues`, a row may have fewer, its
+// last value going on in a text field on the lines after it.
+bool fieldsMatchHeader(std::string_view row, long lineNumber, const char* loopName, int columnCount,
+                       std::vector<std::string_view>& fields, const AtomSink& sink, bool continues = false) {
+  const std::size_t count = splitFields(row, fields), expected = static_cast<std::size_t>(columnCount);
+  if (count == expected || (continues && count < expected)) return true;
+  const std::string problem =
+      std::string(count < expected ? "has fewer" : "has more") + " fields than the " + loopName + " header";
+  sink.warnLine(problem.c_str(), lineNumber);
+  return false;
+}
+
+uint64_t cifAtomDigest(const std::vector<std::string_view>& fields, const CifLoop& loop) {
+  return atomNameDigest({field(fields, loop, kModelNum), cifChain(fields, loop),
+                         field(fields, loop, loop.has(kAuthSeq) ? kAuthSeq : kLabelSeq), field(fields, loop, kInsCode),
+                         field(fields, loop, kAtomId), field(fields, loop, kAltId)});
+}
+
+// `wanted`: whether the row may give an atom of the chain, or only counts.
 void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
-                AtomSink& sink) {
+                AtomSink& sink, bool wanted) {
   if (!loop.rowsStarted) {
     loop.rowsStarted = true;
     if (const char* missing = missingRequiredItem(loop)) {
@@ -494,11 +595,9 @@ void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_v
       loop.usable = false;
     }
   }
-  if (!loop.usable) return;
-  if (splitFields(row, fields) < static_cast<std::size_t>(loop.columnCount)) {
-    sink.warnLine("has fewer fields than the _atom_site header", lineNumber);
-    return;
-  }
+  const bool matches = fieldsMatchHeader(row, lineNumber, "_atom_site", loop.columnCount, fields, sink);
+  sink.nameAtom(matches && loop.usable ? cifAtomDigest(fields, loop) : atomNameDigest({row}), lineNumber);
+  if (!loop.usable || !matches || !wanted) return;
   std::string_view comp = field(fields, loop, kCompId);
   bool standard = isStandardName(comp);
   if (!isFirstModel(fields, loop) || (!standard && isOutsidePolymer(fields, loop))) return;
@@ -508,38 +607,39 @@ void readCifRow(std::string_view row, long lineNumber, std::vector<std::string_v
     sink.keepIfUsable(fillCifAtom(fields, loop, chain, standard ? comp.front() : '\0', *atom), lineNumber);
 }
 
-void readModResidueRow(std::string_view row, std::vector<std::string_view>& fields, CifLoop& loop, AtomSink& sink) {
+void readModResidueRow(std::string_view row, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
+                       AtomSink& sink) {
   loop.rowsStarted = true;
   int name = loop.modPosition[kModLabelComp] >= 0 ? loop.modPosition[kModLabelComp] : loop.modPosition[kModAuthComp];
   int parent = loop.modPosition[kModParent];
   if (!sink.readModified || name < 0 || parent < 0) return;
-  std::size_t count = splitFields(row, fields);
-  if (static_cast<std::size_t>(std::max(name, parent)) < count)
+  if (fieldsMatchHeader(row, lineNumber, "_pdbx_struct_mod_residue", loop.columnCount, fields, sink, true) &&
+      static_cast<std::size_t>(std::max(name, parent)) < fields.size())
     sink.parents.addParent(fields[static_cast<std::size_t>(name)], fields[static_cast<std::size_t>(parent)]);
 }
 
-// Rows of an _atom_site loop that lists group_PDB are its ATOM rows, and its
-// HETATM rows when modified nucleotides are read; without group_PDB (as some
-// programs write) every row is an atom. All of them count in noOfAtoms.
+// Rows of an _atom_site loop that lists group_PDB are its ATOM and HETATM
+// rows; without group_PDB (as some programs write) every row is an atom.
+// All of them count for the DPI; HETATM rows give atoms of the chain only
+// when modified nucleotides are read, since only they need them.
 void readAtomSiteLine(std::string_view line, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
-                      RefineInfo& refine, AtomSink& sink) {
+                      AtomSink& sink) {
   bool grouped = loop.has(kGroup);
   bool hetero = startsWith(line, "HETA");
   if (grouped && !hetero && !startsWith(line, "ATOM")) return;
-  ++refine.noOfAtoms;
-  if (!grouped || !hetero || sink.readModified) readCifRow(line, lineNumber, fields, loop, sink);
+  readCifRow(line, lineNumber, fields, loop, sink, !grouped || !hetero || sink.readModified);
 }
 
 void readCifLine(std::string_view line, long lineNumber, std::vector<std::string_view>& fields, CifLoop& loop,
-                 RefineInfo& refine, AtomSink& sink) {
+                 AtomSink& sink) {
   bool blockEnds = startsWith(line, "#") || startsWith(line, "data_") || (loop.rowsStarted && isNewBlock(line));
   if (loop.inLoop && blockEnds) loop.end();
   if (startsWith(line, "loop_")) return loop.start();
   // Lines of a text field (";") belong to the row before them.
   if (!loop.inLoop || (!loop.rowsStarted && addHeaderItem(line, loop)) || line.front() == ';' || line.front() == '_')
     return;
-  if (loop.category == CifCategory::kModResidue) readModResidueRow(line, fields, loop, sink);
-  if (loop.category == CifCategory::kAtomSite) readAtomSiteLine(line, lineNumber, fields, loop, refine, sink);
+  if (loop.category == CifCategory::kModResidue) readModResidueRow(line, lineNumber, fields, loop, sink);
+  if (loop.category == CifCategory::kAtomSite) readAtomSiteLine(line, lineNumber, fields, loop, sink);
 }
 
 void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
@@ -552,7 +652,7 @@ void readCifFormat(LineReader& reader, RefineInfo& refine, AtomSink& sink) {
       const LinePlace place{sink.reporter, sink.path, reader.lineNumber()};
       parseRefineInfo_mmCIFFormat(line, refine, &place);
     }
-    readCifLine(line, reader.lineNumber(), fields, loop, refine, sink);
+    readCifLine(line, reader.lineNumber(), fields, loop, sink);
   }
 }
 
@@ -800,8 +900,11 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
     return false;
   }
   sink.settlePending();
-  if (atoms.empty())
-    reporter.warn("No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
+  refine.noOfAtoms = sink.distinctAtoms();
+  if (atoms.empty()) {
+    reporter.say("No atom of chain %s was found in %s.\n", chainId.c_str(), found.path.c_str());
+    return false;
+  }
   settleDpi(refine, options.unknownDpi);
   sortAndKeepFirst(atoms);
   if (info) *info = found;

@@ -28,9 +28,11 @@ struct StructureReadOptions {
 // order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
 // and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
 // returns false when no file exists, and returns false after a message when
-// the file breaks off (a damaged gzip stream). A chain without atoms is warned.
+// the file breaks off (a damaged gzip stream) or gives no atom of the chain.
 // An atom line whose coordinates are missing, not finite or absurd is
-// skipped with a warning naming file and line, as are absurd statistics.
+// skipped with a warning naming file and line, as are absurd statistics and
+// mmCIF rows whose fields do not match their loop's header. An atom named
+// twice keeps its first line and counts once for the DPI.
 // A DPI that cannot be computed becomes options.unknownDpi (refine.dpiSource
 // tells which of the two it is).
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,

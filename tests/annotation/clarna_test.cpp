@@ -16,14 +16,14 @@ namespace {
 
 using Expected = std::vector<std::pair<std::string, double>>;  // pair text and weight
 
-// CSV, dropped: the reversed row, stackings, a partner in chain B, a class
-// without W/H/S edges; a weight that is no number reads as 0; skipped: AB12
+// CSV, dropped: the reversed row, a pair of a residue with itself, stackings,
+// a partner in chain B, a class without W/H/S edges; a weight that is no number reads as 0; skipped: AB12
 // (a longer chain name), a one-letter base field, a row of one field.
 // Then the native text layout, and a file of neither layout.
 TEST(ClaRnaReader, ChainPairsInAscendingOrderOfEitherLayout) {
   const std::tuple<const char*, Expected, std::size_t> cases[] = {
       {"annotation/clarna_cases.out",
-       {{"A12-A45 : G-C W/W cis", 0.9511}, {"A20-A20 : G-G H/H trans", 0.5}, {"A31-A40 : G-U S/H trans", 0.7},
+       {{"A12-A45 : G-C W/W cis", 0.9511}, {"A31-A40 : G-U S/H trans", 0.7},
         {"A32-A41 : G-U W/S cis", 0}},
        3},
       {"annotation/clarna_native.out", {{"A2-A19 : U-A W/W cis", 0.9511}, {"A8-A15 : G-A S/H trans", 0.7556}}, 1},

@@ -84,6 +84,27 @@ TEST(TextAnnotationReaders, LongLinesAndAFullListAreHandledSafely) {
   }
 }
 
+// Pairs of a residue with itself and exact repeats are dropped, the first
+// copy kept, with one warning per file and kind. FR3D lists every pair from
+// both ends and merges the copies of a row itself.
+TEST(TextAnnotationReaders, SelfPairsAndRepeatsAreSkippedOnce) {
+  test::TempDir dir;
+  const std::string path = dir.file("garbage.out");
+  for (const ReaderCase& reader : kReaders) {
+    test::writeFile(path, reader.listStart + pairRow(reader, 1, 72) + pairRow(reader, 5, 5) + pairRow(reader, 1, 72) +
+                              pairRow(reader, 2, 71) + pairRow(reader, 5, 5) + pairRow(reader, 1, 72));
+    AnnotationOutput out;
+    std::string printed;
+    ASSERT_TRUE(reader.read(path, "A", out, collectingReporter(printed)));
+    EXPECT_EQ(out.pairs.size(), 2u) << reader.name;
+    const bool merged = reader.read == kReaders[2].read;
+    const std::string repeats = "Warning!!! 2 repeats of a pair listed before in " + path + " are skipped.\n";
+    EXPECT_EQ(printed, "Warning!!! " + std::string(merged ? "1" : "2") + " pairs of a residue with itself in " + path +
+                           " are skipped.\n" + (merged ? "" : repeats))
+        << reader.name;
+  }
+}
+
 // A file whose list is still open at its end must not open the next file's
 // list; FR3D rows need no header, so they are read wherever they stand.
 TEST(TextAnnotationReaders, ListStateStartsAfreshInEveryFile) {

@@ -9,7 +9,8 @@ namespace bexora::test {
 namespace {
 
 // "-R" on the bundled example: the printed recommendation and the ranked
-// table in the output folder, the default one or the one -O names.
+// table in the output folder, the default one or the one -O names; the
+// target listed among its candidates is never recommended.
 TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
   TempDir dir;
   ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
@@ -19,8 +20,9 @@ TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
       "Candidate 1 = 1EXR A\n"
       "Candidate 2 = 2EXT A\n"
       "Candidate 3 = 9ZZZ A\n"
+      "Warning!!! Candidate 2EXT A is the target; it is not recommended.\n"
       "Warning!!! Candidate 9ZZZ A has no sequence in ./io_data/Input/pdb_seqres.na.fa; it is not recommended.\n"
-      "\nTarget = 2EXT A\nRecommended reference: 2EXT A\n";
+      "\nTarget = 2EXT A\nRecommended reference: 1EXR A\n";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"-R", "list.txt"}, std::vector<std::string>{"-r", "list.txt", "-O", "elsewhere"}}) {
     RunResult run = runBexora(args, dir.path());
@@ -29,10 +31,23 @@ TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
     const std::string folder = args.size() == 2 ? "io_data/Output/" : "elsewhere/";
     EXPECT_EQ(readFile(dir.file(folder + "2EXT_A.candidates.tsv")),
               "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n"
-              "1\t1EXR\tA\t36\t22.8\t0.8611\t1.0000\t2\tscored\n"
-              "2\t2EXT\tA\t35\t0.0\t1.0000\t1.0000\t1\tscored\n"
+              "1\t1EXR\tA\t36\t22.8\t0.8611\t1.0000\t1\tscored\n"
+              "2\t2EXT\tA\t0\t-\t-\t-\t-\ttarget\n"
               "3\t9ZZZ\tA\t0\t-\t-\t-\t-\tno_sequence\n");
   }
+}
+
+// With no candidate to score the run fails and writes no table.
+TEST(BestReferenceRun, NoScoredCandidateFails) {
+  TempDir dir;
+  ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
+  writeFile(dir.file("io_data/Input/list.txt"), "2ext a 9ZZZ A 2EXT A\n");
+  RunResult run = runBexora({"-R", "list.txt"}, dir.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\nTarget = 2EXT A\nNo candidate could be scored; no reference is recommended.\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_FALSE(exists(dir.file("io_data/Output/2EXT_A.candidates.tsv")));
 }
 
 }  // namespace

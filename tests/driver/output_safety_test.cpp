@@ -314,12 +314,19 @@ TEST_F(OutputSafety, MemoryStaysBoundedAndExhaustionIsReported) {
   gzclose(packed);
   fs::rename(dir.file("io_data/Input/2EXT.pdb"), dir.file("2EXT.pdb"));
   RunResult bounded = runBexora(kSingle, dir.path(), "ulimit -v 200000;");
-  EXPECT_EQ(bounded.status, 0) << bounded.out;
+  EXPECT_EQ(bounded.status, 1) << bounded.out;
+  EXPECT_THAT(bounded.out, HasSubstr("No atom of chain A was found in ./io_data/Input/2EXT.pdb.gz.\n"));
   EXPECT_EQ(bounded.err, "");
   fs::rename(dir.file("2EXT.pdb"), dir.file("io_data/Input/2EXT.pdb"));
   fs::remove(dir.file("io_data/Input/2EXT.pdb.gz"));
   fs::remove_all(output(""));
 
+  // Memory grows with the data: a list of 90,000 pairs needs more than the limit.
+  std::string pairs = "Base-pairs ------------------------------------------------------\n";
+  for (int i = 1; i <= 90'000; ++i)
+    pairs +=
+        "A" + std::to_string(i) + "-A" + std::to_string(i + 100'000) + " : G-C Ww/Ww pairing antiparallel cis XIX\n";
+  writeFile(dir.file("io_data/Input/1EXR.mca.out"), pairs);
   RunResult starved = runBexora(kSingle, dir.path(), "ulimit -v 12000;");
   EXPECT_EQ(starved.status, 1);
   EXPECT_THAT(starved.out, HasSubstr("Sufficient memory is not available to process the data\n"));

@@ -145,8 +145,8 @@ TEST(Mapping, AcceptedListStopsAtItsLimit) {
   run.lists[kTarget].push_back(makePair(kMaxBasePairs + 1, kMaxBasePairs + 3, "GG", "S/W"));
   run.map(map);
   EXPECT_EQ(run.messages,
-            "Warning!!! accepted base-pair list limit of 10000 reached in mapping 1AAA onto 2BBB; the rest is "
-            "ignored.\n");
+            "Warning!!! accepted base-pair list limit of " + std::to_string(kMaxBasePairs) +
+                " reached in mapping 1AAA onto 2BBB; the rest is ignored.\n");
   EXPECT_EQ(std::make_tuple(run.state.assessedPairs.size(), run.state.keptTargetPairs.size()),
             std::make_tuple(std::size_t{1}, kMaxBasePairs - 1));
 }

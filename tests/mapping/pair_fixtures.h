@@ -1,5 +1,5 @@
 // Hand-built residue maps and base atoms for the mapping and writer tests;
-// their pairs come from util/record_fixtures.h.
+// their pairs come from model/record_fixtures.h.
 #pragma once
 
 #include <algorithm>

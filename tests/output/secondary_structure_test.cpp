@@ -135,6 +135,25 @@ TEST(SecondaryStructure, GeneratedCrossingSetsGetBalancedMinimalOrders) {
   }
 }
 
+// Past the searched size, on random pairs: no order holds two crossing
+// pairs, and a pair stands in a higher order (or none) only because it
+// crosses a pair of every lower one.
+TEST(SecondaryStructure, LargeSetsGetValidGreedyOrders) {
+  std::mt19937 random(27);
+  const std::vector<Ends> pairs = randomPairs(random, 4000, 8000);
+  const std::vector<int> orders = assignBracketOrders(pairs, kBracketOrders);
+  std::vector<std::vector<Ends>> byOrder(kBracketOrders);
+  for (std::size_t p = 0; p < pairs.size(); ++p)
+    if (orders[p] >= 0) byOrder[orders[p]].push_back(pairs[p]);
+  for (int order = 0; order < kBracketOrders; ++order) EXPECT_TRUE(nested(byOrder[order])) << "order " << order;
+  for (std::size_t p = 0; p < pairs.size(); ++p) {
+    const int below = orders[p] < 0 ? kBracketOrders : orders[p];
+    for (int order = 0; order < below; ++order)
+      ASSERT_TRUE(std::any_of(byOrder[order].begin(), byOrder[order].end(), [&](Ends e) { return cross(e, pairs[p]); }))
+          << "pair " << p << " fits order " << order;
+  }
+}
+
 TEST(SecondaryStructure, OrdersBeyondTheBracketsAreNotedAndWarned) {
   std::vector<BPInfo> clique;
   for (int i = 1; i <= kBracketOrders + 1; ++i) clique.push_back(makePair(i, i + kBracketOrders + 1, "GC", "W/W"));
