@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -16,7 +14,6 @@
 #include "alignment/cost_kernel.h"
 #include "alignment/fasta.h"
 #include "util/line_reader.h"
-#include "util/staged_output.h"
 
 namespace bexora {
 
@@ -300,50 +297,48 @@ const char* statusOf(const Candidate& candidate, bool hasSequence) {
   return hasSequence ? "scored" : "no_sequence";
 }
 
-std::string candidateTable(const std::vector<Candidate>& candidates, const SequenceTable& table,
-                           const std::vector<int32_t>& tenths, const std::vector<std::size_t>& ranks,
-                           const std::vector<AlignmentShape>& shapes) {
-  std::string text = "list_position\tpdb_id\tchain\tlength\tcost\tidentity\ttarget_coverage\trank\tstatus\n";
-  char numbers[96];
+// The rows of the candidate table, in list order.
+std::vector<CandidateRow> rankingRows(const std::vector<Candidate>& candidates, const SequenceTable& table,
+                                      const std::vector<int32_t>& tenths, const std::vector<std::size_t>& ranks,
+                                      const std::vector<AlignmentShape>& shapes) {
+  std::vector<CandidateRow> rows;
+  rows.reserve(candidates.size());
   for (std::size_t k = 0; k < candidates.size(); ++k) {
     const Candidate& candidate = candidates[k];
-    const std::size_t length = table.sequence(candidate.key).size();
-    text += std::to_string(k + 1) + "\t" + candidate.name.pdbId + "\t" + candidate.name.chain + "\t" +
-            std::to_string(length) + "\t";
-    if (ranks[k] == 0)
-      std::snprintf(numbers, sizeof numbers, "-\t-\t-\t-\t");
-    else if (!shapes[k].measured)
-      std::snprintf(numbers, sizeof numbers, "%.1f\t-\t-\t%zu\t", tenthsToCost(tenths[k]), ranks[k]);
-    else
-      std::snprintf(numbers, sizeof numbers, "%.1f\t%.4f\t%.4f\t%zu\t", tenthsToCost(tenths[k]),
-                    shapes[k].identity, shapes[k].coverage, ranks[k]);
-    text += numbers + std::string(statusOf(candidate, length > 0)) + "\n";
+    CandidateRow row;
+    row.pdbId = candidate.name.pdbId;
+    row.chain = candidate.name.chain;
+    row.length = table.sequence(candidate.key).size();
+    row.rank = ranks[k];
+    row.cost = tenthsToCost(tenths[k]);
+    row.shaped = shapes[k].measured;
+    row.identity = shapes[k].identity;
+    row.coverage = shapes[k].coverage;
+    row.status = statusOf(candidate, row.length > 0);
+    rows.push_back(row);
   }
-  return text;
+  return rows;
 }
 
-bool writeCandidateTable(const ChainName& target, std::string_view targetSequence,
-                         const std::vector<Candidate>& candidates, const SequenceTable& table,
-                         const std::vector<int32_t>& tenths, const std::string& outputFolder,
-                         const Reporter& reporter) {
+bool fillRanking(const ChainName& target, std::string_view targetSequence, const std::vector<Candidate>& candidates,
+                 const SequenceTable& table, const std::vector<int32_t>& tenths, CandidateRanking& ranking,
+                 const Reporter& reporter) {
   const std::vector<std::size_t> ranks = ranksOf(candidates, table, tenths);
   std::vector<AlignmentShape> shapes;
   if (!alignmentShapes(targetSequence, candidates, table, ranks, shapes)) {
     reporter.say("Sufficient memory is not available to process the data\n");
     return false;
   }
-  const std::string path = outputFolder + target.pdbId + "_" + target.chain + ".candidates.tsv";
-  std::error_code ignored;
-  std::filesystem::create_directories(outputFolder, ignored);
-  if (writeFilesTogether({{path, candidateTable(candidates, table, tenths, ranks, shapes)}}).empty()) return true;
-  reporter.say("%s file could not be created\n", path.c_str());
-  return false;
+  ranking.targetId = target.pdbId;
+  ranking.targetChain = target.chain;
+  ranking.rows = rankingRows(candidates, table, tenths, ranks, shapes);
+  return true;
 }
 
 }  // namespace
 
-int findBestReference(const std::string& listFileName, const std::string& inputFolder,
-                      const std::string& outputFolder, const Reporter& reporter) {
+int findBestReference(const std::string& listFileName, const std::string& inputFolder, CandidateRanking& ranking,
+                      const Reporter& reporter) {
   const std::string listPath = inputFolder + listFileName;
   const std::string fastaPath = inputFolder + kFastaName;
   std::vector<std::string> tokens;
@@ -376,7 +371,7 @@ int findBestReference(const std::string& listFileName, const std::string& inputF
 
   const std::vector<int32_t> tenths = costsAgainstTarget(targetSequence, candidates, table);
   if (!recommend(target, candidates, table, tenths, fastaPath, reporter)) return 1;
-  return writeCandidateTable(target, targetSequence, candidates, table, tenths, outputFolder, reporter) ? 0 : 1;
+  return fillRanking(target, targetSequence, candidates, table, tenths, ranking, reporter) ? 0 : 1;
 }
 
 }  // namespace bexora

@@ -8,6 +8,7 @@
 #include "driver/command_line.h"
 #include "driver/console.h"
 #include "driver/single_run.h"
+#include "output/candidate_table.h"
 
 namespace bexora {
 
@@ -16,7 +17,9 @@ namespace {
 int runBestReference(const RunSettings& settings) {
   const Reporter reporter = consoleReporter(settings.verbose);
   reporter.record("run mode=bestref methods= reference=: target=: origFormat=0");
-  return findBestReference(settings.bestReferenceList, settings.inputFolder, settings.outputFolder, reporter);
+  CandidateRanking ranking;
+  if (findBestReference(settings.bestReferenceList, settings.inputFolder, ranking, reporter) != 0) return 1;
+  return writeCandidateTable(ranking, settings.outputFolder, reporter) ? 0 : 1;
 }
 
 // The run state is large and lives for the whole run, so it is kept off the stack.

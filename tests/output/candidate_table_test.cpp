@@ -1,4 +1,4 @@
-#include "alignment/best_reference.h"
+#include "output/candidate_table.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,11 @@ test::RunResult runBestReference(const std::string& list, const std::string& fol
                                  const std::string& output = "") {
   test::TempDir scratch;
   test::RunResult run;
-  run.status = findBestReference(list, folder, output.empty() ? scratch.path() + "/" : output,
-                                 collectingReporter(run.out, verbose ? &run.err : nullptr));
+  const Reporter reporter = collectingReporter(run.out, verbose ? &run.err : nullptr);
+  CandidateRanking ranking;
+  run.status = findBestReference(list, folder, ranking, reporter);
+  if (run.status == 0 && !writeCandidateTable(ranking, output.empty() ? scratch.path() + "/" : output, reporter))
+    run.status = 1;
   return run;
 }
 
