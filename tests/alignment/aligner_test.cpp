@@ -108,19 +108,6 @@ TEST(MMAlign, EqualsTheFullMatrixAlignerOnRandomPairs) {
   }
 }
 
-// Lengths around the lane counts and strip heights of the passes, with
-// bytes that have no class (N, T, lower case) among the residues.
-TEST(MMAlign, EqualsTheFullMatrixAlignerAroundLaneBoundaries) {
-  const std::size_t lengths[] = {0, 1, 2, 15, 16, 17, 31, 32, 33, 47, 48, 49, 64, 65, 97};
-  std::mt19937 random(4242);
-  for (std::size_t length : lengths)
-    for (std::string_view alphabet : {std::string_view("ACGU"), std::string_view("ACGUNNNTa")}) {
-      std::string a = randomSequence(random, length, alphabet);
-      expectOptimal(a, mutated(random, a, alphabet));
-      expectOptimal(a, randomSequence(random, lengths[random() % std::size(lengths)], alphabet));
-    }
-}
-
 uint64_t fnv1a(std::string_view text) {
   uint64_t hash = 14695981039346656037ull;
   for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
@@ -158,20 +145,6 @@ TEST(MMAlign, ScriptsStayAsTheyWere) {
     ASSERT_TRUE(MMAlign(a, b, &script, &cost, Reporter()));
     EXPECT_EQ(tenths(cost), golden.costTenths) << k;
     EXPECT_EQ(fnv1a(script), golden.scriptHash) << k;
-  }
-}
-
-TEST(MMAlign, EqualsTheFullMatrixAlignerOnRealSequences) {
-  BEXORA_REQUIRE_REALDATA();
-  const std::vector<std::string> ids = {"1BYJ", "1EHZ", "1FJG", "1FJG", "1X8W", "1Y26", "3E5F", "3J7A",
-                                        "3J7A", "4GV9", "4QLN", "6TNA", "14C2", "14J2", "1A4D", "1A4D"};
-  const std::vector<std::string> chains = {"A", "A", "A", "X", "B", "X", "A", "A",
-                                           "7", "F", "A", "A", "U", "A", "A", "B"};
-  std::vector<std::string> sequences;
-  ASSERT_TRUE(readFastaSeqList(test::realDataPath("pdb_seqres.na.fa"), ids, chains, sequences, Reporter()));
-  for (std::size_t i = 0; i < sequences.size(); ++i) {
-    ASSERT_FALSE(sequences[i].empty()) << ids[i];
-    for (std::size_t j = i; j < sequences.size(); ++j) expectOptimal(sequences[i], sequences[j]);
   }
 }
 

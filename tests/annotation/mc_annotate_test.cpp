@@ -77,17 +77,6 @@ TEST(McAnnotateReader, MisplacedWordsNameTheLine) {
   EXPECT_EQ(out.pairs.size(), 2u);
 }
 
-TEST(McAnnotateReader, ChainTest) {
-  const std::tuple<const char*, const char*, bool> cases[] = {
-      {"A1 : G C3p_endo anti", "A", true},   {"A1-A2 : adjacent_5p upward", "A", true},
-      {"A1-B2 : outward", "A", false},       {"B1-A2 : outward", "A", false},
-      {"'0'1-'0'2 : inward", "0", true},     {"AB12.C : G C3p_endo anti", "AB", true},
-      {"Number of stackings = 3", "A", false},  {"A-40-A-30 : adjacent_5p upward", "A", true},
-      {"A-4-B-3 : outward", "A", false},
-  };
-  for (const auto& [line, chain, matches] : cases) EXPECT_EQ(matchChainMCA(line, chain), matches) << line;
-}
-
 // Counted with awk on the pair ids of each Base-pairs section; 1Y26 keeps
 // 3 titles, 70 conformations and 46 + 11 stackings.
 TEST(McAnnotateReader, RealFiles) {

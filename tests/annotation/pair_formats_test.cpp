@@ -57,18 +57,5 @@ TEST(PairFormats, Lines) {
   for (const auto& c : cases) EXPECT_EQ(c.format(c.pair), c.line);
 }
 
-TEST(PairFormats, RNAViewEdgeNotation) {
-  const struct {
-    const char* bases;
-    const char* edges;  // before and after
-  } cases[] = {{"CG", "WW++"}, {"GC", "WW++"}, {"AU", "WW--"}, {"UA", "WW--"},
-               {"GU", "WWWW"}, {"GC", "WHWH"}, {"AU", "SWSW"}, {"gc", "WWWW"}};
-  for (const auto& c : cases) {
-    char first = c.edges[0], second = c.edges[1];
-    convertToRNAViewEdgeFormat(first, second, test::makePair(1, 2, c.bases, ""));
-    EXPECT_EQ(std::string({first, second}), std::string(c.edges + 2)) << c.bases;
-  }
-}
-
 }  // namespace
 }  // namespace bexora

@@ -44,13 +44,6 @@ TEST(RnaViewReader, ClassifiesLines) {
   }
 }
 
-TEST(RnaViewReader, ChainTest) {
-  EXPECT_TRUE(matchChainRV("26_27, B:    93 C-A    94 B:      stacked", "B"));
-  EXPECT_FALSE(matchChainRV("26_27, A:    93 C-A    94 B:      stacked", "A"));
-  EXPECT_FALSE(matchChainRV("26_27, B:    93 C-A    94 A:      stacked", "A"));
-  EXPECT_TRUE(matchChainRV("x A", "A"));
-}
-
 TEST(RnaViewReader, OnlyTheExactTitleOpensTheSection) {
   AnnotationOutput out;
   ASSERT_TRUE(readRNAViewOutput(fixturePath("annotation/rv_title_blanks.out"), "A", out, Reporter()));

@@ -40,48 +40,30 @@ struct ReaderCase {
   const char* fixture;
   const char* listStart;  // what opens the pair rows of a file
   const char* pairRow;    // a row of chain A pairing residue %d with residue %d (given twice)
-  std::size_t skipsText;  // 1 when a line of plain text among the rows counts as skipped
   bool rowsStandAlone;    // a row read without what opens the list still counts
 };
 
 const ReaderCase kReaders[] = {
     {"MC-Annotate", ofChain<readMCAnnotateOutput>, "annotation/mca_cases.out",
      "Base-pairs ------------------------------------------------------\n",
-     "A%d-A%d : G-C Ww/Ww pairing antiparallel cis XIX\n", 1, false},
+     "A%d-A%d : G-C Ww/Ww pairing antiparallel cis XIX\n", false},
     {"RNAView", ofChain<readRNAViewOutput>, "annotation/rv_cases.out", "BEGIN_base-pair\n",
-     "%d_%d, A: %d G-C %d A: +/+ cis XIX\n", 0, false},
+     "%d_%d, A: %d G-C %d A: +/+ cis XIX\n", false},
     {"FR3D", of1ABC<readFR3DOutput>, "annotation/fr3d_cases.out",
      "unit_id_1,unit_id_2,basepair,stacking,base_phosphate\n",
-     "1ABC|1|A|G|%d,1ABC|1|A|C|%d,cWW,,\n", 1, true},
+     "1ABC|1|A|G|%d,1ABC|1|A|C|%d,cWW,,\n", true},
     {"DSSR", of1ABC<readDSSROutput>, "annotation/dssr_cases.out",
      "nt1            nt2           bp  name        Saenger    LW  DSSR\n",
-     "1 A.G%d A.C%d G-C WC 19-XIX cWW cW-W\n", 0, false},
+     "1 A.G%d A.C%d G-C WC 19-XIX cWW cW-W\n", false},
     {"ClaRNA", of1ABC<readClaRNAOutput>, "annotation/clarna_cases.out",
      "\"residue1\",\"residue2\",\"n_type\",\"weight\",\"description\",\"full description\"\n",
-     "\"A%d\",\"A%d\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n", 1, false},
+     "\"A%d\",\"A%d\",\"GC\",0.9,\"WW_cis\",\"WW_cis\"\n", false},
 };
 
 std::string pairRow(const ReaderCase& reader, int first, int second) {
   char row[100];
   std::snprintf(row, sizeof row, reader.pairRow, first, second, first, second);
   return row;
-}
-
-// One pair more than the list holds, after a line far longer than any row.
-TEST(TextAnnotationReaders, LongLinesAndAFullListAreHandledSafely) {
-  test::TempDir dir;
-  for (const ReaderCase& reader : kReaders) {
-    std::string text = reader.listStart + std::string(100000, 'x') + "\n";
-    for (int i = 1; i <= static_cast<int>(kMaxBasePairs) + 1; ++i) text += pairRow(reader, i, i + 20000);
-    test::writeFile(dir.file("many.out"), text);
-    AnnotationOutput out;
-    std::string printed;
-    EXPECT_TRUE(reader.read(dir.file("many.out"), "A", out, collectingReporter(printed)));
-    EXPECT_EQ(out.pairs.size(), kMaxBasePairs) << reader.name;
-    EXPECT_EQ(out.skippedLines, reader.skipsText) << reader.name;
-    EXPECT_EQ(printed.rfind("Warning!!! ", 0), 0u) << printed;
-    EXPECT_NE(printed.find(dir.file("many.out")), std::string::npos) << printed;
-  }
 }
 
 // Pairs of a residue with itself and exact repeats are dropped, the first

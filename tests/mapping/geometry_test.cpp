@@ -45,14 +45,6 @@ TEST(EdgeAtomTable, LowerCaseCombinedEdgesAndUnknownBases) {
   for (char base : {'P', 'N', 'T', '\0'}) EXPECT_FALSE(isEdgeTableBase(base)) << base;
 }
 
-TEST(Contacts, SharedAtoms) {
-  AtomInteraction a{3.0, "N1", 0, "N3", 1};
-  EXPECT_FALSE(hasSameAtom(a, AtomInteraction{4, "N2", 0, "O2", 1}));
-  EXPECT_TRUE(hasSameAtom(a, AtomInteraction{4, "N1", 0, "O2", 1}));
-  EXPECT_TRUE(hasSameAtom(a, AtomInteraction{4, "N4", 1, "N3", 1}));
-  EXPECT_FALSE(hasSameAtom(a, AtomInteraction{4, "N1", 1, "N3", 0}));  // same names, other residues
-}
-
 // Residue 1 is a guanine, residue 9 a cytosine facing its Watson-Crick edge.
 std::vector<AtomInfo> pairAtoms(bool withN3 = true) {
   std::vector<AtomInfo> atoms = {makeAtom("A", 1, "N1"),        makeAtom("A", 1, "N2", 0, 1),

@@ -50,13 +50,5 @@ TEST(PairId, OrdersByChainsNumbersAndInsertionCodes) {
   for (std::size_t i = 0; i < list.size(); ++i) EXPECT_EQ(compBasePairId(list[i], expected[i]), 0) << i;
 }
 
-TEST(Fields, TextLongerThanAFieldIsCut) {
-  BPInfo pair = makeEmptyBPInfo();
-  setField(pair.description, "a description much longer than twenty-six characters");
-  EXPECT_EQ(std::string(pair.description).size(), kDescriptionWidth);
-  setField(pair.chainId[0], "ABCDEFG");
-  EXPECT_STREQ(pair.chainId[0], "ABCD");
-}
-
 }  // namespace
 }  // namespace bexora

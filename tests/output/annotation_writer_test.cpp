@@ -40,20 +40,6 @@ struct Output {
   }
 };
 
-// The target's kept pairs are listed among the assessed ones, all by pair id.
-TEST(AnnotationWriter, BexoraLinesSortedAndTagged) {
-  Output output;
-  ASSERT_TRUE(output.write(kDssr, {kPairs[0], kPairs[1]}, true, {}, {kPairs[2]}));
-  std::vector<std::string> annotation = textLines(readFile(output.annotation));
-  EXPECT_EQ(annotation, (std::vector<std::string>{formatPairBexora(kPairs[2]), "A12-A45 : G-C W/W cis",
-                                                  formatPairBexora(kPairs[0])}));
-  ASSERT_EQ(annotation.size(), 3u);
-  EXPECT_EQ(textLines(readFile(output.sourceTags)),
-            (std::vector<std::string>{annotation[0] + "  DSSR", annotation[1] + "  Both", annotation[2] + "  Bexora"}));
-  const WriteSummary& s = output.summary;
-  EXPECT_EQ(std::make_tuple(s.pairs, s.both, s.bexora, s.own), std::make_tuple(3, 1, 1, 1));
-}
-
 TEST(AnnotationWriter, MCAnnotateLayoutKeepsTheTargetSections) {
   const std::string title = "Base-pairs ------------------------------------------------------";
   Output empty;
@@ -81,49 +67,6 @@ TEST(AnnotationWriter, RNAViewLayoutFramesThePairs) {
   const std::string pairLine = formatPairRNAView(kPairs[1]);
   EXPECT_EQ(readFile(output.annotation), head + "\n" + pairLine + "\nEND_base-pair\n");
   EXPECT_EQ(readFile(output.sourceTags), head + "  RNAView\n" + pairLine + "  Both\nEND_base-pair\n");
-}
-
-// What a write that must fail reports.
-std::string failedWrite(const std::string& annotation, const std::string& sourceTags) {
-  std::string messages;
-  EXPECT_FALSE(printAcceptedBPInteractions(annotation, sourceTags, "3V2F", kMcAnnotate, {}, kPairs, {}, false,
-                                           collectingReporter(messages)));
-  return messages;
-}
-
-TEST(AnnotationWriter, FailureWritesNothing) {
-  test::TempDir dir;
-  const std::string missing = dir.file("absent/x.mca.bexora"), tags = dir.file("deep/BP_Src/x.bpsrc");
-  EXPECT_EQ(failedWrite(missing, dir.file("absent/BP_Src/x.bpsrc")), missing + " file could not be created\n");
-  // The source-tag file fails: the annotation file is not left behind either.
-  EXPECT_EQ(failedWrite(dir.file("x.mca.bexora"), tags), tags + " file could not be created\n");
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-std::vector<std::string> sortedLines(const std::string& path) {
-  std::vector<std::string> result = textLines(readFile(path));
-  std::sort(result.begin(), result.end());
-  return result;
-}
-
-TEST(AnnotationWriter, ChainMappedOntoItselfWritesTheToolsOwnPairs) {
-  const std::vector<BPInfo> own = {makePair(4, 9, "CG", "S/W"), makePair(1, 12, "GC", "W/W"),
-                                   makePair(3, 10, "AU", "H/W", 't'), makePair(3, 10, "AU", "W/W")};
-  const std::vector<AtomInfo> noAtoms;
-  std::array<std::vector<BPInfo>, kSides> lists = {own, own};
-  MappingState state;
-  test::setDpi(state, 0.2, 0.3);
-  mapBasePairs({&noAtoms, &noAtoms}, test::identityMap("GGACAAAAGUUC"), lists, true, state, Reporter());
-  Output output;
-  ASSERT_TRUE(output.write(kFr3d, state.assessedPairs, false, {}, state.keptTargetPairs));
-
-  std::vector<std::string> ownLines, taggedLines;
-  for (const BPInfo& pair : own) ownLines.push_back(formatPairBexora(pair));
-  std::sort(ownLines.begin(), ownLines.end());
-  for (const std::string& line : ownLines) taggedLines.push_back(line + "  Both");
-  EXPECT_EQ(sortedLines(output.annotation), ownLines);
-  EXPECT_EQ(sortedLines(output.sourceTags), taggedLines);
-  EXPECT_EQ(output.summary.both, 4);
 }
 
 }  // namespace

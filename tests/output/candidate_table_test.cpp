@@ -128,17 +128,6 @@ TEST(FindBestReference, ListFilesAndTheirTables) {
   }
 }
 
-TEST(FindBestReference, VerboseRecordForEveryCandidate) {
-  test::RunResult run = runBestReference("duplicates.txt", kFolder, true);
-  EXPECT_EQ(run.err,
-            "candidate id=1CCC chain=A length=12 cost=3\n"
-            "candidate id=1CCC chain=A length=0 cost=23\n"
-            "candidate id=1DDD chain=A length=11 cost=12\n"
-            "candidate id=9TGT chain=A length=0 cost=23\n");
-  run = runBestReference("known_costs.txt", kFolder, true);
-  EXPECT_NE(run.err.find("id=1BBB chain=A length=12 cost=2.7\n"), std::string::npos) << run.err;
-}
-
 TEST(FindBestReference, MissingFastaFileFails) {
   test::TempDir folder;
   test::writeFile(folder.file("list.txt"), "9TGT A 1AAA A\n");
@@ -213,13 +202,6 @@ TEST(FindBestReference, CandidatesRunInBatchesOfTwenty) {
     EXPECT_EQ(table.find("\t-\t-\t20\tscored\n"), std::string::npos) << table;
     EXPECT_NE(table.find("\t-\t-\t21\tscored\n"), std::string::npos) << table;
   }
-}
-
-TEST(FindBestReference, TableFolderCreatedWhenMissing) {
-  test::TempDir output;
-  const std::string folder = output.file("new/deeper/");
-  EXPECT_EQ(runBestReference("equal_costs.txt", kFolder, false, folder).status, 0);
-  EXPECT_TRUE(test::exists(folder + "9TGT_A.candidates.tsv"));
 }
 
 // The recommendation stays printed; the failure is reported and ends the

@@ -157,18 +157,6 @@ TEST(Evidence, RunRulesGuardCarriedPairsAndKeepOwnOnes) {
   }
 }
 
-TEST(Evidence, NothingIsKeptUnlessAsked) {
-  std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine),
-                                                     twoResidues(kGuanine, kCytosine)};
-  std::array<std::vector<BPInfo>, kSides> lists = {std::vector<BPInfo>{makePair(1, 2, "GC", "W/W")},
-                                                   std::vector<BPInfo>{}};
-  MappingState state;
-  test::setDpi(state, 0.25, 0.25);
-  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GC", "GC", {{1, 1}, {2, 2}}), lists, true, state, Reporter());
-  EXPECT_EQ(state.assessedPairs.size(), 1u);
-  EXPECT_TRUE(state.evidence.empty());
-}
-
 // A carried pair whose target is moved by 0.3 A: every distance of its row
 // follows from the fixture's coordinates. The rows come in group order; the
 // layout of the file is pinned by the example run.

@@ -26,21 +26,6 @@ class MotifFiles : public ::testing::Test {
   OutputGroup outputs{dir_.path()};
 };
 
-TEST_F(MotifFiles, FifteenEmptyReportsAppearOnlyWhenCommitted) {
-  motifInitialization(state, folder(), outputs, Reporter());
-  ASSERT_EQ(state.motifs.size(), 15u);
-  EXPECT_TRUE(state.printMotifs);
-  EXPECT_EQ(generateMotifFileName(folder(), state.motifs[0]),
-            folder() + "Motif_Segments/2B9N_A_Kink-Turn-6_25-28_582-582_512-515_MotifAnnotations.txt");
-  EXPECT_EQ(
-      generateMotifFileName("./io_data/Output/", state.motifs[13]),
-      "./io_data/Output/Motif_Segments/2B9N_A_Reverse-Kturn-4_1124-1127_2488-2488_1028-1030_MotifAnnotations.txt");
-  EXPECT_FALSE(test::exists(generateMotifFileName(folder(), state.motifs[0])));
-  ASSERT_TRUE(outputs.commit());
-  for (int motif = 0; motif < 15; ++motif)
-    EXPECT_TRUE(test::exists(generateMotifFileName(folder(), state.motifs[motif])) && fileOf(motif).empty());
-}
-
 TEST_F(MotifFiles, ListsPairsWhoseResiduesBothLieInTheMotif) {
   motifInitialization(state, folder(), outputs, Reporter());
   // One strand, two strands joined, one residue outside, another chain, the last strands.

@@ -170,15 +170,5 @@ TEST(SecondaryStructure, OrdersBeyondTheBracketsAreNotedAndWarned) {
   EXPECT_EQ(lines[3], "# A31-A62 : G-C W/W cis not bracketed: more than 30 bracket orders");
 }
 
-TEST(SecondaryStructureFiles, NoFileWhenOneCannotBeWritten) {
-  test::TempDir dir;
-  std::string messages;
-  std::string annotation = dir.file("missing/2EXT_A.rv.bexora");
-  EXPECT_FALSE(writeSecondaryStructureFiles(annotation, "2EXT_A", "A", residuesNumbered("GC"),
-                                            {makePair(1, 2, "GC", "W/W")}, kRnaView, collectingReporter(messages)));
-  EXPECT_EQ(messages, annotation + ".dbn file could not be created\n");
-  for (const char* ext : {".dbn", ".bpseq", ".svg"}) EXPECT_FALSE(test::exists(annotation + ext));
-}
-
 }  // namespace
 }  // namespace bexora

@@ -138,19 +138,6 @@ TEST(QualityLines, StatisticsAreReadCheckedAndTheBestKept) {
   }
 }
 
-TEST(Dpi, ZeroWhenAnyTermIsMissing) {
-  // 400 atoms, 1600 reflections: sqrt(0.25) * 0.2 * 2.0 / 1.0 = 0.2; 0.8^(-1/3) = 1.077217
-  const std::tuple<double, double, double, int, int, double> cases[] = {
-      {1.0, 2.0, 0.2, 400, 1600, 0.2}, {0.8, 2.0, 0.2, 400, 1600, 0.2154435}, {0, 2.0, 0.2, 400, 1600, 0},
-      {1.0, 1e-11, 0.2, 400, 1600, 0}, {1.0, 2.0, 0, 400, 1600, 0},           {1.0, 2.0, 0.2, 0, 1600, 0},
-      {1.0, 2.0, 0.2, 400, 0, 0}};
-  for (const auto& [completeness, resolution, freeR, atoms, reflections, dpi] : cases) {
-    RefineInfo refine{completeness, resolution, freeR, atoms, reflections, 0};
-    calculateDPI(refine);
-    EXPECT_NEAR(refine.dpi, dpi, 1e-6);
-  }
-}
-
 // Residue number, insertion code and name of each atom read, with its x, z and temperature factor.
 std::string listed(const std::vector<AtomInfo>& atoms) {
   std::string text;
@@ -250,19 +237,6 @@ TEST(PdbReader, AtomsWithUnusableFieldsAreSkipped) {
     EXPECT_EQ(r.atoms.back().resSeqNo, 2);
     EXPECT_EQ(r.out, warning.empty() ? "" : "Warning!!! " + warning + "; the line is ignored.\n");
   }
-}
-
-TEST(PdbReader, AtomTableLimitWarnsAndStops) {
-  std::string text, line = gAtom(1);
-  text.reserve((kMaxAtoms + 2) * 82);
-  for (std::size_t i = 0; i <= kMaxAtoms; ++i) {
-    std::snprintf(&line[22], 5, "%4zu", i % 10000);
-    line[26] = static_cast<char>('A' + i / 10000);
-    text += line;
-  }
-  Read r = readText(text);
-  EXPECT_EQ(r.atoms.size(), kMaxAtoms);
-  EXPECT_NE(r.out.find("Warning!!! Atom table limit of 500000"), std::string::npos) << r.out;
 }
 
 // A human 28S rRNA: 5,070 residues of 42 atoms each, hydrogens included,

@@ -75,20 +75,5 @@ TEST(LogLines, ReadingToleratesBlankRunsAndRefusesOtherText) {
   EXPECT_FALSE(parseLogLine("2B9N(3V2F)", LogLine::kPairIds, read));
 }
 
-// The header's one non-blank line names its section or tool.
-std::string namedLine(const std::string& header) {
-  std::size_t begin = header.find_first_not_of('\n');
-  return header.substr(begin, header.find('\n', begin) - begin);
-}
-
-TEST(LogLines, HeadersReadBackAsTheirSectionAndTool) {
-  for (int section = 0; section < kLogSections; ++section)
-    EXPECT_EQ(logSectionOf(namedLine(logSectionHeader(section))), section);
-  for (int method = 0; method < kMethodCount; ++method)
-    EXPECT_EQ(logMethodOf(namedLine(logMethodHeader(method))), method);
-  EXPECT_EQ(logSectionOf("Total = 1"), -1);
-  EXPECT_EQ(logMethodOf("Bexora"), -1);
-}
-
 }  // namespace
 }  // namespace bexora

@@ -67,15 +67,5 @@ TEST(LineReader, OverlongLinesAreSkippedAndNamed) {
   EXPECT_EQ(warnings, "Warning!!! Line 1 of " + dir.file("nul.gz") + " is longer than 1048576 bytes; it is skipped.\n");
 }
 
-TEST(LineReader, MissingFilesAndFoldersDoNotOpen) {
-  test::TempDir dir;
-  LineReader reader;
-  EXPECT_FALSE(reader.open(dir.file("absent")));
-  EXPECT_FALSE(reader.open(dir.path()));
-  EXPECT_FALSE(fileExists(dir.path()));
-  test::writeFile(dir.file("empty"), "");
-  EXPECT_TRUE(readAll(dir.file("empty")).empty());
-}
-
 }  // namespace
 }  // namespace bexora
