@@ -21,6 +21,8 @@
 #include "tables/result_tables.h"
 #include "util/basepair.h"
 #include "util/geometry.h"
+#include "util/input_files.h"
+#include "util/line_reader.h"
 #include "util/log_lines.h"
 
 namespace bexora {
@@ -75,6 +77,19 @@ bool readAnnotationOnce(RunState& state, int method, const std::string& path, co
   return true;
 }
 
+// The first of the names the tool's files go by, else Bexora's own name,
+// whose reading then says that it is missing.
+std::string annotationPath(const RunState& state, int method, const std::string& id) {
+  const std::string found =
+      findInputFile(state.settings.inputFolder, annotationFileNames(method, id), state.reporter);
+  return found.empty() ? state.settings.inputFolder + id + methodFiles(method).input : found;
+}
+
+void tellNamesTried(const RunState& state, int method, const std::string& id) {
+  state.reporter.say("Looked in %s for %s.\n", state.settings.inputFolder.c_str(),
+                     nameList(annotationFileNames(method, id)).c_str());
+}
+
 }  // namespace
 
 // Step 1: both annotation lists; an odd pass takes the previous pass's
@@ -86,10 +101,12 @@ bool readAnnotations(RunState& state, int method, int pass) {
       state.basePairMap[kReference] = state.mapping.assessedPairs;
       continue;
     }
-    std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
+    const std::string path = annotationPath(state, method, pdbId(state, side, pass));
     AnnotationOutput out;
-    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out))
+    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) {
+      if (!fileExists(path)) tellNamesTried(state, method, pdbId(state, side, pass));
       return false;
+    }
     state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
         methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),

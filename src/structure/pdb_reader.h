@@ -24,10 +24,10 @@ struct StructureReadOptions {
   double unknownDpi = 0;      // the DPI, in angstrom, of a structure whose DPI cannot be computed
 };
 
-// Looks for folder + pdbId + ".pdb", ".cif", ".pdb.gz", ".cif.gz" in that
-// order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
+// Looks for the structure file under the names of structureFileNames
+// (util/input_files.h) in that order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
 // and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
-// returns false when no file exists, and returns false after a message when
+// returns false, after a line naming the names tried, when no file exists, and returns false after a message when
 // the file breaks off (a damaged gzip stream). A chain without atoms is warned.
 // An atom line whose coordinates are missing, not finite or absurd is
 // skipped with a warning naming file and line, as are absurd statistics.
