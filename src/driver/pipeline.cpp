@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "alignment/aligner.h"
-#include "alignment/fasta.h"
 #include "alignment/residue_map.h"
 #include "annotation/clarna.h"
 #include "annotation/dssr.h"
@@ -13,6 +12,7 @@
 #include "annotation/mc_annotate.h"
 #include "annotation/rnaview.h"
 #include "driver/batch.h"
+#include "driver/chain_sequences.h"
 #include "driver/shared_inputs.h"
 #include "mapping/annotation_writer.h"
 #include "mapping/secondary_structure_files.h"
@@ -28,8 +28,6 @@
 namespace bexora {
 
 namespace {
-
-constexpr const char* kFastaName = "pdb_seqres.na.fa";
 
 // An id outside the table reads and writes as RNAView.
 const MethodInfo& methodFiles(int method) { return kMethods[method >= 0 && method < kMethodCount ? method : kRnaView]; }
@@ -128,27 +126,6 @@ std::string pairKey(const RunState& state, int pass) {
          pdbId(state, kTarget, pass) + ":" + chainId(state, kTarget, pass);
 }
 
-// Step 2: both chain sequences.
-bool readSequences(RunState& state, int pass) {
-  std::string fasta = state.settings.inputFolder + kFastaName;
-  const std::string& refId = pdbId(state, kReference, pass);
-  const std::string& refChain = chainId(state, kReference, pass);
-  const std::string& targetId = pdbId(state, kTarget, pass);
-  const std::string& targetChain = chainId(state, kTarget, pass);
-  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta, state.reporter), refId, refChain, targetId, targetChain,
-                                                state.refSeqsMap, state.reporter)
-                            : readFastaSequence(fasta, refId, refChain, targetId, targetChain, state.refSeqsMap,
-                                                state.reporter);
-  if (!found) {
-    state.reporter.say(
-        "The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the file from PDB "
-        "server.\n",
-        fasta.c_str());
-    return false;
-  }
-  return true;
-}
-
 int countResidues(const std::vector<AtomInfo>& atoms) {
   int residues = 0;
   for (std::size_t i = 0; i < atoms.size(); ++i) {
@@ -224,7 +201,7 @@ bool readStructures(RunState& state, int pass) {
 bool prepareChains(RunState& state, int pass) {
   std::string key = pairKey(state, pass);
   auto cached = state.alignments.find(key);
-  if (cached == state.alignments.end() && !readSequences(state, pass)) return false;
+  if (cached == state.alignments.end() && !readChainSequences(state, pass)) return false;
   if (!readStructures(state, pass)) return false;
   if (cached != state.alignments.end()) {
     state.refSeqsMap = cached->second.refSeqsMap;
