@@ -250,7 +250,8 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, st
                        settings.maxContact))
       return false;
     if (i + 1 == args.size()) continue;
-    if (args[i] == "-M" && !appendMethodList(args[i + 1], settings.methodList)) return false;
+    const bool valueGiven = !isNamed(args[i + 1], kFlagOptions) && !isNamed(args[i + 1], kValueOptions);
+    if (args[i] == "-M" && valueGiven && !appendMethodList(args[i + 1], settings.methodList)) return false;
     if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
   }
   return true;

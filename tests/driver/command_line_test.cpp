@@ -99,6 +99,7 @@ TEST_F(CommandLine, MethodSelectionAndFormatSwitch) {
       {{"-F", "original"}, "origFormat=1", ""},
       {{"-F"}, "origFormat=0", ""},
       {{"-M"}, "methods=MC ", ""},
+      {{"-M", "--2d"}, "methods=MC ", ""},
       {{"-F", "-M", "CLA"}, "methods=CLA ", ""},
       {{"--unknown-dpi", "0.5", "--max-contact", "3", "--prune-own", "--standard-only", "--2d"}, "methods=MC ", ""},
   };
