@@ -19,8 +19,9 @@ void fillMap(const std::string& id, const std::string& chain, const std::string&
   setField(map.pdbId, id);
   setField(map.chain.chainId, chain);
   map.chainCount = 1;
+  std::vector<ResidueMapEntry>& entries = map.chain.entries;
   for (char letter : letters)
-    map.chain.entries.push_back(ResidueMapEntry{letter, 0, static_cast<int32_t>(map.chain.entries.size()) + 1, ' ', -1});
+    entries.push_back(ResidueMapEntry{letter, 0, static_cast<int32_t>(entries.size()) + 1, ' ', -1});
 }
 
 // Why the FASTA file did not serve, for the messages.

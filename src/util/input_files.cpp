@@ -16,8 +16,10 @@ std::string lowerCased(std::string text) {
   return text;
 }
 
-// Each (prefix, suffix) pattern as two names: the id upper-cased, then lower-cased.
-std::vector<std::string> namesFor(const std::string& pdbId, const std::vector<std::pair<const char*, const char*>>& patterns) {
+using NamePatterns = std::vector<std::pair<const char*, const char*>>;  // prefix and suffix of the id
+
+// Each pattern as two names: the id upper-cased, then lower-cased.
+std::vector<std::string> namesFor(const std::string& pdbId, const NamePatterns& patterns) {
   std::vector<std::string> names;
   for (const auto& [prefix, suffix] : patterns) {
     names.push_back(prefix + pdbId + suffix);
@@ -29,7 +31,7 @@ std::vector<std::string> namesFor(const std::string& pdbId, const std::vector<st
 // The names each tool writes by default, after Bexora's own: RNAView and
 // MC-Annotate name their output after the structure file, fr3d-python after
 // the id, DSSR after its -o option (ID.dssr, ID.out or, with --json, ID.json).
-std::vector<std::pair<const char*, const char*>> toolPatterns(int method) {
+NamePatterns toolPatterns(int method) {
   switch (method) {
     case kMcAnnotate: return {{"", ".pdb.mcout"}};
     case kRnaView: return {{"", ".pdb.out"}, {"", ".cif.out"}};
@@ -55,7 +57,7 @@ std::vector<std::string> structureFileNames(const std::string& pdbId) {
 
 std::vector<std::string> annotationFileNames(int method, const std::string& pdbId) {
   if (method < 0 || method >= kMethodCount) return {};
-  std::vector<std::pair<const char*, const char*>> patterns = {{"", kMethods[method].input}};
+  NamePatterns patterns = {{"", kMethods[method].input}};
   for (const auto& pattern : toolPatterns(method)) patterns.push_back(pattern);
   return namesFor(pdbId, patterns);
 }

@@ -58,7 +58,8 @@ TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
       {{"-L", "pairs.txt", "--unknown-dpi", "x"}, kBadDpi},
       {{"-l", "absent.txt"}, "Manifest ./io_data/Input/absent.txt was not found.\n"},
       {{"1abc", "a", "2xyz", "b", "--modifed"}, "Unknown option --modifed; did you mean --modified?\n"},
-      {{"1abc", "a", "2xyz", "b", "-M", "RV", "--Prune-0wn"}, "Unknown option --Prune-0wn; did you mean --prune-own?\n"},
+      {{"1abc", "a", "2xyz", "b", "-M", "RV", "--Prune-0wn"},
+       "Unknown option --Prune-0wn; did you mean --prune-own?\n"},
       {{"1abc", "a", "2xyz", "b", "extra"}, "Unknown option extra; did you mean -V?\n"},
       {{"1abc", "a", "2xyz", "b", "-j", "2"}, "Unknown option -j; did you mean -V?\n"},
       {{"-L", "pairs.txt", "--stndard-only"}, "Unknown option --stndard-only; did you mean --standard-only?\n"},
@@ -166,7 +167,8 @@ TEST_F(CommandLine, HelpAndVersionEndWithStatusZero) {
     EXPECT_EQ(r.status, 0);
   }
   RunResult version = run({"1abc", "a", "--version"});
-  EXPECT_THAT(version.out, ::testing::MatchesRegex("bexora 0\\.1\\.0 \\(alignment SIMD level: (avx512|avx2|sse4\\.1|portable)\\)\n"));
+  EXPECT_THAT(version.out,
+              ::testing::MatchesRegex("bexora 0\\.1\\.0 \\(alignment SIMD level: (avx512|avx2|sse4\\.1|portable)\\)\n"));
   EXPECT_EQ(version.status, 0);
 }
 
