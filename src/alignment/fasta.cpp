@@ -213,23 +213,34 @@ bool readRecords(const FastaText& text, Reader& records) {
 }
 
 template <typename Source>
-bool readSequencePair(const Source& source, const std::string& fileName, const std::string& refPdbId,
+FastaLookup readSequencePair(const Source& source, const std::string& fileName, const std::string& refPdbId,
                       const std::string& refChain, const std::string& targetPdbId, const std::string& targetChain,
                       ResidueMapPair& maps, const Reporter& reporter) {
   for (StructureResidueMap& map : maps) map = StructureResidueMap{};
   SequenceReader records{fileName, {&refPdbId, &targetPdbId}, {&refChain, &targetChain}, maps, reporter};
-  if (!readRecords(source, records)) return false;
-  for (const StructureResidueMap& map : maps)
-    if (map.chainCount == 0 || map.chain.entries.empty()) return false;
-  return true;
+  if (!readRecords(source, records)) return FastaLookup::kUnreadable;
+  FastaLookup found = FastaLookup::kBothFound;
+  for (StructureResidueMap& map : maps) {
+    if (map.chainCount > 0 && !map.chain.entries.empty()) continue;
+    map = StructureResidueMap{};
+    found = FastaLookup::kChainMissing;
+  }
+  return found;
 }
 
 }  // namespace
 
+FastaLookup lookUpFastaSequences(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
+                                 const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                                 const Reporter& reporter) {
+  return readSequencePair(fileName, fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+}
+
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter) {
-  return readSequencePair(fileName, fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+  return lookUpFastaSequences(fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter) ==
+         FastaLookup::kBothFound;
 }
 
 FastaText loadFastaText(const std::string& fileName, const Reporter& reporter) {
@@ -244,10 +255,17 @@ FastaText loadFastaText(const std::string& fileName, const Reporter& reporter) {
   return text;
 }
 
+FastaLookup lookUpFastaSequences(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
+                                 const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                                 const Reporter& reporter) {
+  return readSequencePair(text, text.fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+}
+
 bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter) {
-  return readSequencePair(text, text.fileName, refPdbId, refChain, targetPdbId, targetChain, maps, reporter);
+  return lookUpFastaSequences(text, refPdbId, refChain, targetPdbId, targetChain, maps, reporter) ==
+         FastaLookup::kBothFound;
 }
 
 bool readFastaSeqList(const std::string& fileName, const std::vector<std::string>& pdbIds,

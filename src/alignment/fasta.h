@@ -12,9 +12,17 @@
 
 namespace bexora {
 
+// What looking up the run's two chains found.
+enum class FastaLookup { kBothFound, kChainMissing, kUnreadable };
+
 // Fills the sequence side of the residue maps for reference (maps[0]) and
-// target (maps[1]); false when the file is missing or breaks off, or a side
-// got no sequence.
+// target (maps[1]); kChainMissing leaves a side without sequence empty, and
+// kUnreadable, after a message, tells a missing file or one that breaks off.
+FastaLookup lookUpFastaSequences(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
+                                 const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                                 const Reporter& reporter);
+
+// The same; true for kBothFound.
 bool readFastaSequence(const std::string& fileName, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter);
@@ -32,6 +40,9 @@ struct FastaText {
 // Overlong lines are told to `reporter`.
 FastaText loadFastaText(const std::string& fileName, const Reporter& reporter);
 
+FastaLookup lookUpFastaSequences(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
+                                 const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
+                                 const Reporter& reporter);
 bool readFastaSequence(const FastaText& text, const std::string& refPdbId, const std::string& refChain,
                        const std::string& targetPdbId, const std::string& targetChain, ResidueMapPair& maps,
                        const Reporter& reporter);

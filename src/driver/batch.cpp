@@ -43,7 +43,7 @@ std::vector<std::string> fieldsOf(std::string_view line) {
   return fields;
 }
 
-// METHODS is what -M takes: ALL, or method tokens separated by commas; here
+// METHODS is what -M takes: ALL, or method tokens or names separated by commas; here
 // a name that is not one is an error of the line, not a warning.
 std::string parseMethods(const std::vector<std::string>& fields, std::vector<int>& methods) {
   bool taken[kMethodCount] = {};
@@ -55,7 +55,7 @@ std::string parseMethods(const std::vector<std::string>& fields, std::vector<int
     if (name.empty()) continue;
     bool known = false;
     for (int m = 0; m < kMethodCount; ++m) {
-      bool named = name == "ALL" || name == methodToken(m);
+      bool named = name == "ALL" || methodNamed(name) == m;
       taken[m] = taken[m] || named;
       known = known || named;
     }

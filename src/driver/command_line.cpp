@@ -7,14 +7,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "alignment/simd_level.h"
 #include "driver/console.h"
+#include "model/input_files.h"
 #include "util/tokenizer.h"
 
 namespace bexora {
 
 namespace {
 
-constexpr const char* kVersion = "bexora " BEXORA_VERSION;
 constexpr std::size_t kMaxMethodTokens = 10;
 constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
 constexpr unsigned kMaxBatchThreads = 1024;
@@ -71,21 +72,56 @@ bool inputFolderExists(const RunSettings& settings) {
   return false;
 }
 
-// Appends the methods one "-M" value names; each method once per list.
-void appendMethodList(const std::string& value, std::vector<int>& methods) {
-  if (value == "ALL") {
-    for (int m = 0; m < kMethodCount; ++m) {
-      if (methods.size() == kMaxMethodEntries) {
-        std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries,
-                    methodToken(m));
-        continue;
-      }
-      methods.push_back(m);
+// Levenshtein distance, for pointing at the name a typo was meant to be.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t substitution = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+      diagonal = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, substitution});
     }
+  }
+  return row[b.size()];
+}
+
+// The name of `names` nearest to `typed`, letters compared in upper case.
+std::string nearestName(const std::string& typed, const std::vector<std::string>& names) {
+  std::string nearest;
+  std::size_t best = std::string::npos;
+  for (const std::string& name : names) {
+    std::size_t distance = editDistance(upperCased(typed), upperCased(name));
+    if (distance < best) best = distance, nearest = name;
+  }
+  return nearest;
+}
+
+std::vector<std::string> methodNames() {
+  std::vector<std::string> names = {"ALL"};
+  for (const MethodInfo& method : kMethods) names.insert(names.end(), {method.token, method.name});
+  return names;
+}
+
+void addMethod(int method, const char* word, std::vector<int>& methods) {
+  if (methods.size() == kMaxMethodEntries) {
+    std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries, word);
     return;
   }
+  methods.push_back(method);
+}
+
+// Appends the methods one "-M" value names, each method once per list;
+// false after a message when a word names no method.
+bool appendMethodList(const std::string& value, std::vector<int>& methods) {
+  if (value == "ALL") {
+    for (int m = 0; m < kMethodCount; ++m) addMethod(m, methodToken(m), methods);
+    return true;
+  }
   std::string_view tokens[kMaxMethodTokens];
-  TokenizeResult split = splitTokens(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
+  TokenizeResult split = splitNonEmptyTokens(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
   if (split.tooManyTokens)
     std::printf("Warning!!! Method list \"%s\" has more than %zu entries; the rest is ignored.\n", value.c_str(),
                 kMaxMethodTokens);
@@ -96,27 +132,30 @@ void appendMethodList(const std::string& value, std::vector<int>& methods) {
       std::printf("Warning!!! Method name of %zu or more characters ignored.\n", kMethodTokenWidth);
       continue;
     }
-    int found = -1;
-    for (int m = 0; m < kMethodCount && found < 0; ++m)
-      if (!taken[m] && token.find(methodToken(m)) != std::string::npos) found = m;
+    int found = methodNamed(token);
     if (found < 0) {
-      std::printf("Warning!!! Unknown method %s.\n", token.c_str());
+      std::printf("Unknown method %s; did you mean %s?\n", token.c_str(), nearestName(token, methodNames()).c_str());
+      return false;
+    }
+    if (taken[found]) {
+      std::printf("Warning!!! Method %s is named twice in one list; it runs once.\n", methodToken(found));
       continue;
     }
     taken[found] = true;
-    if (methods.size() == kMaxMethodEntries) {
-      std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries,
-                  token.c_str());
-      continue;
-    }
-    methods.push_back(found);
+    addMethod(found, methodToken(found), methods);
   }
+  return true;
 }
 
-ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const std::string& listAsTyped,
+ArgumentsOutcome processShortForm(const std::vector<std::string>& args, const std::vector<std::string>& typed,
                                   RunSettings& settings) {
   if (args.size() < 2) return rejectNoArguments();
+  const std::string& listAsTyped = typed[1];
   bool verbose = args.size() == 3 && args[2] == "-V";
+  if (args.size() == 3 && !verbose && (args[0] == "-R" || args[0] == "-B")) {
+    std::printf("Unknown option %s; did you mean -V?\n", typed[2].c_str());
+    return {false, 1};
+  }
   if (args[0] == "-R") {
     settings.mode = RunMode::kBestReference;
     settings.verbose = verbose;
@@ -156,6 +195,41 @@ bool parseAngstrom(const std::vector<std::string>& args, std::size_t at, bool ze
   return false;
 }
 
+// The options of single runs and batches: those that stand alone and those
+// that take the next argument as their value, as the usage writes them.
+const std::vector<std::string> kFlagOptions = {"-V", "--modified", "--standard-only", "--prune-own", "--2d"};
+const std::vector<std::string> kValueOptions = {"-M", "-F", "--unknown-dpi", "--max-contact"};
+const std::vector<std::string> kBatchValueOptions = {"-j"};
+// Taken out before the scan, but still names a typo may have been meant for.
+const std::vector<std::string> kOtherOptions = {"-I", "-O", "-h", "--help", "--version"};
+
+bool isNamed(const std::string& upperArg, const std::vector<std::string>& names) {
+  return std::any_of(names.begin(), names.end(), [&](const std::string& name) { return upperArg == upperCased(name); });
+}
+
+// False after a message when an argument from `first` on is neither an
+// option nor the value of the option before it. A value option followed by
+// another option has no value, as before (`-F -M CLA`).
+bool optionsAreKnown(const std::vector<std::string>& args, const std::vector<std::string>& typed, std::size_t first,
+                     bool batch) {
+  std::vector<std::string> valued = kValueOptions;
+  if (batch) valued.insert(valued.end(), kBatchValueOptions.begin(), kBatchValueOptions.end());
+  for (std::size_t i = first; i < args.size(); ++i) {
+    if (isNamed(args[i], kFlagOptions)) continue;
+    if (isNamed(args[i], valued)) {
+      bool valueFollows = i + 1 < args.size() && !isNamed(args[i + 1], kFlagOptions) && !isNamed(args[i + 1], valued);
+      if (valueFollows) ++i;
+      continue;
+    }
+    std::vector<std::string> known = kFlagOptions;
+    known.insert(known.end(), valued.begin(), valued.end());
+    known.insert(known.end(), kOtherOptions.begin(), kOtherOptions.end());
+    std::printf("Unknown option %s; did you mean %s?\n", typed[i].c_str(), nearestName(typed[i], known).c_str());
+    return false;
+  }
+  return true;
+}
+
 // Options from argument `first` on; false after a message when one is wrong.
 bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, std::size_t first = 4) {
   for (std::size_t i = first; i < args.size(); ++i) {
@@ -173,13 +247,15 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, st
                        settings.maxContact))
       return false;
     if (i + 1 == args.size()) continue;
-    if (args[i] == "-M") appendMethodList(args[i + 1], settings.methodList);
+    const bool valueGiven = !isNamed(args[i + 1], kFlagOptions) && !isNamed(args[i + 1], kValueOptions);
+    if (args[i] == "-M" && valueGiven && !appendMethodList(args[i + 1], settings.methodList)) return false;
     if (args[i] == "-F" && args[i + 1].find("ORIG") != std::string::npos) settings.origFormat = true;
   }
   return true;
 }
 
-ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSettings& settings) {
+ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, const std::vector<std::string>& typed,
+                                  RunSettings& settings) {
   bool refBad = !idIsValid(args[0]);
   bool targetBad = !idIsValid(args[2]);
   if (refBad) std::printf("Reference PDB id doesn't seem correct.\n");
@@ -200,7 +276,7 @@ ArgumentsOutcome processSingleRun(const std::vector<std::string>& args, RunSetti
 
   settings.methodList.clear();
   settings.readModified = true;
-  if (!scanOptions(args, settings)) return {false, 1};
+  if (!optionsAreKnown(args, typed, 4, false) || !scanOptions(args, settings)) return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
   return {true, 0};
@@ -222,14 +298,16 @@ bool parseThreads(const std::vector<std::string>& args, RunSettings& settings) {
   return false;
 }
 
-ArgumentsOutcome processBatch(const std::vector<std::string>& args, const std::string& manifestAsTyped,
+ArgumentsOutcome processBatch(const std::vector<std::string>& args, const std::vector<std::string>& typed,
                               RunSettings& settings) {
+  const std::string manifestAsTyped = typed.size() > 1 ? typed[1] : std::string();
   if (args.size() < 2 || manifestAsTyped.empty()) return reject("Option -L needs a manifest file name.\n");
   settings.mode = RunMode::kBatch;
   settings.batchManifest = manifestAsTyped;
   settings.methodList.clear();
   settings.readModified = true;
-  if (!scanOptions(args, settings, 2) || !parseThreads(args, settings)) return {false, 1};
+  if (!optionsAreKnown(args, typed, 2, true) || !scanOptions(args, settings, 2) || !parseThreads(args, settings))
+    return {false, 1};
   if (settings.methodList.empty()) settings.methodList.push_back(kMcAnnotate);
   if (!inputFolderExists(settings)) return {false, 1};
   return {true, 0};
@@ -241,6 +319,25 @@ bool gotNonAlphaNumeric(const std::string& text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); });
 }
 
+namespace {
+
+// "ID.rv.out, ID.pdb.out, ID.cif.out": the names as the lookup tries them.
+std::string namesForHelp(const std::vector<std::string>& names) {
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); i += 2) list += (i == 0 ? "" : ", ") + names[i];
+  return list;
+}
+
+void printInputFiles() {
+  std::printf("Input files, in the input folder, looked for in this order (ID in upper or lower case):\n");
+  std::printf("  %-12s %s\n", "structure", namesForHelp(structureFileNames("ID")).c_str());
+  for (int m = 0; m < kMethodCount; ++m)
+    std::printf("  %-12s %s\n", methodName(m), namesForHelp(annotationFileNames(m, "ID")).c_str());
+  std::printf("  %-12s %s\n", "sequences", "pdb_seqres.na.fa; a chain it lacks is read from the structure file");
+}
+
+}  // namespace
+
 void printUsage() {
   std::printf(
       "Usage:\n"
@@ -248,7 +345,8 @@ void printUsage() {
       "         [--prune-own] [--max-contact A] [--2d] [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
       "      A chain id has 1 to 4 characters.\n"
-      "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA (default MC)\n"
+      "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA or the tools' names\n"
+      "                  (MC-Annotate, RNAView, FR3D, DSSR, ClaRNA) in any case (default MC)\n"
       "      -F ORIG     write MC-Annotate and RNAView results in the tool's own layout\n"
       "      --standard-only  read A, C, G and U residues only (default: modified nucleotides\n"
       "                  such as PSU and 2MG are read as their parent base; --modified says so)\n"
@@ -278,7 +376,8 @@ void printUsage() {
       "  -I DIR      input folder (default ./io_data/Input/)\n"
       "  -O DIR      output folder (default ./io_data/Output/), created when missing\n"
       "  -V          diagnostic records on standard error\n"
-      "  -h, --help  this text;  --version  the version\n");
+      "  -h, --help  this text;  --version  the version and the alignment's SIMD level\n");
+  printInputFiles();
 }
 
 ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings) {
@@ -288,15 +387,15 @@ ArgumentsOutcome processArguments(int argc, char** argv, RunSettings& settings) 
     return {false, 0};
   }
   if (std::any_of(args.begin(), args.end(), [](const std::string& a) { return isOneOf(a, {"--VERSION"}); })) {
-    std::printf("%s\n", kVersion);
+    std::printf("bexora %s (alignment SIMD level: %s)\n", BEXORA_VERSION, simdLevelName(widestSimdLevel()));
     return {false, 0};
   }
   if (!extractFolderOptions(args, settings)) return {false, 1};
-  std::string listAsTyped = args.size() > 1 ? args[1] : std::string();
+  const std::vector<std::string> typed = args;
   for (std::string& arg : args) arg = upperCased(arg);
-  if (!args.empty() && args[0] == "-L") return processBatch(args, listAsTyped, settings);
-  if (args.size() <= 3) return processShortForm(args, listAsTyped, settings);
-  return processSingleRun(args, settings);
+  if (!args.empty() && args[0] == "-L") return processBatch(args, typed, settings);
+  if (args.size() <= 3) return processShortForm(args, typed, settings);
+  return processSingleRun(args, typed, settings);
 }
 
 }  // namespace bexora

@@ -5,10 +5,10 @@
 #include <filesystem>
 
 #include "alignment/aligner.h"
-#include "alignment/fasta.h"
 #include "alignment/residue_map.h"
 #include "annotation/readers.h"
 #include "driver/batch.h"
+#include "driver/chain_sequences.h"
 #include "driver/shared_inputs.h"
 #include "output/annotation_writer.h"
 #include "output/secondary_structure_files.h"
@@ -19,12 +19,12 @@
 #include "model/basepair.h"
 #include "mapping/geometry.h"
 #include "tables/log_lines.h"
+#include "model/input_files.h"
+#include "util/line_reader.h"
 
 namespace bexora {
 
 namespace {
-
-constexpr const char* kFastaName = "pdb_seqres.na.fa";
 
 // An id outside the table reads and writes as RNAView.
 const MethodInfo& methodFiles(int method) { return kMethods[method >= 0 && method < kMethodCount ? method : kRnaView]; }
@@ -62,6 +62,19 @@ bool readAnnotationOnce(RunState& state, int method, const std::string& path, co
   return true;
 }
 
+// The first of the names the tool's files go by, else Bexora's own name,
+// whose reading then says that it is missing.
+std::string annotationPath(const RunState& state, int method, const std::string& id) {
+  const std::string found =
+      findInputFile(state.settings.inputFolder, annotationFileNames(method, id), state.reporter);
+  return found.empty() ? state.settings.inputFolder + id + methodFiles(method).input : found;
+}
+
+void tellNamesTried(const RunState& state, int method, const std::string& id) {
+  state.reporter.say("Looked in %s for %s.\n", state.settings.inputFolder.c_str(),
+                     nameList(annotationFileNames(method, id)).c_str());
+}
+
 }  // namespace
 
 // Step 1: both annotation lists; an odd pass takes the previous pass's
@@ -73,10 +86,12 @@ bool readAnnotations(RunState& state, int method, int pass) {
       state.basePairMap[kReference] = state.mapping.assessedPairs;
       continue;
     }
-    std::string path = state.settings.inputFolder + pdbId(state, side, pass) + methodFiles(method).input;
+    const std::string path = annotationPath(state, method, pdbId(state, side, pass));
     AnnotationOutput out;
-    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out))
+    if (!readAnnotationOnce(state, method, path, pdbId(state, side, pass), chainId(state, side, pass), out)) {
+      if (!fileExists(path)) tellNamesTried(state, method, pdbId(state, side, pass));
       return false;
+    }
     state.reporter.record(
         "annotation method=%s side=%d id=%s chain=%s file=%s pairs=%zu keptLines=%zu skippedLines=%zu layout=%s",
         methodFiles(method).token, side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(),
@@ -96,27 +111,6 @@ namespace {
 std::string pairKey(const RunState& state, int pass) {
   return pdbId(state, kReference, pass) + ":" + chainId(state, kReference, pass) + "|" +
          pdbId(state, kTarget, pass) + ":" + chainId(state, kTarget, pass);
-}
-
-// Step 2: both chain sequences.
-bool readSequences(RunState& state, int pass) {
-  std::string fasta = state.settings.inputFolder + kFastaName;
-  const std::string& refId = pdbId(state, kReference, pass);
-  const std::string& refChain = chainId(state, kReference, pass);
-  const std::string& targetId = pdbId(state, kTarget, pass);
-  const std::string& targetChain = chainId(state, kTarget, pass);
-  bool found = state.shared ? readFastaSequence(state.shared->fasta(fasta, state.reporter), refId, refChain, targetId, targetChain,
-                                                state.refSeqsMap, state.reporter)
-                            : readFastaSequence(fasta, refId, refChain, targetId, targetChain, state.refSeqsMap,
-                                                state.reporter);
-  if (!found) {
-    state.reporter.say(
-        "The chain sequence for given PDB was not found in %s.\nPlease check your input, or update the file from PDB "
-        "server.\n",
-        fasta.c_str());
-    return false;
-  }
-  return true;
 }
 
 int countResidues(const std::vector<AtomInfo>& atoms) {
@@ -194,7 +188,7 @@ bool readStructures(RunState& state, int pass) {
 bool prepareChains(RunState& state, int pass) {
   std::string key = pairKey(state, pass);
   auto cached = state.alignments.find(key);
-  if (cached == state.alignments.end() && !readSequences(state, pass)) return false;
+  if (cached == state.alignments.end() && !readChainSequences(state, pass)) return false;
   if (!readStructures(state, pass)) return false;
   if (cached != state.alignments.end()) {
     state.refSeqsMap = cached->second.refSeqsMap;

@@ -1,6 +1,7 @@
 #include "model/model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace bexora {
@@ -11,6 +12,22 @@ const char* methodName(int method) {
 
 const char* methodToken(int method) {
   return method >= 0 && method < kMethodCount ? kMethods[method].token : nullptr;
+}
+
+namespace {
+
+bool sameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+int methodNamed(std::string_view word) {
+  for (int m = 0; m < kMethodCount; ++m)
+    if (sameLetters(word, kMethods[m].token) || sameLetters(word, kMethods[m].name)) return m;
+  return -1;
 }
 
 BPInfo makeEmptyBPInfo() {

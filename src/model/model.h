@@ -63,6 +63,9 @@ constexpr MethodInfo kMethods[kMethodCount] = {
 const char* methodName(int method);
 // Token of a "-M" list and of the verbose records ("MC", "RV", "FR", "DS", "CLA").
 const char* methodToken(int method);
+// The method a "-M" word names, its token or the tool's name in any case
+// ("rv", "RNAView", "MC-ANNOTATE"); -1 for any other word.
+int methodNamed(std::string_view word);
 
 // The one order of residues within a chain: number, then insertion code as
 // an unsigned byte, so that a code above 127 sorts and is searched for alike

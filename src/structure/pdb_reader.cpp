@@ -1,7 +1,5 @@
 #include "structure/pdb_reader.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -14,6 +12,7 @@
 #include <map>
 
 #include "model/basepair.h"
+#include "model/input_files.h"
 #include "util/line_reader.h"
 #include "model/modified_nucleotides.h"
 #include "util/tokenizer.h"
@@ -803,28 +802,12 @@ void sortAndKeepFirst(std::vector<AtomInfo>& atoms) {
   atoms.erase(std::unique(atoms.begin(), atoms.end(), sameAtom), atoms.end());
 }
 
-// A name that is there but cannot be read (a folder, no permission) would
-// otherwise pass for a missing file.
-void warnIfPresent(const std::string& path, const Reporter& reporter) {
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0)
-    reporter.warn("%s is not a readable file; it is ignored.\n", path.c_str());
-}
-
+// Of the names tried, one with ".cif" is mmCIF and any other PDB format.
 bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found,
                        const Reporter& reporter) {
-  static const std::array<std::pair<const char*, const char*>, 4> kCandidates = {
-      {{".pdb", "pdb"}, {".cif", "cif"}, {".pdb.gz", "pdb"}, {".cif.gz", "cif"}}};
-  for (const auto& [suffix, format] : kCandidates) {
-    std::string path = folder + pdbId + suffix;
-    if (fileExists(path)) {
-      found.path = path;
-      found.format = format;
-      return true;
-    }
-    warnIfPresent(path, reporter);
-  }
-  return false;
+  found.path = findInputFile(folder, structureFileNames(pdbId), reporter);
+  found.format = found.path.find(".cif") != std::string::npos ? "cif" : "pdb";
+  return !found.path.empty();
 }
 
 void settleDpi(RefineInfo& refine, double unknownDpi) {
@@ -887,6 +870,7 @@ bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo
   LineReader reader(reporter);
   if (!findStructureFile(folder, pdbId, found, reporter) || !reader.open(found.path)) {
     reporter.say("Neither .pdb or .cif file for PDB %s was found in the %s folder\n", pdbId.c_str(), folder.c_str());
+    reporter.say("Looked in %s for %s.\n", folder.c_str(), nameList(structureFileNames(pdbId)).c_str());
     return false;
   }
   AtomSink sink(atoms, chainId, found.path, reporter, options.readModified);

@@ -24,11 +24,12 @@ struct StructureReadOptions {
   double unknownDpi = 0;      // the DPI, in angstrom, of a structure whose DPI cannot be computed
 };
 
-// Looks for folder + pdbId + ".pdb", ".cif", ".pdb.gz", ".cif.gz" in that
-// order. Clears and fills `atoms` (sorted by compareAtoms, at most kMaxAtoms)
-// and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
-// returns false when no file exists, and returns false after a message when
-// the file breaks off (a damaged gzip stream) or gives no atom of the chain.
+// Looks for the structure file under the names of structureFileNames
+// (model/input_files.h) in that order. Clears and fills `atoms` (sorted by
+// compareAtoms, at most kMaxAtoms) and `refine` (dpi included). Prints "Neither .pdb or .cif file ..." and
+// returns false, after a line naming the names tried, when no file exists, and
+// returns false after a message when the file breaks off (a damaged gzip
+// stream) or gives no atom of the chain.
 // An atom line whose coordinates are missing, not finite or absurd is
 // skipped with a warning naming file and line, as are absurd statistics and
 // mmCIF rows whose fields do not match their loop's header. An atom named

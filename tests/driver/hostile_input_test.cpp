@@ -126,9 +126,13 @@ const InputFile kInputFiles[] = {
     {"1EXR.fr3d.out", Need::kOptional, "", true, "./io_data/Input/1EXR.fr3d.out File Not Found\n"},
     {"2EXT.dssr.out", Need::kOptional, "", true, "./io_data/Input/2EXT.dssr.out File Not Found\n"},
     {"1EXR.cr.out", Need::kOptional, "", true, "./io_data/Input/1EXR.cr.out File Not Found\n"},
-    {"pdb_seqres.na.fa", Need::kWhole,
-     "The chain sequence for given PDB was not found in ./io_data/Input/pdb_seqres.na.fa.\n",
-     true, "File \"./io_data/Input/pdb_seqres.na.fa\" was not found.\n"},
+    // The structure files' SEQRES records stand in for it.
+    {"pdb_seqres.na.fa", Need::kOptional,
+     "Sequence of 1EXR chain A read from ./io_data/Input/1EXR.pdb (SEQRES), as ./io_data/Input/pdb_seqres.na.fa does "
+     "not list the chain.\n",
+     false,
+     "Warning!!! ./io_data/Input/pdb_seqres.na.fa is not a readable file; it is ignored.\nSequence of 1EXR chain A "
+     "read from ./io_data/Input/1EXR.pdb (SEQRES), as ./io_data/Input/pdb_seqres.na.fa is not there.\n"},
     {"1EXR_A_2EXT_A.aln", Need::kOptional,
      "Warning!!! ./io_data/Input/1EXR_A_2EXT_A.aln lists no residue pair; no residue is aligned through it.\n", false,
      "Warning!!! Structure alignment file \"1EXR_A_2EXT_A.aln\" was not found, "},

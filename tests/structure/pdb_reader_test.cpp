@@ -322,7 +322,9 @@ TEST(FileLookup, OrderPdbCifThenCompressed) {
   const std::string folder = dir.path() + "/", cif = test::readFile(test::fixturePath("structure/QUOT.cif"));
   Read none = readFrom(folder, "1ABC");
   EXPECT_FALSE(none.ok);
-  EXPECT_EQ(none.out, "Neither .pdb or .cif file for PDB 1ABC was found in the " + folder + " folder\n");
+  EXPECT_EQ(none.out, "Neither .pdb or .cif file for PDB 1ABC was found in the " + folder + " folder\nLooked in " +
+                          folder + " for 1ABC.pdb, 1ABC.cif, 1ABC.pdb.gz, 1ABC.cif.gz, pdb1ABC.ent and pdb1ABC.ent.gz "
+                          "(each also with the id in lower case).\n");
   writeGzip(dir.file("1ABC.cif.gz"), cif);
   EXPECT_EQ(readFrom(folder, "1ABC").info.path, folder + "1ABC.cif.gz");
   writeGzip(dir.file("1ABC.pdb.gz"), gAtom(1));
