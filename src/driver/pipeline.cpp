@@ -383,7 +383,7 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   // The annotation, its source tags, evidence and --2d files are committed
   // together, so that no reader finds files of two runs side by side.
-  OutputGroup own(state.settings.outputFolder);
+  OutputGroup own(state.settings.outputFolder, state.reporter);
   OutputGroup& group = state.runOutputs ? *state.runOutputs : own;
   WriteSummary summary;
   const MappingState& m = state.mapping;
@@ -529,7 +529,7 @@ int runPipeline(RunState& state) {
   // A folder that cannot be made shows up as the first output that cannot be written.
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  if (isBenchmark(state)) state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
+  if (isBenchmark(state)) state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder, state.reporter);
   if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, *state.runOutputs, state.reporter);
   if (settings.motifMode && !state.motifs.printMotifs) state.outputFailed = true;
   if (!isBenchmark(state))
