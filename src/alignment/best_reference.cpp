@@ -314,7 +314,8 @@ bool writeCandidateTable(const ChainName& target, std::string_view targetSequenc
 
 int findBestReference(const std::string& listFileName, const std::string& inputFolder,
                       const std::string& outputFolder, const Reporter& reporter) {
-  const std::string listPath = inputFolder + listFileName;
+  const std::string listPath =
+      std::filesystem::path(listFileName).is_absolute() ? listFileName : inputFolder + listFileName;
   const std::string fastaPath = inputFolder + kFastaName;
   std::vector<std::string> tokens;
   if (!readTokens(listPath, tokens, reporter)) {

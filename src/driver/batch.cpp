@@ -1,5 +1,10 @@
 #include "driver/batch.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -107,6 +112,7 @@ void markRepeatedPairs(std::vector<ManifestPair>& pairs) {
 
 struct PairOutcome {
   bool ok = false;
+  bool logWritten = false;
   std::array<std::optional<WriteSummary>, kMethodCount> written;
 };
 
@@ -114,8 +120,8 @@ struct PairOutcome {
 // no one at a terminal to wait for.
 Reporter pairReporter(std::string& log, bool verbose) {
   auto sink = [&log](Channel channel, const std::string& text) {
-    if (channel == Channel::kOutput) log += text;
-    if (channel == Channel::kRecord) log += "bexora: " + text + "\n";
+    if (channel == Channel::kOutput) log += escapeControls(text);
+    if (channel == Channel::kRecord) log += "bexora: " + escapeControls(text) + "\n";
   };
   return Reporter(sink, verbose);
 }
@@ -141,7 +147,8 @@ PairOutcome runPair(const RunSettings& batch, const ManifestPair& pair, SharedIn
   outcome.ok = runPipeline(*state) == 0;
   outcome.written = state->written;
   std::string logPath = state->settings.outputFolder + kPairLogName;
-  if (!writeFilesTogether({{logPath, log}}).empty()) outcome.ok = false;
+  outcome.logWritten = writeFilesTogether({{logPath, log}}).empty();
+  outcome.ok = outcome.ok && outcome.logWritten;
   return outcome;
 }
 
@@ -150,15 +157,17 @@ class Progress {
  public:
   Progress(const RunSettings& settings, std::size_t total) : folder_(settings.outputFolder), total_(total) {}
 
-  void finished(const ManifestPair& pair, bool ok) {
+  void finished(const ManifestPair& pair, const PairOutcome& outcome) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string name = pairFolderName(pair);
+    std::string log = escapeControls(folder_) + name + "/" + kPairLogName;
     ++done_;
-    if (ok)
+    if (outcome.ok)
       std::printf("[%zu/%zu] %s ok\n", done_, total_, name.c_str());
+    else if (outcome.logWritten)
+      std::printf("[%zu/%zu] %s failed, see %s\n", done_, total_, name.c_str(), log.c_str());
     else
-      std::printf("[%zu/%zu] %s failed, see %s%s/%s\n", done_, total_, name.c_str(), folder_.c_str(), name.c_str(),
-                  kPairLogName);
+      std::printf("[%zu/%zu] %s failed; %s could not be written\n", done_, total_, name.c_str(), log.c_str());
     std::fflush(stdout);
   }
 
@@ -181,35 +190,6 @@ unsigned threadCount(const RunSettings& settings, std::size_t pairs) {
   return static_cast<unsigned>(std::min<std::size_t>(std::max(wanted, 1u), pairs));
 }
 
-// Pairs are taken in manifest order by whichever thread is free; each
-// outcome lands in its pair's slot, so the summary keeps manifest order.
-std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector<ManifestPair>& pairs) {
-  std::vector<std::size_t> runnable;
-  for (std::size_t i = 0; i < pairs.size(); ++i)
-    if (pairs[i].problem.empty()) runnable.push_back(i);
-  std::vector<PairOutcome> outcomes(pairs.size());
-  SharedInputs shared(settings);
-  Progress progress(settings, runnable.size());
-  std::atomic<std::size_t> next{0};
-  for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
-  auto work = [&] {
-    for (std::size_t k; (k = next++) < runnable.size();) {
-      const ManifestPair& pair = pairs[runnable[k]];
-      try {
-        outcomes[runnable[k]] = runPair(settings, pair, shared);
-      } catch (const std::bad_alloc&) {
-        outcomes[runnable[k]].ok = false;  // the other pairs go on; this one is reported failed
-      }
-      forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
-      progress.finished(pair, outcomes[runnable[k]].ok);
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < threadCount(settings, runnable.size()); ++t) threads.emplace_back(work);
-  for (std::thread& thread : threads) thread.join();
-  return outcomes;
-}
-
 std::string methodsText(const std::vector<int>& methods) {
   std::string text;
   for (int method : methods) text += std::string(text.empty() ? "" : ",") + methodToken(method);
@@ -224,9 +204,12 @@ std::string summaryHeader() {
   return header + "\n";
 }
 
+// The fields of a line that names no usable pair are quoted as read, escaped.
 std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
-  std::string row = pair.refId + "\t" + pair.refChain + "\t" + pair.targetId + "\t" + pair.targetChain + "\t" +
-                    methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
+  std::string row;
+  for (const std::string* field : {&pair.refId, &pair.refChain, &pair.targetId, &pair.targetChain})
+    row += escapeControls(*field) + "\t";
+  row += methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
   for (const std::optional<WriteSummary>& written : outcome.written) {
     if (!written) {
       row += "\t-\t-\t-\t-";
@@ -237,21 +220,95 @@ std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
   return row + "\n";
 }
 
+// The summary while the batch runs: the header, then one row per pair as it
+// finishes, each written whole, so that a batch ended by a signal leaves the
+// rows of the pairs it finished. The complete summary replaces it at the end.
+class SummaryRecord {
+ public:
+  explicit SummaryRecord(const std::string& path) {
+    if (writeFilesTogether({{path, summaryHeader()}}).empty())
+      fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  }
+  ~SummaryRecord() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SummaryRecord(const SummaryRecord&) = delete;
+  SummaryRecord& operator=(const SummaryRecord&) = delete;
+
+  void add(const ManifestPair& pair, const PairOutcome& outcome) const {
+    if (fd_ >= 0) appendWhole(fd_, summaryRow(pair, outcome));
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// Pairs are taken in manifest order by whichever thread is free; each
+// outcome lands in its pair's slot, so the summary keeps manifest order.
+std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
+                                  const SummaryRecord& record) {
+  std::vector<PairOutcome> outcomes(pairs.size());
+  std::vector<std::size_t> runnable;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (pairs[i].problem.empty())
+      runnable.push_back(i);
+    else
+      record.add(pairs[i], outcomes[i]);
+  }
+  SharedInputs shared(settings);
+  Progress progress(settings, runnable.size());
+  std::atomic<std::size_t> next{0};
+  for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
+  auto work = [&] {
+    for (std::size_t k; (k = next++) < runnable.size();) {
+      const ManifestPair& pair = pairs[runnable[k]];
+      try {
+        outcomes[runnable[k]] = runPair(settings, pair, shared);
+      } catch (const std::bad_alloc&) {
+        outcomes[runnable[k]].ok = false;  // the other pairs go on; this one is reported failed
+      }
+      forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
+      progress.finished(pair, outcomes[runnable[k]]);
+      record.add(pair, outcomes[runnable[k]]);
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < threadCount(settings, runnable.size()); ++t) threads.emplace_back(work);
+  for (std::thread& thread : threads) thread.join();
+  return outcomes;
+}
+
 bool writeSummary(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
                   const std::vector<PairOutcome>& outcomes) {
   std::string text = summaryHeader();
   for (std::size_t i = 0; i < pairs.size(); ++i) text += summaryRow(pairs[i], outcomes[i]);
   std::string path = settings.outputFolder + kSummaryName;
   if (writeFilesTogether({{path, text}}).empty()) return true;
-  std::printf("%s could not be written.\n", path.c_str());
+  std::printf("%s could not be written.\n", escapeControls(path).c_str());
   return false;
 }
 
 void reportProblems(const std::vector<ManifestPair>& pairs, const std::string& path) {
   for (const ManifestPair& pair : pairs)
     if (!pair.problem.empty())
-      std::printf("Manifest %s line %ld: %s; the pair is not run.\n", path.c_str(), pair.lineNumber,
-                  pair.problem.c_str());
+      std::printf("Manifest %s line %ld: %s; the pair is not run.\n", escapeControls(path).c_str(), pair.lineNumber,
+                  escapeControls(pair.problem).c_str());
+}
+
+// Why a manifest that is not a readable regular file could not be read.
+const char* whyUnread(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return "was not found";
+  return S_ISREG(info.st_mode) ? "could not be read" : "is not a regular file";
+}
+
+// Each thread holds a few files open at once (an input, a staged output, a
+// lock): a thousand threads need more than the usual soft limit of 1024.
+void raiseOpenFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace
@@ -275,23 +332,33 @@ std::string pairFolderName(const ManifestPair& pair) {
 }
 
 int runBatch(const RunSettings& settings) {
-  std::string path = settings.inputFolder + settings.batchManifest;
+  std::filesystem::path named(settings.batchManifest);
+  std::string path = named.is_absolute() ? settings.batchManifest : settings.inputFolder + settings.batchManifest;
+  std::string shown = escapeControls(path);
   Manifest manifest = readManifest(path, settings.methodList);
   if (!manifest.found) {
-    std::printf("Manifest %s was not found.\n", path.c_str());
+    std::printf("Manifest %s %s.\n", shown.c_str(), whyUnread(path));
     return 1;
   }
-  if (!manifest.complete) std::printf("Manifest %s could not be read to its end.\n", path.c_str());
-  if (manifest.pairs.empty()) std::printf("Warning!!! Manifest %s names no pair.\n", path.c_str());
+  if (!manifest.complete) std::printf("Manifest %s could not be read to its end.\n", shown.c_str());
+  if (manifest.pairs.empty()) std::printf("Warning!!! Manifest %s names no pair.\n", shown.c_str());
   reportProblems(manifest.pairs, path);
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  std::vector<PairOutcome> outcomes = runPairs(settings, manifest.pairs);
+  raiseOpenFileLimit();
+  std::vector<PairOutcome> outcomes;
+  {
+    SummaryRecord record(settings.outputFolder + kSummaryName);
+    outcomes = runPairs(settings, manifest.pairs, record);
+  }
   bool summaryWritten = writeSummary(settings, manifest.pairs, outcomes);
   auto failed = static_cast<std::size_t>(
       std::count_if(outcomes.begin(), outcomes.end(), [](const PairOutcome& o) { return !o.ok; }));
-  std::printf("Batch of %zu pairs: %zu enhanced, %zu failed; summary in %s%s\n", outcomes.size(),
-              outcomes.size() - failed, failed, settings.outputFolder.c_str(), kSummaryName);
+  std::printf("Batch of %zu pairs: %zu enhanced, %zu failed", outcomes.size(), outcomes.size() - failed, failed);
+  if (summaryWritten)
+    std::printf("; summary in %s%s\n", escapeControls(settings.outputFolder).c_str(), kSummaryName);
+  else
+    std::printf(".\n");
   return failed == 0 && summaryWritten && manifest.complete ? 0 : 1;
 }
 
