@@ -142,6 +142,9 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
   return residues;
 }
 
+// A statistic read as "-0.0" is 0, and is recorded so.
+double unsignedZero(double value) { return value == 0 ? 0.0 : value; }
+
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
   if (!state.reporter.recordsWanted()) return;  // counting the residues walks every atom
   state.reporter.record(
@@ -149,7 +152,8 @@ void recordStructure(const RunState& state, int side, int pass, const LoadedStru
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
       s.file.format.c_str(), s.atoms.size(), countResidues(s.atoms), s.refine.noOfAtoms, s.refine.noOfReflections,
-      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
+      unsignedZero(s.refine.resolution), unsignedZero(s.refine.freeRValue), unsignedZero(s.refine.completeness),
+      unsignedZero(s.refine.dpi), dpiSourceName(s.refine.dpiSource));
 }
 
 void warnUnknownDpi(const RunState& state, const std::string& id) {
