@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -138,19 +140,137 @@ RunSettings pairSettings(const RunSettings& batch, const ManifestPair& pair) {
   return settings;
 }
 
-PairOutcome runPair(const RunSettings& batch, const ManifestPair& pair, SharedInputs& shared) {
-  auto state = std::make_unique<RunState>(pairSettings(batch, pair));
-  std::string log;
-  state->reporter = pairReporter(log, batch.verbose);
-  state->shared = &shared;
-  PairOutcome outcome;
-  outcome.ok = runPipeline(*state) == 0;
-  outcome.written = state->written;
-  std::string logPath = state->settings.outputFolder + kPairLogName;
-  outcome.logWritten = writeFilesTogether({{logPath, log}}).empty();
-  outcome.ok = outcome.ok && outcome.logWritten;
-  return outcome;
+// A pair whose run is done, its files staged and waiting for their commit;
+// what is left of its run state, which is let go at once.
+struct FinishedPair {
+  std::size_t index = 0;  // in the manifest
+  bool ran = false;  // false when the pair ran out of memory
+  bool ok = false;
+  std::string folder;
+  std::unique_ptr<std::string> log;  // the pair's Reporter writes here, so it stays in place
+  std::vector<std::pair<int, std::unique_ptr<OutputGroup>>> heldOutputs;
+  std::array<std::optional<WriteSummary>, kMethodCount> written;
+  std::unique_ptr<OutputGroup> logFile;
+};
+
+FinishedPair runPair(const RunSettings& batch, std::size_t index, const ManifestPair& pair, SharedInputs& shared) {
+  FinishedPair finished;
+  finished.index = index;
+  finished.log = std::make_unique<std::string>();
+  try {
+    auto state = std::make_unique<RunState>(pairSettings(batch, pair));
+    state->reporter = pairReporter(*finished.log, batch.verbose);
+    state->shared = &shared;
+    finished.ok = runPipeline(*state) == 0;
+    finished.folder = state->settings.outputFolder;
+    finished.heldOutputs = std::move(state->heldOutputs);
+    finished.written = state->written;
+    finished.logFile = std::make_unique<OutputGroup>(finished.folder, Reporter(), false);
+    finished.ran = true;
+  } catch (const std::bad_alloc&) {
+    finished.ran = false;  // the other pairs go on; this one is reported failed
+  }
+  return finished;
 }
+
+// Commits the groups the pipeline held back, each as a single run commits
+// it; a failure is told in the log as a single run tells it.
+bool commitHeldOutputs(FinishedPair& pair, bool durable) {
+  bool ok = true;
+  for (auto& [method, group] : pair.heldOutputs) {
+    if (durable && group->commit()) continue;
+    *pair.log += escapeControls(durable ? group->failedPath() : pair.folder) + " file could not be created\n";
+    pair.written[static_cast<std::size_t>(method)].reset();
+    ok = false;
+  }
+  return ok;
+}
+
+bool stageLog(FinishedPair& pair) { return pair.logFile->stage(pair.folder + kPairLogName, *pair.log); }
+
+// Commits finished pairs in rounds: the file system is flushed once for the
+// data of every file of a round before any is renamed, and once more for the
+// new names, instead of once per file; meanwhile the workers run the next
+// pairs. Each pair is reported once its files are in place.
+class Committer {
+ public:
+  using Report = std::function<void(std::size_t index, const PairOutcome&)>;
+
+  Committer(std::string folder, std::size_t maxWaiting, Report report)
+      : folder_(std::move(folder)), maxWaiting_(maxWaiting), report_(std::move(report)), thread_([this] { run(); }) {}
+  ~Committer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closed_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Committer(const Committer&) = delete;
+  Committer& operator=(const Committer&) = delete;
+
+  // Waits while too many pairs wait already, so memory stays bounded.
+  void add(FinishedPair pair) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.size() < maxWaiting_; });
+    waiting_.push_back(std::move(pair));
+    changed_.notify_all();
+  }
+
+ private:
+  void run() {
+    for (;;) {
+      std::vector<FinishedPair> round;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return closed_ || !waiting_.empty(); });
+        if (waiting_.empty()) return;
+        round.swap(waiting_);
+      }
+      changed_.notify_all();
+      commitRound(round);
+    }
+  }
+
+  void commitRound(std::vector<FinishedPair>& round) {
+    std::vector<FinishedPair*> running;
+    for (FinishedPair& pair : round)
+      if (pair.ran) running.push_back(&pair);
+    std::vector<bool> logStaged;
+    for (FinishedPair* pair : running) logStaged.push_back(stageLog(*pair));
+    bool durable = syncFileSystem(folder_), restaged = false;
+    for (std::size_t i = 0; i < running.size(); ++i) {
+      if (commitHeldOutputs(*running[i], durable)) continue;
+      running[i]->ok = false;
+      logStaged[i] = stageLog(*running[i]);  // with the failure told
+      restaged = true;
+    }
+    bool logsDurable = !restaged || syncFileSystem(folder_);
+    for (std::size_t i = 0; i < running.size(); ++i)
+      logStaged[i] = logStaged[i] && logsDurable && running[i]->logFile->commit();
+    bool named = syncFileSystem(folder_);
+    for (std::size_t i = 0; i < running.size(); ++i) report(*running[i], logStaged[i] && named);
+    for (FinishedPair& pair : round)
+      if (!pair.ran) report_(pair.index, PairOutcome{});
+  }
+
+  void report(const FinishedPair& pair, bool logWritten) {
+    PairOutcome outcome;
+    outcome.logWritten = logWritten;
+    outcome.ok = pair.ok && logWritten;
+    outcome.written = pair.written;
+    report_(pair.index, outcome);
+  }
+
+  const std::string folder_;
+  const std::size_t maxWaiting_;
+  const Report report_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<FinishedPair> waiting_;
+  bool closed_ = false;
+  std::thread thread_;  // last: it starts once the rest is in place
+};
 
 // One line per finished pair, with how many of all are done.
 class Progress {
@@ -259,22 +379,25 @@ std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector
   Progress progress(settings, runnable.size());
   std::atomic<std::size_t> next{0};
   for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
-  auto work = [&] {
-    for (std::size_t k; (k = next++) < runnable.size();) {
-      const ManifestPair& pair = pairs[runnable[k]];
-      try {
-        outcomes[runnable[k]] = runPair(settings, pair, shared);
-      } catch (const std::bad_alloc&) {
-        outcomes[runnable[k]].ok = false;  // the other pairs go on; this one is reported failed
+  const unsigned threadsWanted = threadCount(settings, runnable.size());
+  {
+    Committer committer(settings.outputFolder, 2 * threadsWanted, [&](std::size_t i, const PairOutcome& outcome) {
+      outcomes[i] = outcome;
+      progress.finished(pairs[i], outcome);
+      record.add(pairs[i], outcome);
+    });
+    auto work = [&] {
+      for (std::size_t k; (k = next++) < runnable.size();) {
+        const ManifestPair& pair = pairs[runnable[k]];
+        FinishedPair finished = runPair(settings, runnable[k], pair, shared);
+        forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
+        committer.add(std::move(finished));
       }
-      forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
-      progress.finished(pair, outcomes[runnable[k]]);
-      record.add(pair, outcomes[runnable[k]]);
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < threadCount(settings, runnable.size()); ++t) threads.emplace_back(work);
-  for (std::thread& thread : threads) thread.join();
+    };
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < threadsWanted; ++t) threads.emplace_back(work);
+    for (std::thread& thread : threads) thread.join();
+  }
   return outcomes;
 }
 

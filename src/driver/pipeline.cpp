@@ -54,10 +54,27 @@ bool readAnnotationFile(const RunState& state, int method, const std::string& pa
   }
 }
 
+// A batch reads each chain's annotation once for all its pairs.
+bool readSharedAnnotation(RunState& state, int method, const std::string& path, const std::string& id,
+                          const std::string& chain, AnnotationOutput& out) {
+  auto read = [&](ReadAnnotation& into) {
+    const bool ok = readAnnotationFile(state, method, path, id, chain, into.out,
+                                       keepingReporter(into.messages, state.settings.verbose));
+    into.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
+    return ok;
+  };
+  bool ok = false;
+  const ReadAnnotation& shared = state.shared->annotation(id, chain, method, read, ok);
+  relayAll(shared.messages, state.reporter);
+  if (ok) out = shared.out;
+  return ok;
+}
+
 // The file as its first reading in this run gave it; every use tells that
 // reading's messages, so the output is what reading it again would give.
 bool readAnnotationOnce(RunState& state, int method, const std::string& path, const std::string& id,
                         const std::string& chain, AnnotationOutput& out) {
+  if (state.shared) return readSharedAnnotation(state, method, path, id, chain, out);
   const std::string key = std::string(methodFiles(method).token) + "|" + path + "|" + id + "|" + chain;
   auto found = state.annotations.find(key);
   if (found == state.annotations.end()) {
@@ -348,10 +365,15 @@ bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& 
 }
 
 // A single run commits each method's files on their own; a benchmark's wait
-// in the run's group for the end.
-bool commitOwnGroup(const RunState& state, OutputGroup& own) {
-  if (state.runOutputs || own.commit()) return true;
-  state.reporter.say("%s file could not be created\n", own.failedPath().c_str());
+// in the run's group for the end, a batch pair's for the pair's end.
+bool commitOwnGroup(RunState& state, int method, std::unique_ptr<OutputGroup>& own) {
+  if (state.runOutputs) return true;
+  if (state.shared) {
+    state.heldOutputs.emplace_back(method, std::move(own));
+    return true;
+  }
+  if (own->commit()) return true;
+  state.reporter.say("%s file could not be created\n", own->failedPath().c_str());
   return false;
 }
 
@@ -387,8 +409,8 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   // The annotation, its source tags, evidence and --2d files are committed
   // together, so that no reader finds files of two runs side by side.
-  OutputGroup own(state.settings.outputFolder, state.reporter);
-  OutputGroup& group = state.runOutputs ? *state.runOutputs : own;
+  auto own = std::make_unique<OutputGroup>(state.settings.outputFolder, state.reporter, !state.shared);
+  OutputGroup& group = state.runOutputs ? *state.runOutputs : *own;
   WriteSummary summary;
   const MappingState& m = state.mapping;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
@@ -396,7 +418,7 @@ void writeOutput(RunState& state, int method, int pass) {
                                    &summary, &group) ||
       !writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv", group) ||
       (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output, group)) ||
-      !commitOwnGroup(state, own)) {
+      !commitOwnGroup(state, method, own)) {
     state.outputFailed = true;
     printSummary(state, method, nullptr);
     return;

@@ -35,22 +35,32 @@ class SignalsHeld {
 };
 
 // The staged names of the whole process, a list a signal handler walks
-// without allocating. Creating a staged file and linking its name, renaming
-// it and unlinking the name, happen under one spin lock, taken only with the
-// terminating signals held back in the taking thread; a handler in any other
-// thread takes the lock too, so it never meets a file created and not yet
-// listed, however many threads stage at once.
-std::atomic_flag gRegistryBusy = ATOMIC_FLAG_INIT;
+// without allocating. Creating a staged file and listing its name, renaming
+// it and delisting the name, are sections that threads run with the
+// terminating signals held back, many at once; a handler in any other
+// thread first closes the sections to newcomers and waits for those inside
+// to leave, so it never meets a file created and not yet listed. Counting
+// in and checking the closing flag (and the handler the other way round)
+// are sequentially consistent, so one of the two always sees the other.
+std::atomic<int> gThreadsInSections{0};
+std::atomic<bool> gSectionsClosed{false};
+std::atomic_flag gListBusy = ATOMIC_FLAG_INIT;  // the list's links, changed by one section at a time
 StagedName* gStagedNames = nullptr;
 
-void takeRegistry() {
-  while (gRegistryBusy.test_and_set(std::memory_order_acquire)) sched_yield();
+// A section of a process whose staged files are removed waits for its end.
+void waitForTheEnd() {
+  for (;;) pause();
 }
 
 class RegistryHeld {
  public:
-  RegistryHeld() { takeRegistry(); }
-  ~RegistryHeld() { gRegistryBusy.clear(std::memory_order_release); }
+  RegistryHeld() {
+    ++gThreadsInSections;
+    if (!gSectionsClosed) return;
+    --gThreadsInSections;  // the handler waits for those inside only
+    waitForTheEnd();
+  }
+  ~RegistryHeld() { --gThreadsInSections; }
   RegistryHeld(const RegistryHeld&) = delete;
   RegistryHeld& operator=(const RegistryHeld&) = delete;
 
@@ -58,7 +68,18 @@ class RegistryHeld {
   SignalsHeld signals_;
 };
 
+class ListHeld {
+ public:
+  ListHeld() {
+    while (gListBusy.test_and_set(std::memory_order_acquire)) sched_yield();
+  }
+  ~ListHeld() { gListBusy.clear(std::memory_order_release); }
+  ListHeld(const ListHeld&) = delete;
+  ListHeld& operator=(const ListHeld&) = delete;
+};
+
 void enlist(StagedName& name) {
+  ListHeld held;
   name.listed = true;
   name.next = gStagedNames;
   if (gStagedNames) gStagedNames->previous = &name;
@@ -66,6 +87,7 @@ void enlist(StagedName& name) {
 }
 
 void delist(StagedName& name) {
+  ListHeld held;
   name.listed = false;
   (name.previous ? name.previous->next : gStagedNames) = name.next;
   if (name.next) name.next->previous = name.previous;
@@ -155,8 +177,8 @@ class FolderLock {
 
 }  // namespace
 
-OutputGroup::OutputGroup(std::string outputFolder, Reporter reporter)
-    : folder_(std::move(outputFolder)), reporter_(std::move(reporter)) {}
+OutputGroup::OutputGroup(std::string outputFolder, Reporter reporter, bool syncEachFile)
+    : folder_(std::move(outputFolder)), reporter_(std::move(reporter)), syncEachFile_(syncEachFile) {}
 
 OutputGroup::~OutputGroup() { discard(); }
 
@@ -201,7 +223,7 @@ std::FILE* OutputGroup::openStream(const std::string& path) {
 bool OutputGroup::finishStream(Entry& entry) {
   if (!entry.stream) return true;
   bool ok = std::fflush(entry.stream) == 0 && !std::ferror(entry.stream);
-  ok = fsync(fileno(entry.stream)) == 0 && ok;
+  if (syncEachFile_) ok = fsync(fileno(entry.stream)) == 0 && ok;
   ok = std::fclose(entry.stream) == 0 && ok;
   entry.stream = nullptr;
   return ok || fail(entry.path);
@@ -213,14 +235,22 @@ bool OutputGroup::finishStreams() {
   return ok;
 }
 
+// Renames the files in order; the first that could not be renamed, or was
+// removed by removeStagedFiles(), fails the call (after the section, since
+// recording it allocates).
 bool OutputGroup::renameAll() {
-  RegistryHeld held;
-  for (Entry& entry : entries_) {
-    if (!entry.staged->listed) return fail(entry.path);  // removed by removeStagedFiles()
-    if (std::rename(entry.staged->name.c_str(), entry.path.c_str()) != 0) return fail(entry.path);
-    delist(*entry.staged);
+  const Entry* failed = nullptr;
+  {
+    RegistryHeld held;
+    for (Entry& entry : entries_) {
+      if (!entry.staged->listed || std::rename(entry.staged->name.c_str(), entry.path.c_str()) != 0) {
+        failed = &entry;
+        break;
+      }
+      delist(*entry.staged);
+    }
   }
-  return true;
+  return !failed || fail(failed->path);
 }
 
 bool OutputGroup::commit() {
@@ -230,6 +260,10 @@ bool OutputGroup::commit() {
   for (const Entry& entry : entries_)
     if (folderInTheWay(entry.path)) return fail(entry.path);
   if (!renameAll()) return false;
+  if (!syncEachFile_) {
+    entries_.clear();
+    return true;
+  }
   std::set<std::string> folders;
   for (const Entry& entry : entries_) folders.insert(std::filesystem::path(entry.path).parent_path().string());
   entries_.clear();
@@ -276,6 +310,14 @@ std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* 
   return own.failedPath();
 }
 
+bool syncFileSystem(const std::string& folder) {
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = syncfs(fd) == 0;
+  close(fd);
+  return synced;
+}
+
 bool appendWhole(int fd, std::string_view text) {
   RegistryHeld held;
   while (!text.empty()) {
@@ -288,7 +330,8 @@ bool appendWhole(int fd, std::string_view text) {
 }
 
 void removeStagedFiles() {
-  takeRegistry();
+  gSectionsClosed = true;
+  while (gThreadsInSections != 0) sched_yield();
   for (StagedName* staged = gStagedNames; staged; staged = staged->next) {
     unlink(staged->name.c_str());
     staged->listed = false;

@@ -36,8 +36,10 @@ class OutputGroup {
  public:
   // `outputFolder` holds the lock file; files of the group may lie in it or
   // in subfolders of it, which are created when missing. `reporter` hears
-  // when the commit waits for another run's lock.
-  explicit OutputGroup(std::string outputFolder, Reporter reporter = Reporter());
+  // when the commit waits for another run's lock. Without `syncEachFile`
+  // the owner makes the files and names durable, with syncFileSystem()
+  // before and after the commit, for many groups at once.
+  explicit OutputGroup(std::string outputFolder, Reporter reporter = Reporter(), bool syncEachFile = true);
   ~OutputGroup();  // removes whatever was staged and not committed
   OutputGroup(const OutputGroup&) = delete;
   OutputGroup& operator=(const OutputGroup&) = delete;
@@ -77,6 +79,7 @@ class OutputGroup {
 
   std::string folder_;
   Reporter reporter_;
+  bool syncEachFile_;
   std::vector<Entry> entries_;
   std::string failedPath_;
 };
@@ -93,6 +96,11 @@ struct FileText {
 // waits for another run's lock.
 std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* group = nullptr,
                                const Reporter& reporter = Reporter());
+
+// Flushes to disk everything written on the file system of `folder`: one
+// call for the staged files of many groups before they are committed, and
+// once more for their new names after; false on failure.
+bool syncFileSystem(const std::string& folder);
 
 // Writes all of `text` to `fd` before a terminating signal can end the
 // process, so that a record appended to a file is never cut; false on failure.
