@@ -9,7 +9,6 @@
 // removeStagedFiles().
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
