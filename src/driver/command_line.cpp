@@ -68,7 +68,7 @@ bool extractFolderOptions(std::vector<std::string>& args, RunSettings& settings)
 bool inputFolderExists(const RunSettings& settings) {
   std::error_code ignored;
   if (std::filesystem::is_directory(settings.inputFolder, ignored)) return true;
-  std::printf("Input folder %s was not found.\n", settings.inputFolder.c_str());
+  std::printf("Input folder %s was not found.\n", escapeControls(settings.inputFolder).c_str());
   return false;
 }
 
@@ -101,13 +101,13 @@ void appendMethodList(const std::string& value, std::vector<int>& methods) {
     for (int m = 0; m < kMethodCount && found < 0; ++m)
       if (!taken[m] && token.find(methodToken(m)) != std::string::npos) found = m;
     if (found < 0) {
-      std::printf("Warning!!! Unknown method %s.\n", token.c_str());
+      std::printf("Warning!!! Unknown method %s.\n", escapeControls(token).c_str());
       continue;
     }
     taken[found] = true;
     if (methods.size() == kMaxMethodEntries) {
       std::printf("Warning!!! Method list limit of %zu reached; method %s is ignored.\n", kMaxMethodEntries,
-                  token.c_str());
+                  escapeControls(token).c_str());
       continue;
     }
     methods.push_back(found);

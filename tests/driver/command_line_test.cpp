@@ -79,6 +79,7 @@ TEST_F(CommandLine, MethodSelectionAndFormatSwitch) {
       {{"-M", "rnaview"}, "methods=MC ", "Warning!!! Unknown method RNAVIEW.\n"},
       {{"-M", "MC,MC"}, "methods=MC ", "Warning!!! Unknown method MC.\n"},
       {{"-M", "MC, RV"}, "methods=MC,RV ", "Warning!!! Unknown method .\n"},
+      {{"-M", "MC,\x1b]0;T\x07"}, "methods=MC ", "Warning!!! Unknown method \\x1b]0;T\\x07.\n"},
       {{"-M", "MC", "-M", "MC"}, "methods=MC,MC ", ""},
       {{"-M", "all"}, "methods=MC,RV,FR,DS,CLA ", ""},
       {{"-M", "ALL", "-M", "ALL"}, "methods=MC,RV,FR,DS,CLA ",
