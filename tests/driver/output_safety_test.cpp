@@ -249,9 +249,9 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& workdir) {
   _exit(127);
 }
 
-bool stagedFileIn(const std::string& folder) {
+bool stagedFileIn(const std::string& folder, const std::string& prefix = "log.txt.") {
   for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().filename().string().rfind("log.txt.", 0) == 0) return true;
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
   return false;
 }
 
@@ -263,7 +263,10 @@ TEST_F(OutputSafety, ARunCommitsOnlyUnderTheFolderLock) {
   ASSERT_EQ(flock(lock, LOCK_EX), 0);
   RunResult r;
   std::thread run([&] { r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path()); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!stagedFileIn(output(""), "2EXT_A.mca.bexora.") && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the run is at its commit, waiting
   for (const char* name : {"2EXT_A.mca.bexora", "BP_Src/2EXT_A.mca.bexora.bpsrc", "BP_Src/2EXT_A.mca.bexora.evidence.tsv"})
     EXPECT_FALSE(exists(output(name))) << name;
   close(lock);
