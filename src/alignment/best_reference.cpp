@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -339,7 +340,8 @@ bool fillRanking(const ChainName& target, std::string_view targetSequence, const
 
 int findBestReference(const std::string& listFileName, const std::string& inputFolder, CandidateRanking& ranking,
                       const Reporter& reporter) {
-  const std::string listPath = inputFolder + listFileName;
+  const std::string listPath =
+      std::filesystem::path(listFileName).is_absolute() ? listFileName : inputFolder + listFileName;
   const std::string fastaPath = inputFolder + kFastaName;
   std::vector<std::string> tokens;
   if (!readTokens(listPath, tokens, reporter)) {

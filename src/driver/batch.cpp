@@ -1,7 +1,14 @@
 #include "driver/batch.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <functional>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -108,6 +115,7 @@ void markRepeatedPairs(std::vector<ManifestPair>& pairs) {
 
 struct PairOutcome {
   bool ok = false;
+  bool logWritten = false;
   std::array<std::optional<WriteSummary>, kMethodCount> written;
 };
 
@@ -115,8 +123,8 @@ struct PairOutcome {
 // no one at a terminal to wait for.
 Reporter pairReporter(std::string& log, bool verbose) {
   auto sink = [&log](Channel channel, const std::string& text) {
-    log += messageText(channel, text);
-    if (channel == Channel::kRecord) log += "bexora: " + text + "\n";
+    log += escapeControls(messageText(channel, text));
+    if (channel == Channel::kRecord) log += "bexora: " + escapeControls(text) + "\n";
   };
   return Reporter(sink, verbose);
 }
@@ -133,33 +141,154 @@ RunSettings pairSettings(const RunSettings& batch, const ManifestPair& pair) {
   return settings;
 }
 
-PairOutcome runPair(const RunSettings& batch, const ManifestPair& pair, SharedInputs& shared) {
-  auto state = std::make_unique<RunState>(pairSettings(batch, pair));
-  std::string log;
-  state->reporter = pairReporter(log, batch.verbose);
-  state->shared = &shared;
-  PairOutcome outcome;
-  outcome.ok = runSingle(*state) == 0;
-  outcome.written = state->written;
-  std::string logPath = state->settings.outputFolder + kPairLogName;
-  if (!writeFilesTogether({{logPath, log}}).empty()) outcome.ok = false;
-  return outcome;
+// A pair whose run is done, its files staged and waiting for their commit;
+// what is left of its run state, which is let go at once.
+struct FinishedPair {
+  std::size_t index = 0;  // in the manifest
+  bool ran = false;  // false when the pair ran out of memory
+  bool ok = false;
+  std::string folder;
+  std::unique_ptr<std::string> log;  // the pair's Reporter writes here, so it stays in place
+  std::vector<std::pair<int, std::unique_ptr<OutputGroup>>> heldOutputs;
+  std::array<std::optional<WriteSummary>, kMethodCount> written;
+  std::unique_ptr<OutputGroup> logFile;
+};
+
+FinishedPair runPair(const RunSettings& batch, std::size_t index, const ManifestPair& pair, SharedInputs& shared) {
+  FinishedPair finished;
+  finished.index = index;
+  finished.log = std::make_unique<std::string>();
+  try {
+    auto state = std::make_unique<RunState>(pairSettings(batch, pair));
+    state->reporter = pairReporter(*finished.log, batch.verbose);
+    state->shared = &shared;
+    finished.ok = runSingle(*state) == 0;
+    finished.folder = state->settings.outputFolder;
+    finished.heldOutputs = std::move(state->heldOutputs);
+    finished.written = state->written;
+    finished.logFile = std::make_unique<OutputGroup>(finished.folder, Reporter(), false);
+    finished.ran = true;
+  } catch (const std::bad_alloc&) {
+    finished.ran = false;  // the other pairs go on; this one is reported failed
+  }
+  return finished;
 }
+
+// Commits the groups the pipeline held back, each as a single run commits
+// it; a failure is told in the log as a single run tells it.
+bool commitHeldOutputs(FinishedPair& pair, bool durable) {
+  bool ok = true;
+  for (auto& [method, group] : pair.heldOutputs) {
+    if (durable && group->commit()) continue;
+    *pair.log += escapeControls(durable ? group->failedPath() : pair.folder) + " file could not be created\n";
+    pair.written[static_cast<std::size_t>(method)].reset();
+    ok = false;
+  }
+  return ok;
+}
+
+bool stageLog(FinishedPair& pair) { return pair.logFile->stage(pair.folder + kPairLogName, *pair.log); }
+
+// Commits finished pairs in rounds: the file system is flushed once for the
+// data of every file of a round before any is renamed, and once more for the
+// new names, instead of once per file; meanwhile the workers run the next
+// pairs. Each pair is reported once its files are in place.
+class Committer {
+ public:
+  using Report = std::function<void(std::size_t index, const PairOutcome&)>;
+
+  Committer(std::string folder, std::size_t maxWaiting, Report report)
+      : folder_(std::move(folder)), maxWaiting_(maxWaiting), report_(std::move(report)), thread_([this] { run(); }) {}
+  ~Committer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closed_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Committer(const Committer&) = delete;
+  Committer& operator=(const Committer&) = delete;
+
+  // Waits while too many pairs wait already, so memory stays bounded.
+  void add(FinishedPair pair) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.size() < maxWaiting_; });
+    waiting_.push_back(std::move(pair));
+    changed_.notify_all();
+  }
+
+ private:
+  void run() {
+    for (;;) {
+      std::vector<FinishedPair> round;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return closed_ || !waiting_.empty(); });
+        if (waiting_.empty()) return;
+        round.swap(waiting_);
+      }
+      changed_.notify_all();
+      commitRound(round);
+    }
+  }
+
+  void commitRound(std::vector<FinishedPair>& round) {
+    std::vector<FinishedPair*> running;
+    for (FinishedPair& pair : round)
+      if (pair.ran) running.push_back(&pair);
+    std::vector<bool> logStaged;
+    for (FinishedPair* pair : running) logStaged.push_back(stageLog(*pair));
+    bool durable = syncFileSystem(folder_), restaged = false;
+    for (std::size_t i = 0; i < running.size(); ++i) {
+      if (commitHeldOutputs(*running[i], durable)) continue;
+      running[i]->ok = false;
+      logStaged[i] = stageLog(*running[i]);  // with the failure told
+      restaged = true;
+    }
+    bool logsDurable = !restaged || syncFileSystem(folder_);
+    for (std::size_t i = 0; i < running.size(); ++i)
+      logStaged[i] = logStaged[i] && logsDurable && running[i]->logFile->commit();
+    bool named = syncFileSystem(folder_);
+    for (std::size_t i = 0; i < running.size(); ++i) report(*running[i], logStaged[i] && named);
+    for (FinishedPair& pair : round)
+      if (!pair.ran) report_(pair.index, PairOutcome{});
+  }
+
+  void report(const FinishedPair& pair, bool logWritten) {
+    PairOutcome outcome;
+    outcome.logWritten = logWritten;
+    outcome.ok = pair.ok && logWritten;
+    outcome.written = pair.written;
+    report_(pair.index, outcome);
+  }
+
+  const std::string folder_;
+  const std::size_t maxWaiting_;
+  const Report report_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<FinishedPair> waiting_;
+  bool closed_ = false;
+  std::thread thread_;  // last: it starts once the rest is in place
+};
 
 // One line per finished pair, with how many of all are done.
 class Progress {
  public:
   Progress(const RunSettings& settings, std::size_t total) : folder_(settings.outputFolder), total_(total) {}
 
-  void finished(const ManifestPair& pair, bool ok) {
+  void finished(const ManifestPair& pair, const PairOutcome& outcome) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::string name = pairFolderName(pair);
+    std::string log = escapeControls(folder_) + name + "/" + kPairLogName;
     ++done_;
-    if (ok)
+    if (outcome.ok)
       std::printf("[%zu/%zu] %s ok\n", done_, total_, name.c_str());
+    else if (outcome.logWritten)
+      std::printf("[%zu/%zu] %s failed, see %s\n", done_, total_, name.c_str(), log.c_str());
     else
-      std::printf("[%zu/%zu] %s failed, see %s%s/%s\n", done_, total_, name.c_str(), folder_.c_str(), name.c_str(),
-                  kPairLogName);
+      std::printf("[%zu/%zu] %s failed; %s could not be written\n", done_, total_, name.c_str(), log.c_str());
     std::fflush(stdout);
   }
 
@@ -182,35 +311,6 @@ unsigned threadCount(const RunSettings& settings, std::size_t pairs) {
   return static_cast<unsigned>(std::min<std::size_t>(std::max(wanted, 1u), pairs));
 }
 
-// Pairs are taken in manifest order by whichever thread is free; each
-// outcome lands in its pair's slot, so the summary keeps manifest order.
-std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector<ManifestPair>& pairs) {
-  std::vector<std::size_t> runnable;
-  for (std::size_t i = 0; i < pairs.size(); ++i)
-    if (pairs[i].problem.empty()) runnable.push_back(i);
-  std::vector<PairOutcome> outcomes(pairs.size());
-  SharedInputs shared(settings);
-  Progress progress(settings, runnable.size());
-  std::atomic<std::size_t> next{0};
-  for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
-  auto work = [&] {
-    for (std::size_t k; (k = next++) < runnable.size();) {
-      const ManifestPair& pair = pairs[runnable[k]];
-      try {
-        outcomes[runnable[k]] = runPair(settings, pair, shared);
-      } catch (const std::bad_alloc&) {
-        outcomes[runnable[k]].ok = false;  // the other pairs go on; this one is reported failed
-      }
-      forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
-      progress.finished(pair, outcomes[runnable[k]].ok);
-    }
-  };
-  std::vector<std::thread> threads;
-  for (unsigned t = 0; t < threadCount(settings, runnable.size()); ++t) threads.emplace_back(work);
-  for (std::thread& thread : threads) thread.join();
-  return outcomes;
-}
-
 std::string methodsText(const std::vector<int>& methods) {
   std::string text;
   for (int method : methods) text += std::string(text.empty() ? "" : ",") + methodToken(method);
@@ -225,9 +325,12 @@ std::string summaryHeader() {
   return header + "\n";
 }
 
+// The fields of a line that names no usable pair are quoted as read, escaped.
 std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
-  std::string row = pair.refId + "\t" + pair.refChain + "\t" + pair.targetId + "\t" + pair.targetChain + "\t" +
-                    methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
+  std::string row;
+  for (const std::string* field : {&pair.refId, &pair.refChain, &pair.targetId, &pair.targetChain})
+    row += escapeControls(*field) + "\t";
+  row += methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
   for (const std::optional<WriteSummary>& written : outcome.written) {
     if (!written) {
       row += "\t-\t-\t-\t-";
@@ -238,21 +341,98 @@ std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
   return row + "\n";
 }
 
+// The summary while the batch runs: the header, then one row per pair as it
+// finishes, each written whole, so that a batch ended by a signal leaves the
+// rows of the pairs it finished. The complete summary replaces it at the end.
+class SummaryRecord {
+ public:
+  explicit SummaryRecord(const std::string& path) {
+    if (writeFilesTogether({{path, summaryHeader()}}).empty())
+      fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  }
+  ~SummaryRecord() {
+    if (fd_ >= 0) close(fd_);
+  }
+  SummaryRecord(const SummaryRecord&) = delete;
+  SummaryRecord& operator=(const SummaryRecord&) = delete;
+
+  void add(const ManifestPair& pair, const PairOutcome& outcome) const {
+    if (fd_ >= 0) appendWhole(fd_, summaryRow(pair, outcome));
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// Pairs are taken in manifest order by whichever thread is free; each
+// outcome lands in its pair's slot, so the summary keeps manifest order.
+std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
+                                  const SummaryRecord& record) {
+  std::vector<PairOutcome> outcomes(pairs.size());
+  std::vector<std::size_t> runnable;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (pairs[i].problem.empty())
+      runnable.push_back(i);
+    else
+      record.add(pairs[i], outcomes[i]);
+  }
+  SharedInputs shared(settings);
+  Progress progress(settings, runnable.size());
+  std::atomic<std::size_t> next{0};
+  for (std::size_t i : runnable) forEachChain(pairs[i], [&](auto& id, auto& chain) { shared.expectUse(id, chain); });
+  const unsigned threadsWanted = threadCount(settings, runnable.size());
+  {
+    Committer committer(settings.outputFolder, 2 * threadsWanted, [&](std::size_t i, const PairOutcome& outcome) {
+      outcomes[i] = outcome;
+      progress.finished(pairs[i], outcome);
+      record.add(pairs[i], outcome);
+    });
+    auto work = [&] {
+      for (std::size_t k; (k = next++) < runnable.size();) {
+        const ManifestPair& pair = pairs[runnable[k]];
+        FinishedPair finished = runPair(settings, runnable[k], pair, shared);
+        forEachChain(pair, [&](auto& id, auto& chain) { shared.endUse(id, chain); });
+        committer.add(std::move(finished));
+      }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < threadsWanted; ++t) threads.emplace_back(work);
+    for (std::thread& thread : threads) thread.join();
+  }
+  return outcomes;
+}
+
 bool writeSummary(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
                   const std::vector<PairOutcome>& outcomes) {
   std::string text = summaryHeader();
   for (std::size_t i = 0; i < pairs.size(); ++i) text += summaryRow(pairs[i], outcomes[i]);
   std::string path = settings.outputFolder + kSummaryName;
   if (writeFilesTogether({{path, text}}).empty()) return true;
-  std::printf("%s could not be written.\n", path.c_str());
+  std::printf("%s could not be written.\n", escapeControls(path).c_str());
   return false;
 }
 
 void reportProblems(const std::vector<ManifestPair>& pairs, const std::string& path) {
   for (const ManifestPair& pair : pairs)
     if (!pair.problem.empty())
-      std::printf("Manifest %s line %ld: %s; the pair is not run.\n", path.c_str(), pair.lineNumber,
-                  pair.problem.c_str());
+      std::printf("Manifest %s line %ld: %s; the pair is not run.\n", escapeControls(path).c_str(), pair.lineNumber,
+                  escapeControls(pair.problem).c_str());
+}
+
+// Why a manifest that is not a readable regular file could not be read.
+const char* whyUnread(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return "was not found";
+  return S_ISREG(info.st_mode) ? "could not be read" : "is not a regular file";
+}
+
+// Each thread holds a few files open at once (an input, a staged output, a
+// lock): a thousand threads need more than the usual soft limit of 1024.
+void raiseOpenFileLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 }  // namespace
@@ -276,23 +456,33 @@ std::string pairFolderName(const ManifestPair& pair) {
 }
 
 int runBatch(const RunSettings& settings) {
-  std::string path = settings.inputFolder + settings.batchManifest;
+  std::filesystem::path named(settings.batchManifest);
+  std::string path = named.is_absolute() ? settings.batchManifest : settings.inputFolder + settings.batchManifest;
+  std::string shown = escapeControls(path);
   Manifest manifest = readManifest(path, settings.methodList);
   if (!manifest.found) {
-    std::printf("Manifest %s was not found.\n", path.c_str());
+    std::printf("Manifest %s %s.\n", shown.c_str(), whyUnread(path));
     return 1;
   }
-  if (!manifest.complete) std::printf("Manifest %s could not be read to its end.\n", path.c_str());
-  if (manifest.pairs.empty()) std::printf("Warning!!! Manifest %s names no pair.\n", path.c_str());
+  if (!manifest.complete) std::printf("Manifest %s could not be read to its end.\n", shown.c_str());
+  if (manifest.pairs.empty()) std::printf("Warning!!! Manifest %s names no pair.\n", shown.c_str());
   reportProblems(manifest.pairs, path);
   std::error_code ignored;
   std::filesystem::create_directories(settings.outputFolder, ignored);
-  std::vector<PairOutcome> outcomes = runPairs(settings, manifest.pairs);
+  raiseOpenFileLimit();
+  std::vector<PairOutcome> outcomes;
+  {
+    SummaryRecord record(settings.outputFolder + kSummaryName);
+    outcomes = runPairs(settings, manifest.pairs, record);
+  }
   bool summaryWritten = writeSummary(settings, manifest.pairs, outcomes);
   auto failed = static_cast<std::size_t>(
       std::count_if(outcomes.begin(), outcomes.end(), [](const PairOutcome& o) { return !o.ok; }));
-  std::printf("Batch of %zu pairs: %zu enhanced, %zu failed; summary in %s%s\n", outcomes.size(),
-              outcomes.size() - failed, failed, settings.outputFolder.c_str(), kSummaryName);
+  std::printf("Batch of %zu pairs: %zu enhanced, %zu failed", outcomes.size(), outcomes.size() - failed, failed);
+  if (summaryWritten)
+    std::printf("; summary in %s%s\n", escapeControls(settings.outputFolder).c_str(), kSummaryName);
+  else
+    std::printf(".\n");
   return failed == 0 && summaryWritten && manifest.complete ? 0 : 1;
 }
 

@@ -89,7 +89,7 @@ int runBenchmark(RunState& state) {
   const RunSettings& settings = state.settings;
   recordRun(state);
   prepareOutputFolder(state);
-  state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder);
+  state.runOutputs = std::make_unique<OutputGroup>(settings.outputFolder, state.reporter);
   if (settings.motifMode) motifInitialization(state.motifs, settings.outputFolder, *state.runOutputs, state.reporter);
   if (settings.motifMode && !state.motifs.printMotifs) state.outputFailed = true;
   if (!openLogs(state)) return 1;

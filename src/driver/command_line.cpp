@@ -68,7 +68,7 @@ bool extractFolderOptions(std::vector<std::string>& args, RunSettings& settings)
 bool inputFolderExists(const RunSettings& settings) {
   std::error_code ignored;
   if (std::filesystem::is_directory(settings.inputFolder, ignored)) return true;
-  std::printf("Input folder %s was not found.\n", settings.inputFolder.c_str());
+  std::printf("Input folder %s was not found.\n", escapeControls(settings.inputFolder).c_str());
   return false;
 }
 
@@ -134,7 +134,7 @@ bool appendMethodList(const std::string& value, std::vector<int>& methods) {
     }
     int found = methodNamed(token);
     if (found < 0) {
-      std::printf("Unknown method %s; did you mean %s?\n", token.c_str(), nearestName(token, methodNames()).c_str());
+      std::printf("Unknown method %s; did you mean %s?\n", escapeControls(token).c_str(), nearestName(token, methodNames()).c_str());
       return false;
     }
     if (taken[found]) {

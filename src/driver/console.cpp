@@ -22,16 +22,15 @@ void writeRecord(const std::string& record) {
   std::fputc('\n', stderr);
 }
 
-// Texts are written by length: a message may hold a NUL byte (a letter read
-// from a broken input), which must reach the stream as it always has.
+bool isControl(unsigned char c) { return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f; }
+
+// A message may quote a broken input (a NUL, an escape sequence): it reaches
+// the terminal escaped.
 void show(Channel channel, const std::string& text) {
   switch (channel) {
-    case Channel::kRecord: writeRecord(text); break;
+    case Channel::kRecord: writeRecord(escapeControls(text)); break;
     case Channel::kPause: pauseForKey(); break;
-    default: {
-      const std::string shown = messageText(channel, text);
-      std::fwrite(shown.data(), 1, shown.size(), stdout);
-    }
+    default: std::fputs(escapeControls(messageText(channel, text)).c_str(), stdout);
   }
 }
 
@@ -44,6 +43,21 @@ std::string messageText(Channel channel, const std::string& text) {
     case Channel::kNote: return text;
     default: return std::string();
   }
+}
+
+std::string escapeControls(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    if (!isControl(static_cast<unsigned char>(c))) {
+      escaped += c;
+      continue;
+    }
+    char code[5];
+    std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
+    escaped += code;
+  }
+  return escaped;
 }
 
 Reporter consoleReporter(bool verbose) { return Reporter(show, verbose); }

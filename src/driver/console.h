@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "util/reporter.h"
@@ -20,6 +21,10 @@ std::string messageText(Channel channel, const std::string& text);
 // so that a terminal shows both in the order they happened. A pause waits
 // for one key only when standard input is a terminal, so scripts never block.
 Reporter consoleReporter(bool verbose);
+
+// `text` with every control character but line end and tab written as
+// \xHH, so that no input can steer the terminal or cut a line or a field.
+std::string escapeControls(std::string_view text);
 
 // " MC-Annotate, RNAView and FR3D ", for the closing message.
 std::string methodListText(const std::vector<int>& methods);

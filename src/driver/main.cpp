@@ -9,6 +9,7 @@
 
 namespace {
 
+constexpr int kTerminatingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 constexpr char kNoMemory[] = "Sufficient memory is not available to process the data\n";
 
 // A terminating signal removes the files staged so far (no output is left
@@ -33,8 +34,11 @@ void installHandlers() {
   struct sigaction action {};
   action.sa_handler = onTerminatingSignal;
   action.sa_flags = static_cast<int>(SA_RESETHAND);
+  // A second signal waits for the first handler, which ends the process:
+  // run in the same thread, it would wait for that handler forever.
   sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaction(signal, &action, nullptr);
+  for (int signal : kTerminatingSignals) sigaddset(&action.sa_mask, signal);
+  for (int signal : kTerminatingSignals) sigaction(signal, &action, nullptr);
   // Past a file-size limit a write then fails like one on a full disk.
   ::signal(SIGXFSZ, SIG_IGN);
   std::set_new_handler(onAllocationFailure);

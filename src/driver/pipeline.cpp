@@ -39,11 +39,28 @@ const std::string& chainId(const RunState& state, int side, int pass) { return s
 
 bool isBenchmark(const RunState& state) { return state.settings.writeCorrectnessLog || state.settings.writeInferabilityLog; }
 
+// A batch reads each chain's annotation once for all its pairs.
+bool readSharedAnnotation(RunState& state, int method, const std::string& path, const std::string& id,
+                          const std::string& chain, AnnotationOutput& out) {
+  const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
+  auto read = [&](ReadAnnotation& into) {
+    const bool ok = readAnnotationFile(method, path, id, chain, into.out,
+                                       keepingReporter(into.messages, state.settings.verbose), options);
+    into.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
+    return ok;
+  };
+  bool ok = false;
+  const ReadAnnotation& shared = state.shared->annotation(id, chain, method, read, ok);
+  relayAll(shared.messages, state.reporter);
+  if (ok) out = shared.out;
+  return ok;
+}
 
 // The file as its first reading in this run gave it; every use tells that
 // reading's messages, so the output is what reading it again would give.
 bool readAnnotationOnce(RunState& state, int method, const std::string& path, const std::string& id,
                         const std::string& chain, AnnotationOutput& out) {
+  if (state.shared) return readSharedAnnotation(state, method, path, id, chain, out);
   const std::string key = std::string(methodFiles(method).token) + "|" + path + "|" + id + "|" + chain;
   auto found = state.annotations.find(key);
   if (found == state.annotations.end()) {
@@ -123,6 +140,9 @@ int countResidues(const std::vector<AtomInfo>& atoms) {
   return residues;
 }
 
+// A statistic read as "-0.0" is 0, and is recorded so.
+double unsignedZero(double value) { return value == 0 ? 0.0 : value; }
+
 void recordStructure(const RunState& state, int side, int pass, const LoadedStructure& s) {
   if (!state.reporter.recordsWanted()) return;  // counting the residues walks every atom
   state.reporter.record(
@@ -130,7 +150,8 @@ void recordStructure(const RunState& state, int side, int pass, const LoadedStru
       "resolution=%.6g freeR=%.6g completeness=%.6g dpi=%.6g dpiSource=%s",
       side, pdbId(state, side, pass).c_str(), chainId(state, side, pass).c_str(), s.file.path.c_str(),
       s.file.format.c_str(), s.atoms.size(), countResidues(s.atoms), s.refine.noOfAtoms, s.refine.noOfReflections,
-      s.refine.resolution, s.refine.freeRValue, s.refine.completeness, s.refine.dpi, dpiSourceName(s.refine.dpiSource));
+      unsignedZero(s.refine.resolution), unsignedZero(s.refine.freeRValue), unsignedZero(s.refine.completeness),
+      unsignedZero(s.refine.dpi), dpiSourceName(s.refine.dpiSource));
 }
 
 void warnUnknownDpi(const RunState& state, const std::string& id) {
@@ -344,10 +365,15 @@ bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& 
 }
 
 // A single run commits each method's files on their own; a benchmark's wait
-// in the run's group for the end.
-bool commitOwnGroup(const RunState& state, OutputGroup& own) {
-  if (state.runOutputs || own.commit()) return true;
-  state.reporter.say("%s file could not be created\n", own.failedPath().c_str());
+// in the run's group for the end, a batch pair's for the pair's end.
+bool commitOwnGroup(RunState& state, int method, std::unique_ptr<OutputGroup>& own) {
+  if (state.runOutputs) return true;
+  if (state.shared) {
+    state.heldOutputs.emplace_back(method, std::move(own));
+    return true;
+  }
+  if (own->commit()) return true;
+  state.reporter.say("%s file could not be created\n", own->failedPath().c_str());
   return false;
 }
 
@@ -383,8 +409,8 @@ void writeOutput(RunState& state, int method, int pass) {
   std::string sourceTags = state.settings.outputFolder + "BP_Src/" + suffix + ".bpsrc";
   // The annotation, its source tags, evidence and --2d files are committed
   // together, so that no reader finds files of two runs side by side.
-  OutputGroup own(state.settings.outputFolder);
-  OutputGroup& group = state.runOutputs ? *state.runOutputs : own;
+  auto own = std::make_unique<OutputGroup>(state.settings.outputFolder, state.reporter, !state.shared);
+  OutputGroup& group = state.runOutputs ? *state.runOutputs : *own;
   WriteSummary summary;
   const MappingState& m = state.mapping;
   if (!printAcceptedBPInteractions(output, sourceTags, pdbId(state, kTarget, pass), method, state.keptLines,
@@ -392,7 +418,7 @@ void writeOutput(RunState& state, int method, int pass) {
                                    &summary, &group) ||
       !writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv", group) ||
       (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output, group)) ||
-      !commitOwnGroup(state, own)) {
+      !commitOwnGroup(state, method, own)) {
     state.outputFailed = true;
     printSummary(state, method, nullptr);
     return;

@@ -78,6 +78,9 @@ struct RunState {
   std::map<std::string, ReadAnnotation> annotations;
 
   SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run
+  // A batch pair's groups, one per method, staged without a flush each and
+  // committed together when the pair is done.
+  std::vector<std::pair<int, std::unique_ptr<OutputGroup>>> heldOutputs;
   std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
 };
 

@@ -43,6 +43,13 @@ const FastaText& SharedInputs::fasta(const std::string& fileName, const Reporter
   return fasta_;
 }
 
+const ReadAnnotation& SharedInputs::annotation(const std::string& pdbId, const std::string& chainId, int method,
+                                               const AnnotationReader& read, bool& ok) {
+  SharedAnnotation& shared = entryOf(keyOf(pdbId, chainId)).annotations.at(static_cast<std::size_t>(method));
+  std::call_once(shared.read, [&] { shared.ok = read(shared.kept); });
+  ok = shared.ok;
+  return shared.kept;
+}
 
 void SharedInputs::expectUse(const std::string& pdbId, const std::string& chainId) {
   ++entryOf(keyOf(pdbId, chainId)).usesLeft;

@@ -1,11 +1,13 @@
-// Inputs that the pairs of a batch share read-only: each structure chain and
-// the FASTA file are read once, by the first pair that needs them, while the
+// Inputs that the pairs of a batch share read-only: each structure chain, its
+// annotation files and the FASTA file are read once, by the first pair that needs them, while the
 // other pairs wait for that read instead of repeating it. Every pair gets the
 // messages the reading gave, so each reports what a run of its own would.
 // The batch lets go of a structure once the last pair that names it is done,
 // so a long batch holds only the structures still to be used.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +38,13 @@ class SharedInputs {
   // The file's text; the messages of its reading go to `reporter` on every call.
   const FastaText& fasta(const std::string& fileName, const Reporter& reporter);
 
+  // The chain's annotation by `method`, read by `read` on the first call and
+  // kept with the chain's structure; null when it could not be read. The
+  // caller tells the reading's messages, which are kept with it.
+  using AnnotationReader = std::function<bool(ReadAnnotation&)>;
+  const ReadAnnotation& annotation(const std::string& pdbId, const std::string& chainId, int method,
+                                   const AnnotationReader& read, bool& ok);
+
   // Counted before the pairs start: one use per pair that names the chain.
   void expectUse(const std::string& pdbId, const std::string& chainId);
   // After a pair is done; the chain's last use drops it.
@@ -44,10 +53,17 @@ class SharedInputs {
   std::size_t structuresHeld();
 
  private:
+  struct SharedAnnotation {
+    std::once_flag read;
+    bool ok = false;
+    ReadAnnotation kept;
+  };
+
   struct Entry {
     std::once_flag read;
     std::shared_ptr<const LoadedStructure> loaded;  // null when it could not be read
     KeptMessages messages;
+    std::array<SharedAnnotation, kMethodCount> annotations;
     int usesLeft = 0;
   };
 

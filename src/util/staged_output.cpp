@@ -1,7 +1,6 @@
 #include "util/staged_output.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,37 +9,15 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <set>
 
 namespace bexora {
 
 namespace {
 
-// Staged names live in static storage so that a signal handler can reach
-// them without allocating. A slot's name is only read while its flag is set;
-// lock-free atomics keep that read async-signal-safe, and the mutex keeps two
-// threads from claiming one slot.
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler reads the flags");
-char gStagedNames[kMaxStagedFiles][PATH_MAX];
-std::atomic<bool> gStagedInUse[kMaxStagedFiles];
-std::mutex gSlotClaims;
-
-int freeSlot() {
-  for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
-    if (!gStagedInUse[i].load(std::memory_order_acquire)) return static_cast<int>(i);
-  return -1;
-}
-
-void releaseSlot(int slot) {
-  std::remove(gStagedNames[slot]);
-  gStagedInUse[slot].store(false, std::memory_order_release);
-}
-
 // Holds back the terminating signals for its lifetime, so that a handler
-// never sees a half-registered name or a group half renamed.
+// never runs in a thread that holds the registry below.
 class SignalsHeld {
  public:
   SignalsHeld() {
@@ -56,6 +33,66 @@ class SignalsHeld {
  private:
   sigset_t previous_;
 };
+
+// The staged names of the whole process, a list a signal handler walks
+// without allocating. Creating a staged file and listing its name, renaming
+// it and delisting the name, are sections that threads run with the
+// terminating signals held back, many at once; a handler in any other
+// thread first closes the sections to newcomers and waits for those inside
+// to leave, so it never meets a file created and not yet listed. Counting
+// in and checking the closing flag (and the handler the other way round)
+// are sequentially consistent, so one of the two always sees the other.
+std::atomic<int> gThreadsInSections{0};
+std::atomic<bool> gSectionsClosed{false};
+std::atomic_flag gListBusy = ATOMIC_FLAG_INIT;  // the list's links, changed by one section at a time
+StagedName* gStagedNames = nullptr;
+
+// A section of a process whose staged files are removed waits for its end.
+void waitForTheEnd() {
+  for (;;) pause();
+}
+
+class RegistryHeld {
+ public:
+  RegistryHeld() {
+    ++gThreadsInSections;
+    if (!gSectionsClosed) return;
+    --gThreadsInSections;  // the handler waits for those inside only
+    waitForTheEnd();
+  }
+  ~RegistryHeld() { --gThreadsInSections; }
+  RegistryHeld(const RegistryHeld&) = delete;
+  RegistryHeld& operator=(const RegistryHeld&) = delete;
+
+ private:
+  SignalsHeld signals_;
+};
+
+class ListHeld {
+ public:
+  ListHeld() {
+    while (gListBusy.test_and_set(std::memory_order_acquire)) sched_yield();
+  }
+  ~ListHeld() { gListBusy.clear(std::memory_order_release); }
+  ListHeld(const ListHeld&) = delete;
+  ListHeld& operator=(const ListHeld&) = delete;
+};
+
+void enlist(StagedName& name) {
+  ListHeld held;
+  name.listed = true;
+  name.next = gStagedNames;
+  if (gStagedNames) gStagedNames->previous = &name;
+  gStagedNames = &name;
+}
+
+void delist(StagedName& name) {
+  ListHeld held;
+  name.listed = false;
+  (name.previous ? name.previous->next : gStagedNames) = name.next;
+  if (name.next) name.next->previous = name.previous;
+  name.previous = name.next = nullptr;
+}
 
 // Read once before main: reading the mask means setting it, and a pair
 // thread setting it while another creates a file would change that file's
@@ -92,14 +129,37 @@ void syncFolder(const std::string& folder) {
   close(fd);
 }
 
+// Opens the lock file with what its mode allows: flock needs no write
+// access, so a folder shared by a group works whoever created the file.
+int openLockFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  for (int mode : {O_RDONLY, O_WRONLY})
+    if (fd < 0 && errno == EACCES) fd = open(path.c_str(), mode | O_NOFOLLOW | O_CLOEXEC);
+  return fd;
+}
+
+// Locks `fd`, trying for a second before telling that the run waits.
+bool lockExclusively(int fd, const std::string& path, const Reporter& reporter) {
+  constexpr int kTries = 100;
+  constexpr useconds_t kPause = 10000;
+  for (int tried = 0; tried < kTries; ++tried) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    usleep(kPause);
+  }
+  reporter.say("Waiting for %s: another run holds it.\n", path.c_str());
+  while (flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
 // The output folder's lock, held exclusively until destruction.
 class FolderLock {
  public:
-  explicit FolderLock(const std::string& outputFolder) {
+  FolderLock(const std::string& outputFolder, const Reporter& reporter) {
     std::string path = (std::filesystem::path(outputFolder) / kOutputLockName).string();
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    while (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
+    fd_ = openLockFile(path);
+    if (fd_ >= 0 && !lockExclusively(fd_, path, reporter)) {
       close(fd_);
       fd_ = -1;
     }
@@ -117,7 +177,8 @@ class FolderLock {
 
 }  // namespace
 
-OutputGroup::OutputGroup(std::string outputFolder) : folder_(std::move(outputFolder)) {}
+OutputGroup::OutputGroup(std::string outputFolder, Reporter reporter, bool syncEachFile)
+    : folder_(std::move(outputFolder)), reporter_(std::move(reporter)), syncEachFile_(syncEachFile) {}
 
 OutputGroup::~OutputGroup() { discard(); }
 
@@ -128,28 +189,22 @@ bool OutputGroup::fail(const std::string& path) {
 
 OutputGroup::Entry* OutputGroup::createStaged(const std::string& path) {
   dropStaged(path);
-  std::string pattern = path + ".XXXXXX";
-  if (pattern.size() >= PATH_MAX || !subfolderUsable(folder_, path)) return nullptr;
-  int slot = -1, fd = -1;
+  if (!subfolderUsable(folder_, path)) return nullptr;
+  auto staged = std::make_unique<StagedName>();
+  staged->name = path + ".XXXXXX";
+  int fd = -1;
   {
-    std::lock_guard<std::mutex> claim(gSlotClaims);
-    slot = freeSlot();
-    if (slot < 0) return nullptr;
-    SignalsHeld held;
-    std::memcpy(gStagedNames[slot], pattern.c_str(), pattern.size() + 1);
-    fd = mkostemp(gStagedNames[slot], O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    gStagedInUse[slot].store(true, std::memory_order_release);
+    RegistryHeld held;
+    fd = mkostemp(staged->name.data(), O_CLOEXEC);
+    if (fd >= 0) enlist(*staged);
   }
+  if (fd < 0) return nullptr;
   fchmod(fd, kNewFileMode);
-  std::FILE* stream = fdopen(fd, "w");
-  if (!stream) {
-    close(fd);
-    releaseSlot(slot);
-    return nullptr;
-  }
-  entries_.push_back({path, slot, stream});
-  return &entries_.back();
+  entries_.push_back({path, std::move(staged), fdopen(fd, "w")});
+  if (entries_.back().stream) return &entries_.back();
+  close(fd);
+  dropStaged(path);
+  return nullptr;
 }
 
 bool OutputGroup::stage(const std::string& path, const std::string& content) {
@@ -168,7 +223,7 @@ std::FILE* OutputGroup::openStream(const std::string& path) {
 bool OutputGroup::finishStream(Entry& entry) {
   if (!entry.stream) return true;
   bool ok = std::fflush(entry.stream) == 0 && !std::ferror(entry.stream);
-  ok = fsync(fileno(entry.stream)) == 0 && ok;
+  if (syncEachFile_) ok = fsync(fileno(entry.stream)) == 0 && ok;
   ok = std::fclose(entry.stream) == 0 && ok;
   entry.stream = nullptr;
   return ok || fail(entry.path);
@@ -180,22 +235,37 @@ bool OutputGroup::finishStreams() {
   return ok;
 }
 
+// Renames the files in order; the first that could not be renamed, or was
+// removed by removeStagedFiles(), fails the call (after the section, since
+// recording it allocates).
+bool OutputGroup::renameAll() {
+  const Entry* failed = nullptr;
+  {
+    RegistryHeld held;
+    for (Entry& entry : entries_) {
+      if (!entry.staged->listed || std::rename(entry.staged->name.c_str(), entry.path.c_str()) != 0) {
+        failed = &entry;
+        break;
+      }
+      delist(*entry.staged);
+    }
+  }
+  return !failed || fail(failed->path);
+}
+
 bool OutputGroup::commit() {
   if (!finishStreams()) return false;
-  FolderLock lock(folder_);
+  FolderLock lock(folder_, reporter_);
   if (!lock.held()) return fail((std::filesystem::path(folder_) / kOutputLockName).string());
   for (const Entry& entry : entries_)
     if (folderInTheWay(entry.path)) return fail(entry.path);
-  std::set<std::string> folders;
-  {
-    SignalsHeld held;
-    for (Entry& entry : entries_) {
-      if (std::rename(gStagedNames[entry.slot], entry.path.c_str()) != 0) return fail(entry.path);
-      gStagedInUse[entry.slot].store(false, std::memory_order_release);
-      entry.slot = -1;
-      folders.insert(std::filesystem::path(entry.path).parent_path().string());
-    }
+  if (!renameAll()) return false;
+  if (!syncEachFile_) {
+    entries_.clear();
+    return true;
   }
+  std::set<std::string> folders;
+  for (const Entry& entry : entries_) folders.insert(std::filesystem::path(entry.path).parent_path().string());
   entries_.clear();
   for (const std::string& folder : folders) syncFolder(folder);
   return true;
@@ -203,7 +273,11 @@ bool OutputGroup::commit() {
 
 void OutputGroup::release(Entry& entry) {
   if (entry.stream) std::fclose(entry.stream);
-  if (entry.slot >= 0) releaseSlot(entry.slot);
+  entry.stream = nullptr;
+  RegistryHeld held;
+  if (!entry.staged->listed) return;
+  std::remove(entry.staged->name.c_str());
+  delist(*entry.staged);
 }
 
 void OutputGroup::dropStaged(const std::string& path) {
@@ -222,13 +296,13 @@ void OutputGroup::discard() {
 
 std::string OutputGroup::stagedName(const std::string& path) const {
   for (const Entry& entry : entries_)
-    if (entry.path == path && entry.slot >= 0) return gStagedNames[entry.slot];
+    if (entry.path == path && entry.staged->listed) return entry.staged->name;
   return "";
 }
 
-std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* group) {
+std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* group, const Reporter& reporter) {
   if (files.empty()) return std::string();
-  OutputGroup own(std::filesystem::path(files.front().path).parent_path().string());
+  OutputGroup own(std::filesystem::path(files.front().path).parent_path().string(), reporter);
   OutputGroup& into = group ? *group : own;
   for (const FileText& file : files)
     if (!into.stage(file.path, file.content)) return into.failedPath();
@@ -236,9 +310,33 @@ std::string writeFilesTogether(const std::vector<FileText>& files, OutputGroup* 
   return own.failedPath();
 }
 
+bool syncFileSystem(const std::string& folder) {
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = syncfs(fd) == 0;
+  close(fd);
+  return synced;
+}
+
+bool appendWhole(int fd, std::string_view text) {
+  RegistryHeld held;
+  while (!text.empty()) {
+    ssize_t written = write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
 void removeStagedFiles() {
-  for (std::size_t i = 0; i < kMaxStagedFiles; ++i)
-    if (gStagedInUse[i].load(std::memory_order_acquire)) unlink(gStagedNames[i]);
+  gSectionsClosed = true;
+  while (gThreadsInSections != 0) sched_yield();
+  for (StagedName* staged = gStagedNames; staged; staged = staged->next) {
+    unlink(staged->name.c_str());
+    staged->listed = false;
+  }
+  gStagedNames = nullptr;
 }
 
 }  // namespace bexora

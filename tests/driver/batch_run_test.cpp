@@ -96,6 +96,55 @@ TEST_F(BatchRun, OutputsAreTheSameWhateverTheThreadsAndAsSingleRuns) {
   }
 }
 
+// Every ordered pair of the eight structures, itself included.
+std::string allPairs() {
+  const char* ids[] = {"1YL4 A", "2B9M A", "2B9N A", "2VQE A", "2ZJR X", "3R8S A", "3V2F A", "4GD1 A"};
+  std::string manifest;
+  for (const char* reference : ids)
+    for (const char* target : ids) manifest += std::string(reference) + " " + target + "\n";
+  return manifest;
+}
+
+// Far more threads than cores, each holding the staged files of a pair at
+// once, write what one thread writes.
+TEST_F(BatchRun, ManyThreadsWriteWhatOneWrites) {
+  writeManifest(allPairs());
+  RunResult one = run({"-L", "pairs.txt", "-j", "1"}, kPairOptions);
+  ASSERT_EQ(one.status, 0) << one.out;
+  Tree sequential = treeOf(output(""));
+  fs::rename(output(""), dir.file("io_data/Output-j1"));
+  RunResult many = run({"-L", "pairs.txt", "-j", "1024"}, kPairOptions);
+  ASSERT_EQ(many.status, 0) << many.out;
+  expectSameTrees(sequential, treeOf(output("")));
+}
+
+// A manifest is named as given when absolute; one that cannot be read says why,
+// and input quoted in messages and the summary has its control characters escaped.
+TEST_F(BatchRun, ManifestPathsAndQuotedInputAreShownAsTheyAre) {
+  writeManifest(std::string("2B9N A 3V2F A\n2B9N A\x1b]0;t\x07 3V2F A\n2B9N ") + '\0' + "Z 3V2F A\n");
+  RunResult absolute = run({"-L", dir.file("io_data/Input/pairs.txt"), "-j", "2"});
+  EXPECT_EQ(absolute.status, 1);
+  EXPECT_THAT(absolute.out, HasSubstr("[1/1] 2B9N_A_3V2F_A ok\n"));
+  EXPECT_THAT(absolute.out, HasSubstr("line 2: chain id \"A\\x1b]0;T\\x07\" is not 1 to 4 letters and digits; the pair"));
+  EXPECT_THAT(absolute.out, HasSubstr("line 3: chain id \"\\x00Z\" is not 1 to 4"));
+  EXPECT_EQ(absolute.out.find_first_of(std::string("\x1b\x07\0", 3)), std::string::npos);
+  std::vector<std::string> rows = textLines(readFile(output("batch_summary.tsv")));
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(fieldsOf(rows[2])[1], "A\\x1b]0;T\\x07");
+  EXPECT_EQ(fieldsOf(rows[3])[1], "\\x00Z");
+
+  makeDirs(dir.file("io_data/Input/folder"));
+  const std::pair<const char*, const char*> unread[] = {
+      {"absent.txt", "Manifest ./io_data/Input/absent.txt was not found.\n"},
+      {"folder", "Manifest ./io_data/Input/folder is not a regular file.\n"},
+  };
+  for (const auto& [name, message] : unread) {
+    RunResult r = run({"-L", name});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, message);
+  }
+}
+
 // The counts of a summary row are those of the pair's source-tag file.
 void expectCountsOfTags(const std::vector<std::string>& row, std::size_t column, const std::string& tags) {
   std::map<std::string, int> counts = tagCounts(tags);

@@ -10,7 +10,8 @@ namespace {
 
 // "-R" on the bundled example: the printed recommendation and the ranked
 // table in the output folder, the default one or the one -O names; the
-// target listed among its candidates is never recommended.
+// target listed among its candidates is never recommended, and a list
+// named by an absolute path is read there.
 TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
   TempDir dir;
   ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
@@ -24,7 +25,8 @@ TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
       "Warning!!! Candidate 9ZZZ A has no sequence in ./io_data/Input/pdb_seqres.na.fa; it is not recommended.\n"
       "\nTarget = 2EXT A\nRecommended reference: 1EXR A\n";
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"-R", "list.txt"}, std::vector<std::string>{"-r", "list.txt", "-O", "elsewhere"}}) {
+       {std::vector<std::string>{"-R", "list.txt"}, std::vector<std::string>{"-r", "list.txt", "-O", "elsewhere"},
+        std::vector<std::string>{"-R", dir.file("io_data/Input/list.txt"), "-O", "elsewhere"}}) {
     RunResult run = runBexora(args, dir.path());
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, printed);

@@ -67,6 +67,7 @@ TEST_F(CommandLine, RejectedFormsPrintTheirMessageAndExitOne) {
       {{"-R", "list.txt", "-v2"}, "Unknown option -v2; did you mean -V?\n"},
       {{"1abc", "a", "2xyz", "b", "-M", "RNAVEW"}, "Unknown method RNAVEW; did you mean RNAView?\n"},
       {{"1abc", "a", "2xyz", "b", "-M", "MC,FR3", "-V"}, "Unknown method FR3; did you mean FR?\n"},
+      {{"1abc", "a", "2xyz", "b", "-M", "MC,\x1b]0;T\x07"}, "Unknown method \\x1b]0;T\\x07; did you mean ALL?\n"},
   };
   for (const auto& c : cases) {
     RunResult r = run(c.args);

@@ -12,8 +12,10 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "text_fields.h"
 #include "util/line_reader.h"
 #include "util/staged_output.h"
 
@@ -246,28 +249,54 @@ pid_t spawn(const std::vector<std::string>& args, const std::string& workdir) {
   _exit(127);
 }
 
-bool stagedFileIn(const std::string& folder) {
+bool stagedFileIn(const std::string& folder, const std::string& prefix = "log.txt.") {
   for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().filename().string().rfind("log.txt.", 0) == 0) return true;
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) return true;
   return false;
 }
 
-// A run waits for the folder's lock before it commits: while another holds
-// it, nothing appears under a final name.
+// A run waits for the folder's lock before it commits, and says so after a
+// second: while another holds it, nothing appears under a final name.
 TEST_F(OutputSafety, ARunCommitsOnlyUnderTheFolderLock) {
   use(kExample);
   int lock = open(output(kOutputLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);  // not inherited by the run
   ASSERT_EQ(flock(lock, LOCK_EX), 0);
-  pid_t pid = spawn({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path());
-  std::this_thread::sleep_for(std::chrono::seconds(1));
-  int status = 0;
-  EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the run did not wait for the lock";
+  RunResult r;
+  std::thread run([&] { r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path()); });
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!stagedFileIn(output(""), "2EXT_A.mca.bexora.") && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the run is at its commit, waiting
   for (const char* name : {"2EXT_A.mca.bexora", "BP_Src/2EXT_A.mca.bexora.bpsrc", "BP_Src/2EXT_A.mca.bexora.evidence.tsv"})
     EXPECT_FALSE(exists(output(name))) << name;
   close(lock);
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  run.join();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("Waiting for ./io_data/Output/.bexora.lock: another run holds it.\n"));
   EXPECT_EQ(regularFilesUnder(output("")).size(), 3u);  // annotation, source tags, evidence
+}
+
+// A folder shared by a group: the lock file another user created, in any
+// mode, is locked all the same, and a new one is created as the umask says.
+TEST_F(OutputSafety, ALockFileOfAnotherUserServesEveryRun) {
+  use(kExample);
+  if (geteuid() != 0 || std::system("setpriv --reuid=nobody --regid=nogroup --clear-groups true 2>/dev/null") != 0)
+    GTEST_SKIP() << "no second user to share the folder with";
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) fs::permissions(entry.path(), fs::perms::all);
+  fs::permissions(dir.path(), fs::perms::all);
+  for (fs::perms mode : {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, fs::perms::none}) {
+    writeFile(output(kOutputLockName), "");
+    fs::permissions(output(kOutputLockName), mode);
+    RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path(),
+                            "setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    EXPECT_EQ(r.status, static_cast<int>(mode == fs::perms::none)) << r.out;
+  }
+  fs::remove(output(kOutputLockName));
+  RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "MC"}, dir.path(), "umask 002;");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(fs::status(output(kOutputLockName)).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                fs::perms::others_read);
 }
 
 // A method's result, source tags, evidence and --2d files are one group: a
@@ -300,6 +329,51 @@ TEST_F(OutputSafety, ASignalRemovesStagedFilesAndEndsTheRunByIt) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before the signal; status " << status;
     EXPECT_EQ(WTERMSIG(status), sig);
     EXPECT_TRUE(regularFilesUnder(output("")).empty()) << regularFilesUnder(output("")).begin()->first;
+  }
+}
+
+// A manifest of every ordered pair of the benchmark structures with all tools.
+std::string everyPairWithAllTools() {
+  const char* ids[] = {"1YL4 A", "2B9M A", "2B9N A", "2VQE A", "2ZJR X", "3R8S A", "3V2F A", "4GD1 A"};
+  std::string manifest;
+  for (const char* reference : ids)
+    for (const char* target : ids) manifest += std::string(reference) + " " + target + " ALL\n";
+  return manifest;
+}
+
+bool isFinalName(const std::string& name) {
+  for (const char* end : {".bexora", ".bpsrc", ".tsv", ".dbn", ".bpseq", ".svg", "run.log"})
+    if (name.size() >= std::strlen(end) && name.compare(name.size() - std::strlen(end), std::string::npos, end) == 0)
+      return true;
+  return false;
+}
+
+// Signals at random moments of a batch whose threads stage files at once:
+// no staged file is left, and the summary lists pairs whose files are in
+// place, each row whole.
+TEST_F(OutputSafety, SignalsAtRandomMomentsOfABatchLeaveNoStagedFile) {
+  use(kBenchmarkForm);
+  writeFile(dir.file("io_data/Input/pairs.txt"), everyPairWithAllTools());
+  std::mt19937 random(27);
+  const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGPIPE, SIGQUIT};
+  for (int round = 0; round < 10; ++round) {
+    fs::remove_all(output(""));
+    const int sig = signals[round % std::size(signals)];
+    SCOPED_TRACE("round " + std::to_string(round) + ", signal " + std::to_string(sig));
+    pid_t pid = spawn({"-L", "pairs.txt", "-j", "4", "--2d"}, dir.path());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20 + random() % 400));
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(!WIFSIGNALED(status) || WTERMSIG(status) == sig);
+    for (const auto& [name, content] : regularFilesUnder(output(""))) EXPECT_TRUE(isFinalName(name)) << name;
+    if (!exists(output("batch_summary.tsv"))) continue;
+    std::vector<std::string> rows = textLines(readFile(output("batch_summary.tsv")));
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+      std::vector<std::string> row = fieldsOf(rows[i]);
+      ASSERT_EQ(row.size(), 26u) << rows[i];
+      EXPECT_TRUE(exists(output(row[0] + "_" + row[1] + "_" + row[2] + "_" + row[3] + "/run.log"))) << rows[i];
+    }
   }
 }
 

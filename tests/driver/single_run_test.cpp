@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using Lines = std::vector<std::string>;
 
 // The bundled example, generated once; each test runs in a copy of it.
@@ -132,6 +133,10 @@ TEST_F(SingleRun, AMissingAnnotationOfTheSecondToolEndsTheRunWithStatusOne) {
 }
 
 TEST_F(SingleRun, VerboseRecordsCountTheOutput) {
+  std::string target = readFile(dir.file("io_data/Input/2EXT.pdb"));
+  std::size_t freeR = target.find(':', target.find("FREE R VALUE   "));
+  ASSERT_NE(freeR, std::string::npos);
+  writeFile(dir.file("io_data/Input/2EXT.pdb"), target.replace(freeR + 2, 5, "-0.000"));  // a value read as -0
   RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "DS", "-V"});
   ASSERT_EQ(r.status, 0) << r.out;
   Lines tags = textLines(sourceTags("2EXT_A.dssr.bexora"));
@@ -140,6 +145,8 @@ TEST_F(SingleRun, VerboseRecordsCountTheOutput) {
   EXPECT_THAT(r.err, HasSubstr("bexora: alignment cost="));
   EXPECT_THAT(r.err, HasSubstr(" source=structure-file\n"));
   EXPECT_THAT(r.err, HasSubstr("bexora: mapping method=DS tolerance="));
+  EXPECT_THAT(r.err, HasSubstr(" freeR=0 completeness="));
+  EXPECT_THAT(r.err, Not(HasSubstr("=-0 ")));
 }
 
 // Real structures and their MC-Annotate outputs, linked (not copied) into an

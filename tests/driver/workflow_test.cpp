@@ -92,9 +92,12 @@ TEST_F(Workflow, FailedPairFailsTheWorkflowOnly) {
 // A faulty manifest stops the workflow before any run, naming the line.
 TEST_F(Workflow, ManifestFaultsNameTheLine) {
   const std::tuple<const char*, int, const char*> cases[] = {
-      {"1EXR A 2EXT\n", 1, "Line 1 of pairs.txt is not REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS]: 1EXR A 2EXT"},
-      {"# a\n1EXR A 2EXT A MC RV\n", 1, "Line 2 of pairs.txt is not REF_ID"},
-      {"1EXR A/.. 2EXT A\n", 1, "Line 1 of pairs.txt is not REF_ID"},
+      {"1EXR A 2EXT\n", 1,
+       "Line 1 of pairs.txt: expected REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS]: '1EXR A 2EXT'"},
+      {"# a\n1EXR A 2EXT A MC XX\n", 1, "Line 2 of pairs.txt: unknown method \"XX\""},
+      {"1EXR A/.. 2EXT A\n", 1, "Line 1 of pairs.txt: chain id \"A/..\" is not 1 to 4 letters and digits"},
+      {"1EXR A 2EXT ${IFS}\n", 1, "Line 1 of pairs.txt: chain id \"${IFS}\" is not 1 to 4 letters and digits"},
+      {"1EXRX A 2EXT A\n", 1, "Line 1 of pairs.txt: PDB id \"1EXRX\" is not 4 letters and digits"},
       {"1EXR A 2EXT A\n1exr a 2ext a MC\n", 1,
        "Line 2 of pairs.txt repeats the pair 1EXR A 2EXT A; each pair writes its own folder."},
       {"# none\n\n", 0, "Warning!!! pairs.txt lists no pair.\n"},
