@@ -21,6 +21,7 @@
 #include "driver/console.h"
 #include "driver/pipeline.h"
 #include "driver/single_run.h"
+#include "output/batch_summary.h"
 #include "driver/shared_inputs.h"
 #include "util/line_reader.h"
 #include "util/staged_output.h"
@@ -29,7 +30,6 @@ namespace bexora {
 
 namespace {
 
-constexpr const char* kSummaryName = "batch_summary.tsv";
 constexpr const char* kPairLogName = "run.log";
 
 std::string upperCased(std::string text) {
@@ -317,64 +317,22 @@ std::string methodsText(const std::vector<int>& methods) {
   return text.empty() ? "-" : text;
 }
 
-std::string summaryHeader() {
-  std::string header = "ref_id\tref_chain\ttarget_id\ttarget_chain\tmethods\tstatus";
-  for (int m = 0; m < kMethodCount; ++m)
-    for (const char* count : {"written", "both", "bexora", "own"})
-      header += std::string("\t") + methodToken(m) + "_" + count;
-  return header + "\n";
+BatchSummaryRow summaryRowOf(const ManifestPair& pair, const PairOutcome& outcome) {
+  return {{pair.refId, pair.refChain, pair.targetId, pair.targetChain}, methodsText(pair.methods), outcome.ok,
+          outcome.written};
 }
-
-// The fields of a line that names no usable pair are quoted as read, escaped.
-std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
-  std::string row;
-  for (const std::string* field : {&pair.refId, &pair.refChain, &pair.targetId, &pair.targetChain})
-    row += escapeControls(*field) + "\t";
-  row += methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
-  for (const std::optional<WriteSummary>& written : outcome.written) {
-    if (!written) {
-      row += "\t-\t-\t-\t-";
-      continue;
-    }
-    for (int count : {written->pairs, written->both, written->bexora, written->own}) row += "\t" + std::to_string(count);
-  }
-  return row + "\n";
-}
-
-// The summary while the batch runs: the header, then one row per pair as it
-// finishes, each written whole, so that a batch ended by a signal leaves the
-// rows of the pairs it finished. The complete summary replaces it at the end.
-class SummaryRecord {
- public:
-  explicit SummaryRecord(const std::string& path) {
-    if (writeFilesTogether({{path, summaryHeader()}}).empty())
-      fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-  }
-  ~SummaryRecord() {
-    if (fd_ >= 0) close(fd_);
-  }
-  SummaryRecord(const SummaryRecord&) = delete;
-  SummaryRecord& operator=(const SummaryRecord&) = delete;
-
-  void add(const ManifestPair& pair, const PairOutcome& outcome) const {
-    if (fd_ >= 0) appendWhole(fd_, summaryRow(pair, outcome));
-  }
-
- private:
-  int fd_ = -1;
-};
 
 // Pairs are taken in manifest order by whichever thread is free; each
 // outcome lands in its pair's slot, so the summary keeps manifest order.
 std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
-                                  const SummaryRecord& record) {
+                                  const BatchSummaryRecord& record) {
   std::vector<PairOutcome> outcomes(pairs.size());
   std::vector<std::size_t> runnable;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     if (pairs[i].problem.empty())
       runnable.push_back(i);
     else
-      record.add(pairs[i], outcomes[i]);
+      record.add(summaryRowOf(pairs[i], outcomes[i]));
   }
   SharedInputs shared(settings);
   Progress progress(settings, runnable.size());
@@ -385,7 +343,7 @@ std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector
     Committer committer(settings.outputFolder, 2 * threadsWanted, [&](std::size_t i, const PairOutcome& outcome) {
       outcomes[i] = outcome;
       progress.finished(pairs[i], outcome);
-      record.add(pairs[i], outcome);
+      record.add(summaryRowOf(pairs[i], outcome));
     });
     auto work = [&] {
       for (std::size_t k; (k = next++) < runnable.size();) {
@@ -404,10 +362,10 @@ std::vector<PairOutcome> runPairs(const RunSettings& settings, const std::vector
 
 bool writeSummary(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
                   const std::vector<PairOutcome>& outcomes) {
-  std::string text = summaryHeader();
-  for (std::size_t i = 0; i < pairs.size(); ++i) text += summaryRow(pairs[i], outcomes[i]);
-  std::string path = settings.outputFolder + kSummaryName;
-  if (writeFilesTogether({{path, text}}).empty()) return true;
+  std::vector<BatchSummaryRow> rows;
+  for (std::size_t i = 0; i < pairs.size(); ++i) rows.push_back(summaryRowOf(pairs[i], outcomes[i]));
+  std::string path = settings.outputFolder + kBatchSummaryName;
+  if (writeBatchSummary(path, rows)) return true;
   std::printf("%s could not be written.\n", escapeControls(path).c_str());
   return false;
 }
@@ -472,7 +430,7 @@ int runBatch(const RunSettings& settings) {
   raiseOpenFileLimit();
   std::vector<PairOutcome> outcomes;
   {
-    SummaryRecord record(settings.outputFolder + kSummaryName);
+    BatchSummaryRecord record(settings.outputFolder + kBatchSummaryName);
     outcomes = runPairs(settings, manifest.pairs, record);
   }
   bool summaryWritten = writeSummary(settings, manifest.pairs, outcomes);
@@ -480,7 +438,7 @@ int runBatch(const RunSettings& settings) {
       std::count_if(outcomes.begin(), outcomes.end(), [](const PairOutcome& o) { return !o.ok; }));
   std::printf("Batch of %zu pairs: %zu enhanced, %zu failed", outcomes.size(), outcomes.size() - failed, failed);
   if (summaryWritten)
-    std::printf("; summary in %s%s\n", escapeControls(settings.outputFolder).c_str(), kSummaryName);
+    std::printf("; summary in %s%s\n", escapeControls(settings.outputFolder).c_str(), kBatchSummaryName);
   else
     std::printf(".\n");
   return failed == 0 && summaryWritten && manifest.complete ? 0 : 1;

@@ -22,8 +22,6 @@ void writeRecord(const std::string& record) {
   std::fputc('\n', stderr);
 }
 
-bool isControl(unsigned char c) { return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f; }
-
 // A message may quote a broken input (a NUL, an escape sequence): it reaches
 // the terminal escaped.
 void show(Channel channel, const std::string& text) {
@@ -43,21 +41,6 @@ std::string messageText(Channel channel, const std::string& text) {
     case Channel::kNote: return text;
     default: return std::string();
   }
-}
-
-std::string escapeControls(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    if (!isControl(static_cast<unsigned char>(c))) {
-      escaped += c;
-      continue;
-    }
-    char code[5];
-    std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
-    escaped += code;
-  }
-  return escaped;
 }
 
 Reporter consoleReporter(bool verbose) { return Reporter(show, verbose); }

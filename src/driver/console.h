@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "util/reporter.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -22,9 +23,6 @@ std::string messageText(Channel channel, const std::string& text);
 // for one key only when standard input is a terminal, so scripts never block.
 Reporter consoleReporter(bool verbose);
 
-// `text` with every control character but line end and tab written as
-// \xHH, so that no input can steer the terminal or cut a line or a field.
-std::string escapeControls(std::string_view text);
 
 // " MC-Annotate, RNAView and FR3D ", for the closing message.
 std::string methodListText(const std::vector<int>& methods);

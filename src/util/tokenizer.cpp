@@ -175,4 +175,25 @@ void appendf(std::string& out, const char* format, ...) {
   va_end(copy);
 }
 
+namespace {
+
+bool isControl(unsigned char c) { return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f; }
+
+}  // namespace
+
+std::string escapeControls(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    if (!isControl(static_cast<unsigned char>(c))) {
+      escaped += c;
+      continue;
+    }
+    char code[5];
+    std::snprintf(code, sizeof code, "\\x%02x", static_cast<unsigned char>(c));
+    escaped += code;
+  }
+  return escaped;
+}
+
 }  // namespace bexora

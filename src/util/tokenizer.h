@@ -38,6 +38,10 @@ TokenizeResult splitNonEmptyTokens(std::string_view text, std::string_view delim
                                  std::size_t capacity, bool collapseBlanks,
                                  std::size_t maxTokenLength = kTokenRowWidth - 1);
 
+// `text` with every control character but line end and tab written as
+// \xHH, so that no input can steer the terminal or cut a line or a field.
+std::string escapeControls(std::string_view text);
+
 // The field without one pair of enclosing double quotes (CSV style).
 std::string_view unquoted(std::string_view field);
 
