@@ -1,6 +1,5 @@
 #include "driver/batch.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // Reading the atoms and quality record of one chain from a PDB-format or
-// mmCIF file (plain or gzip-compressed), and the diffraction precision index.
+// mmCIF file (plain or gzip-compressed), whichever the input folder holds.
 // Only atoms of the four standard nucleotides are kept (on request also
 // modified nucleotides, under their parent's letter), first model only,
 // first alternate location only, sorted for binary search.
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "structure/quality.h"
 #include "util/reporter.h"
 
 namespace bexora {
@@ -39,22 +40,5 @@ struct StructureReadOptions {
 bool readPDBFile(const std::string& folder, const std::string& pdbId, RefineInfo& refine, const std::string& chainId,
                  std::vector<AtomInfo>& atoms, const Reporter& reporter, StructureFileInfo* info = nullptr,
                  const StructureReadOptions& options = {});
-
-void calculateDPI(RefineInfo& refine);
-// "computed", "unknown" or "option".
-const char* dpiSourceName(DpiSource source);
-
-// Where a line was read, for warnings about it.
-struct LinePlace {
-  const Reporter& reporter;
-  const std::string& path;
-  long line;
-};
-
-// Line-level parsers, exposed for tests. A statistic that is not finite or
-// outside its physical range counts as not given; with `place` a warning
-// names the file and line.
-void parseRefineInfo_PDBFormat(std::string_view line, RefineInfo& refine, const LinePlace* place = nullptr);
-void parseRefineInfo_mmCIFFormat(std::string_view line, RefineInfo& refine, const LinePlace* place = nullptr);
 
 }  // namespace bexora
