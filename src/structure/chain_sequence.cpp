@@ -5,16 +5,13 @@
 #include <set>
 #include <vector>
 
+#include "structure/record_fields.h"
 #include "util/line_reader.h"
 #include "model/modified_nucleotides.h"
 
 namespace bexora {
 
 namespace {
-
-bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -37,20 +34,13 @@ char letterOf(std::string_view name, const Parents& parents, int& modified) {
 
 // ---- PDB format: SEQRES and MODRES records.
 
-std::string_view columns(std::string_view line, std::size_t first, std::size_t last) {
-  if (line.size() < first) return {};
-  return trimmed(line.substr(first - 1, last - first + 1));
+std::string_view trimmedColumns(std::string_view line, std::size_t first, std::size_t last) {
+  return trimmed(columns(line, first, last));
 }
 
 std::vector<std::string_view> blankSeparated(std::string_view text) {
   std::vector<std::string_view> words;
-  for (std::size_t at = 0; at < text.size();) {
-    while (at < text.size() && isBlank(text[at])) ++at;
-    std::size_t end = at;
-    while (end < text.size() && !isBlank(text[end])) ++end;
-    if (end > at) words.push_back(text.substr(at, end - at));
-    at = end;
-  }
+  splitFields(text, words);
   return words;
 }
 
@@ -59,8 +49,9 @@ bool readPdbSequence(LineReader& reader, const std::string& chainId, ChainSequen
   std::vector<std::string> names;
   std::string_view line;
   while (reader.next(line) && !startsWith(line, "ATOM") && !startsWith(line, "HETATM")) {
-    if (startsWith(line, "MODRES")) parents[std::string(columns(line, 13, 15))] = std::string(columns(line, 25, 27));
-    if (!startsWith(line, "SEQRES") || columns(line, 12, 12) != chainId) continue;
+    if (startsWith(line, "MODRES"))
+      parents[std::string(trimmedColumns(line, 13, 15))] = std::string(trimmedColumns(line, 25, 27));
+    if (!startsWith(line, "SEQRES") || trimmedColumns(line, 12, 12) != chainId) continue;
     for (std::string_view name : blankSeparated(line.size() > 19 ? line.substr(19) : std::string_view()))
       names.emplace_back(trimmed(name));
   }
@@ -80,31 +71,11 @@ const std::set<std::string, std::less<>> kWantedCategories = {"_pdbx_poly_seq_sc
 
 std::string_view categoryOf(std::string_view item) { return item.substr(0, item.find('.')); }
 
-// Values of one line: blank-separated, a value in quotes may hold blanks and
-// ends at its closing quote followed by a blank or the line end.
+// Values of one line, as splitFields takes them.
 std::vector<std::string> cifValues(std::string_view line) {
-  std::vector<std::string> values;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && isBlank(line[i])) ++i;
-    if (i >= line.size()) break;
-    const char quote = line[i];
-    if (quote == '\'' || quote == '"') {
-      std::size_t close = i + 1;
-      while (close < line.size() && !(line[close] == quote && (close + 1 == line.size() || isBlank(line[close + 1]))))
-        ++close;
-      if (close < line.size()) {
-        values.emplace_back(line.substr(i + 1, close - i - 1));
-        i = close + 1;
-        continue;
-      }
-    }
-    std::size_t end = i;
-    while (end < line.size() && !isBlank(line[end])) ++end;
-    values.emplace_back(line.substr(i, end - i));
-    i = end;
-  }
-  return values;
+  std::vector<std::string_view> fields;
+  splitFields(line, fields);
+  return {fields.begin(), fields.end()};
 }
 
 // The rows of the wanted categories, fed one token at a time: "loop_", an

@@ -5,6 +5,7 @@
 namespace bexora {
 
 void Reporter::send(Channel channel, const char* format, va_list args) const {
+  if (!sink_) return;
   va_list probe;
   va_copy(probe, args);
   const int length = std::vsnprintf(nullptr, 0, format, probe);
@@ -17,7 +18,6 @@ void Reporter::send(Channel channel, const char* format, va_list args) const {
 }
 
 void Reporter::say(const char* format, ...) const {
-  if (!sink_) return;
   va_list args;
   va_start(args, format);
   send(Channel::kNote, format, args);
@@ -25,7 +25,6 @@ void Reporter::say(const char* format, ...) const {
 }
 
 void Reporter::warn(const char* format, ...) const {
-  if (!sink_) return;
   va_list args;
   va_start(args, format);
   send(Channel::kWarning, format, args);
@@ -33,7 +32,6 @@ void Reporter::warn(const char* format, ...) const {
 }
 
 void Reporter::error(const char* format, ...) const {
-  if (!sink_) return;
   va_list args;
   va_start(args, format);
   send(Channel::kError, format, args);
