@@ -122,15 +122,6 @@ TEST(ReadFastaSequence, ChainFieldIsTakenWhole) {
   }
 }
 
-TEST(ReadFastaSequence, LongChainIsCutAtTheLimitWithOneWarning) {
-  std::string line(4000, 'G');
-  SequenceRun run = readText(">1abc_A mol:na\n" + line + "\n" + line + "\nX\n>2xyz_B mol:na\nG\n");
-  EXPECT_TRUE(run.ok);
-  EXPECT_EQ(run.maps[kReference].chain.entries.size(), kMaxChainResidues);
-  EXPECT_EQ(run.out.find("Warning!!! Chain 1ABC A residue limit of 7000"), 0u) << run.out;
-  EXPECT_EQ(run.out.find("Warning!!!", 1), std::string::npos) << run.out;
-}
-
 TEST(ReadFastaSequence, RealFiles) {
   BEXORA_REQUIRE_REALDATA();
   SequenceRun run = readPair(test::realDataPath("pdb_seqres.na.fa"), "1EHZ", "A", "3J7A", "7");

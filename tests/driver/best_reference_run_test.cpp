@@ -39,18 +39,5 @@ TEST(BestReferenceRun, PrintsRecommendationAndWritesRankedTable) {
   }
 }
 
-// With no candidate to score the run fails and writes no table.
-TEST(BestReferenceRun, NoScoredCandidateFails) {
-  TempDir dir;
-  ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
-  writeFile(dir.file("io_data/Input/list.txt"), "2ext a 9ZZZ A 2EXT A\n");
-  RunResult run = runBexora({"-R", "list.txt"}, dir.path());
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.out.find("\nTarget = 2EXT A\nNo candidate could be scored; no reference is recommended.\n"),
-            std::string::npos)
-      << run.out;
-  EXPECT_FALSE(exists(dir.file("io_data/Output/2EXT_A.candidates.tsv")));
-}
-
 }  // namespace
 }  // namespace bexora::test

@@ -119,14 +119,6 @@ TEST_F(CommandLine, MethodSelectionAndFormatSwitch) {
   }
 }
 
-TEST_F(CommandLine, SingleRunPrintsBannerInUpperCaseAndFailsOnMissingInput) {
-  RunResult r = run({"1abc", "a", "2xyz", "b"});
-  EXPECT_EQ(r.out.rfind("Reference: 1ABC A\nTarget: 2XYZ B\n", 0), 0u) << r.out;
-  EXPECT_THAT(r.out, HasSubstr("1ABC.mca.out File Not Found"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "");
-}
-
 TEST_F(CommandLine, ChainsOfUpToFourCharactersAreWholeLongerOnesWarnOnceAndAreCut) {
   const struct {
     const char *reference, *target, *banner, *record;

@@ -91,31 +91,6 @@ TEST(SummaryAndEvidence, EveryToolOfTheExample) {
   EXPECT_LT(r.out.rfind("\nSummary: ClaRNA: "), r.out.find("\nSuccessfully enhanced"));
 }
 
-// An output that cannot be written ends the run with status 1 and keeps the
-// other files of its method out too; the summary says nothing was written.
-TEST(SummaryAndEvidence, AnOutputInTheWayIsAFailure) {
-  const struct {
-    const char* blocked;
-    const char* keptOut;
-  } cases[] = {{"2EXT_A.dssr.bexora", "2EXT_A.dssr.bexora.evidence.tsv"},
-               {"BP_Src/2EXT_A.dssr.bexora.evidence.tsv", "2EXT_A.dssr.bexora"}};
-  TempDir inputs;
-  ASSERT_TRUE(makeExample("example", inputs.file("io_data/Input")));
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.blocked);
-    TempDir dir;
-    fs::copy(inputs.file("io_data"), dir.file("io_data"), fs::copy_options::recursive);
-    makeDirs(dir.file(std::string("io_data/Output/") + c.blocked + "/inside"));
-    RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "DS"}, dir.path());
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.out, HasSubstr(std::string("./io_data/Output/") + c.blocked + " file could not be created\n"));
-    EXPECT_THAT(r.out, ContainsRegex("Summary: DSSR: [^\n]*nothing written\n"));
-    EXPECT_FALSE(exists(dir.file(std::string("io_data/Output/") + c.keptOut)) ||
-                 exists(dir.file(std::string("io_data/Output/BP_Src/") + c.keptOut)));
-    EXPECT_THAT(r.out, Not(HasSubstr("Successfully")));
-  }
-}
-
 // Atom coordinates of chain A read straight from the ATOM lines, by residue
 // number and atom name.
 using Atoms = std::map<std::pair<int, std::string>, std::array<double, 3>>;

@@ -24,20 +24,6 @@ void expectFilesAgree(const std::string& annotation) {
   EXPECT_THAT(readFile(annotation + ".svg"), HasSubstr("</svg>\n"));
 }
 
-TEST(SecondaryStructureRun, EveryMethodGetsItsFilesOnlyWhenAsked) {
-  TempDir dir;
-  ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
-  RunResult plain = runBexora({"1EXR", "A", "2EXT", "A", "-M", "FR"}, dir.path());
-  ASSERT_EQ(plain.status, 0) << plain.out;
-  EXPECT_FALSE(exists(dir.file("io_data/Output/2EXT_A.fr3d.bexora.dbn")));
-  RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "ALL", "--2d"}, dir.path());
-  ASSERT_EQ(r.status, 0) << r.out;
-  for (const char* ext : {"mca", "rv", "fr3d", "dssr", "clarna"})
-    expectFilesAgree(dir.file("io_data/Output/2EXT_A." + std::string(ext) + ".bexora"));
-  EXPECT_THAT(readFile(dir.file("io_data/Output/2EXT_A.dssr.bexora.dbn")),
-              ::testing::StartsWith(">2EXT_A, DSSR annotation enhanced from 1EXR_A\n"));
-}
-
 // Real structures and RNAView outputs linked into an input folder.
 std::string realInput(const TempDir& dir, const std::vector<std::string>& names) {
   makeDirs(dir.file("io_data/Input"));

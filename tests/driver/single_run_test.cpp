@@ -37,48 +37,6 @@ class SingleRun : public ::testing::Test {
 
 TempDir* SingleRun::example = nullptr;
 
-struct ToolOutput {
-  const char* file;
-  const char* ownTag;
-};
-
-const ToolOutput kToolOutputs[] = {{"2EXT_A.mca.bexora", "MC-Annotate"},
-                                   {"2EXT_A.rv.bexora", "RNAView"},
-                                   {"2EXT_A.fr3d.bexora", "FR3D"},
-                                   {"2EXT_A.dssr.bexora", "DSSR"},
-                                   {"2EXT_A.clarna.bexora", "ClaRNA"}};
-
-// Each line of the source-tag file is the annotation line, two blanks and a tag.
-void expectTagsFollowLines(const std::string& annotation, const std::string& tags, const std::string& ownTag) {
-  Lines plain = textLines(annotation), tagged = textLines(tags);
-  ASSERT_EQ(plain.size(), tagged.size());
-  int both = 0, bexora = 0, own = 0;
-  for (std::size_t i = 0; i < plain.size(); ++i) {
-    const std::string tag = tagged[i].substr(std::min(tagged[i].size(), plain[i].size() + 2));
-    EXPECT_EQ(tagged[i], plain[i] + "  " + tag);
-    both += tag == "Both";
-    bexora += tag == "Bexora";
-    own += tag == ownTag;
-  }
-  EXPECT_EQ(both + bexora + own, static_cast<int>(plain.size()));
-  EXPECT_GT(both, 0);
-  EXPECT_GT(bexora, 0);
-  EXPECT_GT(own, 0);
-}
-
-TEST_F(SingleRun, AllToolsGiveCommonCarriedAndOwnPairs) {
-  RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "ALL"});
-  ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_THAT(r.out, HasSubstr("\nSuccessfully enhanced the basepair annotation for PDB 2EXT, chain A.\n"
-                               "The result for method MC-Annotate, RNAView, FR3D, DSSR and ClaRNA is placed in "
-                               "folder: ./io_data/Output/\n"));
-  for (const ToolOutput& tool : kToolOutputs) {
-    SCOPED_TRACE(tool.file);
-    expectTagsFollowLines(output(tool.file), sourceTags(tool.file), tool.ownTag);
-  }
-  EXPECT_FALSE(exists(dir.file("tempStack.txt")));
-}
-
 TEST_F(SingleRun, OriginalFormatKeepsTheToolLayouts) {
   RunResult r = run({"1exr", "a", "2ext", "a", "-M", "MC,RV,FR", "-F", "ORIG"});
   ASSERT_EQ(r.status, 0) << r.out;
@@ -130,23 +88,6 @@ TEST_F(SingleRun, AMissingAnnotationOfTheSecondToolEndsTheRunWithStatusOne) {
   EXPECT_THAT(r.out, HasSubstr("./io_data/Input/2EXT.rv.out File Not Found\n"));
   EXPECT_THAT(r.out, ::testing::Not(HasSubstr("Successfully")));
   EXPECT_TRUE(exists(dir.file("io_data/Output/2EXT_A.mca.bexora")));
-}
-
-TEST_F(SingleRun, VerboseRecordsCountTheOutput) {
-  std::string target = readFile(dir.file("io_data/Input/2EXT.pdb"));
-  std::size_t freeR = target.find(':', target.find("FREE R VALUE   "));
-  ASSERT_NE(freeR, std::string::npos);
-  writeFile(dir.file("io_data/Input/2EXT.pdb"), target.replace(freeR + 2, 5, "-0.000"));  // a value read as -0
-  RunResult r = run({"1EXR", "A", "2EXT", "A", "-M", "DS", "-V"});
-  ASSERT_EQ(r.status, 0) << r.out;
-  Lines tags = textLines(sourceTags("2EXT_A.dssr.bexora"));
-  EXPECT_THAT(r.err, HasSubstr("bexora: output file=./io_data/Output/2EXT_A.dssr.bexora pairs=" +
-                               std::to_string(tags.size()) + " both="));
-  EXPECT_THAT(r.err, HasSubstr("bexora: alignment cost="));
-  EXPECT_THAT(r.err, HasSubstr(" source=structure-file\n"));
-  EXPECT_THAT(r.err, HasSubstr("bexora: mapping method=DS tolerance="));
-  EXPECT_THAT(r.err, HasSubstr(" freeR=0 completeness="));
-  EXPECT_THAT(r.err, Not(HasSubstr("=-0 ")));
 }
 
 // Real structures and their MC-Annotate outputs, linked (not copied) into an

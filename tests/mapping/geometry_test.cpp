@@ -14,35 +14,8 @@ namespace {
 
 using test::makeAtom;
 
-std::vector<std::string> names(const char (*list)[kEdgeAtomNameWidth + 1], int count) {
-  return std::vector<std::string>(list, list + count);
-}
-
 void sortAtoms(std::vector<AtomInfo>& atoms) {
   std::sort(atoms.begin(), atoms.end(), [](const AtomInfo& a, const AtomInfo& b) { return compareAtoms(a, b) < 0; });
-}
-
-TEST(EdgeAtomTable, LowerCaseCombinedEdgesAndUnknownBases) {
-  struct Case {
-    char edge, base;
-    std::vector<std::string> donors, acceptors;
-  };
-  const Case cases[] = {
-      {'H', 'C', {"N4", "C5", "C6"}, {}},  // a cytosine Hoogsteen edge accepts nothing
-      {'w', 'g', {"N1", "N2"}, {"O6"}},  // lower case selects the same rows
-      {'+', 'A', {"N6", "C2", "C8", "O2'"}, {"N1", "N3", "N7"}},
-      {'B', 'u', {"N3", "C5", "O2'"}, {"O2", "O4"}},
-  };
-  for (const auto& c : cases) {
-    EdgeAtomSet set = getEdgeAtomName(c.edge, c.base);
-    EXPECT_EQ(names(set.donorAtoms, set.donorCount), c.donors) << c.edge << c.base;
-    EXPECT_EQ(names(set.acceptorAtoms, set.acceptorCount), c.acceptors) << c.edge << c.base;
-    EXPECT_EQ(std::string({set.edgeLetter, set.baseLetter}), std::string({c.edge, c.base}));
-  }
-  EdgeAtomSet unknown = getEdgeAtomName('h', 'P');
-  EXPECT_EQ(unknown.donorCount + unknown.acceptorCount, 0);
-  for (char base : {'A', 'g', 'C', 'u'}) EXPECT_TRUE(isEdgeTableBase(base)) << base;
-  for (char base : {'P', 'N', 'T', '\0'}) EXPECT_FALSE(isEdgeTableBase(base)) << base;
 }
 
 // Residue 1 is a guanine, residue 9 a cytosine facing its Watson-Crick edge.

@@ -427,11 +427,6 @@ TEST(RealStructures, InsertionCodesFollowTheirNumberAndFirstSiteIsKept) {
   EXPECT_EQ(std::make_tuple(p18->x, p18->occupancy), std::make_tuple(9.862, 0.56));
 }
 
-TEST(RealStructures, MmcifUsesAuthorNumbering) {
-  BEXORA_REQUIRE_REALDATA();
-  EXPECT_EQ(listed(readReal("1Y26", "X", "cif").atoms), listed(readReal("1Y26", "X").atoms));
-}
-
 // Number and letter of each residue read.
 std::string residueLetters(const std::vector<AtomInfo>& atoms) {
   std::string text;
