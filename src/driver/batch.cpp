@@ -109,6 +109,7 @@ void markRepeatedPairs(std::vector<ManifestPair>& pairs) {
 struct PairOutcome {
   bool ok = false;
   std::array<std::optional<WriteSummary>, kMethodCount> written;
+  std::optional<ClassTally> consensus;
 };
 
 // Messages and "-V" records of one pair, in the order they came; a pause has
@@ -141,6 +142,7 @@ PairOutcome runPair(const RunSettings& batch, const ManifestPair& pair, SharedIn
   PairOutcome outcome;
   outcome.ok = runSingle(*state) == 0;
   outcome.written = state->written;
+  outcome.consensus = state->consensusClasses;
   std::string logPath = state->settings.outputFolder + kPairLogName;
   if (!writeFilesTogether({{logPath, log}}).empty()) outcome.ok = false;
   return outcome;
@@ -217,15 +219,17 @@ std::string methodsText(const std::vector<int>& methods) {
   return text.empty() ? "-" : text;
 }
 
-std::string summaryHeader() {
+std::string summaryHeader(bool consensus) {
   std::string header = "ref_id\tref_chain\ttarget_id\ttarget_chain\tmethods\tstatus";
   for (int m = 0; m < kMethodCount; ++m)
     for (const char* count : {"written", "both", "bexora", "own"})
       header += std::string("\t") + methodToken(m) + "_" + count;
+  for (int c = 0; consensus && c < kConsensusClasses; ++c)
+    header += std::string("\tconsensus_") + className(static_cast<ConsensusClass>(c));
   return header + "\n";
 }
 
-std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
+std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome, bool consensus) {
   std::string row = pair.refId + "\t" + pair.refChain + "\t" + pair.targetId + "\t" + pair.targetChain + "\t" +
                     methodsText(pair.methods) + "\t" + (outcome.ok ? "ok" : "failed");
   for (const std::optional<WriteSummary>& written : outcome.written) {
@@ -235,13 +239,15 @@ std::string summaryRow(const ManifestPair& pair, const PairOutcome& outcome) {
     }
     for (int count : {written->pairs, written->both, written->bexora, written->own}) row += "\t" + std::to_string(count);
   }
+  for (int c = 0; consensus && c < kConsensusClasses; ++c)
+    row += "\t" + (outcome.consensus ? std::to_string((*outcome.consensus)[c]) : std::string("-"));
   return row + "\n";
 }
 
 bool writeSummary(const RunSettings& settings, const std::vector<ManifestPair>& pairs,
                   const std::vector<PairOutcome>& outcomes) {
-  std::string text = summaryHeader();
-  for (std::size_t i = 0; i < pairs.size(); ++i) text += summaryRow(pairs[i], outcomes[i]);
+  std::string text = summaryHeader(settings.consensus);
+  for (std::size_t i = 0; i < pairs.size(); ++i) text += summaryRow(pairs[i], outcomes[i], settings.consensus);
   std::string path = settings.outputFolder + kSummaryName;
   if (writeFilesTogether({{path, text}}).empty()) return true;
   std::printf("%s could not be written.\n", path.c_str());

@@ -21,6 +21,7 @@
 #include "mapping/mapping.h"
 #include "tables/mapping_log.h"
 #include "structure/pdb_reader.h"
+#include "output/consensus.h"
 #include "output/motif.h"
 #include "util/reporter.h"
 #include "util/staged_output.h"
@@ -79,6 +80,13 @@ struct RunState {
 
   SharedInputs* shared = nullptr;  // a batch's inputs, read once for all its pairs; null in a single run
   std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
+
+  // What --consensus needs of each pass: the files read, the alignment's
+  // origin, and each tool's written and refused pairs; then the class counts.
+  std::array<std::string, kSides> annotationFiles;
+  bool alignmentFromFile = false;
+  std::vector<ToolResult> consensusTools;
+  std::optional<ClassTally> consensusClasses;
 };
 
 // The run's "-V" record of mode, methods and pair.
