@@ -9,8 +9,8 @@ struct EdgeWord {
   char edge;
 };
 
-// RNAView marks Watson-Crick pairs "+" (G-C) and "-" (A-U), and a lower-case
-// letter for an edge touched near its end; "." and "?" stay unclassified.
+// RNAView marks Watson-Crick pairs "+" (G-C) and "-" (A-U) and writes some
+// edges in lower case; "." and "?" stay unclassified.
 constexpr EdgeWord kRnaViewWords[] = {{"W", 'W'}, {"+", 'W'}, {"-", 'W'}, {"H", 'H'},
                                       {"S", 'S'}, {"w", 'W'}, {"h", 'H'}, {"s", 'S'}};
 // MC-Annotate names the edge and the part of it used; the C8 face is the

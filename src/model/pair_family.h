@@ -1,6 +1,6 @@
 // The twelve Leontis-Westhof families in one notation across the tools.
 // Each tool names edges in its own words (RNAView "+", "-", "s"; MC-Annotate
-// "Ww", "Hh", "C8"; FR3D, DSSR and ClaRNA single letters); one table per
+// "Ww", "Hh", "C8"; FR3D, DSSR's LW column and ClaRNA single letters); one table per
 // tool says which Leontis-Westhof edge each word stands for, so that the
 // families of two tools can be compared.
 #pragma once
