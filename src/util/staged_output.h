@@ -19,8 +19,10 @@ namespace bexora {
 // files there; a reader wanting one run's files together takes it shared.
 constexpr const char* kOutputLockName = ".bexora.lock";
 
-// Temporary files one process may hold at once; staging past it fails.
-constexpr std::size_t kMaxStagedFiles = 128;
+// Temporary files one process may hold at once; staging past it fails. A
+// batch pair with a consensus holds all its files (up to 34) until its end,
+// so that many pairs at once can stage theirs.
+constexpr std::size_t kMaxStagedFiles = 1024;
 
 class OutputGroup {
  public:
