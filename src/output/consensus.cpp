@@ -231,7 +231,7 @@ std::vector<BPInfo> consensusCanonicalPairs(const std::vector<ConsensusRow>& row
   for (const ConsensusRow& row : rows) {
     std::size_t holding = 0;
     for (const ToolCell& cell : row.tools) holding += cell.canonical;
-    if (holding == 0 || 2 * holding < toolCount) continue;
+    if (2 * holding < toolCount) continue;
     BPInfo pair = row.residues;  // the first tool's edges, which may name another family
     setField(pair.edge[0][0], "W");
     setField(pair.edge[0][1], "W");
