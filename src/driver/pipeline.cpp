@@ -401,7 +401,7 @@ void writeOutput(RunState& state, int method, int pass) {
     return;
   }
   state.written[method] = summary;
-  if (state.settings.consensus) keepForConsensus(state, method);
+  if (consensusWanted(state)) keepForConsensus(state, method);
   state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
                         summary.both, summary.bexora, summary.own);
   printSummary(state, method, &summary);

@@ -69,7 +69,8 @@ struct RunState {
   MappingState mapping;
   MappingLogs logs;
   MotifState motifs;
-  // The benchmark's annotations, logs, tables and motif reports, committed together at the end.
+  // The benchmark's annotations, logs, tables and motif reports, or with a
+  // consensus every tool's files and the consensus's, committed together at the end.
   std::unique_ptr<OutputGroup> runOutputs;
 
   std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
