@@ -119,7 +119,10 @@ nlohmann::ordered_json rowJson(const ConsensusRow& row, const std::vector<ToolRe
 }
 
 nlohmann::ordered_json structureJson(const ConsensusRun& run, int side) {
-  return {{"id", run.ids[side]}, {"chain", run.chains[side]}, {"dpi", run.dpi[side]}, {"dpi_source", run.dpiSources[side]}};
+  return {{"id", run.ids[side]},
+          {"chain", run.chains[side]},
+          {"dpi", run.dpi[side]},
+          {"dpi_source", run.dpiSources[side]}};
 }
 
 nlohmann::ordered_json runJson(const ConsensusRun& run, const std::vector<ToolResult>& tools) {

@@ -141,7 +141,8 @@ class ConsensusRun : public ::testing::TestWithParam<ConsensusCase> {
     run = runBexora(args, dir.path());
     ASSERT_EQ(run.status, 0) << run.out;
     table = tsv(out(".consensus.tsv"));
-    for (std::size_t c = 8; c + 4 < table[0].size(); c += 2) tokens.push_back(table[0][c].substr(0, table[0][c].find('_')));
+    for (std::size_t c = 8; c + 4 < table[0].size(); c += 2)
+      tokens.push_back(table[0][c].substr(0, table[0][c].find('_')));
   }
   std::string out(const std::string& suffix) const { return dir.file("out/" + GetParam().target + suffix); }
 
@@ -158,7 +159,8 @@ TEST_P(ConsensusRun, RowsAreTheUnionOfTheSourceTagFiles) {
   ASSERT_EQ(rowOf.size(), table.size() - 1) << "a residue pair has two rows";
   for (const std::string& token : tokens) {
     const Tool& tool = kTools.at(token);
-    const auto sources = sourcesOf(dir.file("out/BP_Src/" + GetParam().target + "." + tool.ext + ".bexora.bpsrc"), tool);
+    const std::string bpsrc = "out/BP_Src/" + GetParam().target + "." + tool.ext + ".bexora.bpsrc";
+    const auto sources = sourcesOf(dir.file(bpsrc), tool);
     const std::size_t at = column(table, token + "_source");
     for (const auto& [key, source] : sources) {
       ASSERT_TRUE(rowOf.count(key)) << token << " " << key;
