@@ -116,6 +116,7 @@ struct PairOutcome {
   bool ok = false;
   bool logWritten = false;
   std::array<std::optional<WriteSummary>, kMethodCount> written;
+  std::optional<ClassTally> consensus;
 };
 
 // Messages and "-V" records of one pair, in the order they came; a pause has
@@ -150,6 +151,7 @@ struct FinishedPair {
   std::unique_ptr<std::string> log;  // the pair's Reporter writes here, so it stays in place
   std::vector<std::pair<int, std::unique_ptr<OutputGroup>>> heldOutputs;
   std::array<std::optional<WriteSummary>, kMethodCount> written;
+  std::optional<ClassTally> consensus;
   std::unique_ptr<OutputGroup> logFile;
 };
 
@@ -165,6 +167,7 @@ FinishedPair runPair(const RunSettings& batch, std::size_t index, const Manifest
     finished.folder = state->settings.outputFolder;
     finished.heldOutputs = std::move(state->heldOutputs);
     finished.written = state->written;
+    finished.consensus = state->consensusClasses;
     finished.logFile = std::make_unique<OutputGroup>(finished.folder, Reporter(), false);
     finished.ran = true;
   } catch (const std::bad_alloc&) {
@@ -259,6 +262,7 @@ class Committer {
     outcome.logWritten = logWritten;
     outcome.ok = pair.ok && logWritten;
     outcome.written = pair.written;
+    outcome.consensus = pair.consensus;
     report_(pair.index, outcome);
   }
 
@@ -318,7 +322,7 @@ std::string methodsText(const std::vector<int>& methods) {
 
 BatchSummaryRow summaryRowOf(const ManifestPair& pair, const PairOutcome& outcome) {
   return {{pair.refId, pair.refChain, pair.targetId, pair.targetChain}, methodsText(pair.methods), outcome.ok,
-          outcome.written};
+          outcome.written, outcome.consensus};
 }
 
 // Pairs are taken in manifest order by whichever thread is free; each
@@ -364,7 +368,7 @@ bool writeSummary(const RunSettings& settings, const std::vector<ManifestPair>& 
   std::vector<BatchSummaryRow> rows;
   for (std::size_t i = 0; i < pairs.size(); ++i) rows.push_back(summaryRowOf(pairs[i], outcomes[i]));
   std::string path = settings.outputFolder + kBatchSummaryName;
-  if (writeBatchSummary(path, rows)) return true;
+  if (writeBatchSummary(path, rows, settings.consensus)) return true;
   std::printf("%s could not be written.\n", escapeControls(path).c_str());
   return false;
 }
@@ -429,7 +433,7 @@ int runBatch(const RunSettings& settings) {
   raiseOpenFileLimit();
   std::vector<PairOutcome> outcomes;
   {
-    BatchSummaryRecord record(settings.outputFolder + kBatchSummaryName);
+    BatchSummaryRecord record(settings.outputFolder + kBatchSummaryName, settings.consensus);
     outcomes = runPairs(settings, manifest.pairs, record);
   }
   bool summaryWritten = writeSummary(settings, manifest.pairs, outcomes);

@@ -23,6 +23,7 @@ struct RunSettings {
   std::vector<int> methodList;
   bool origFormat = false;
   bool secondaryStructure = false;  // --2d: dot-bracket, BPSEQ and arc diagram beside each annotation
+  bool consensus = false;           // --consensus: the tools' results side by side, with two or more tools
   bool motifMode = false;
   bool writeCorrectnessLog = false;   // log.txt and the precision tables
   bool writeInferabilityLog = false;  // log2.txt and the inferability tables

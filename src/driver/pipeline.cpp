@@ -9,6 +9,7 @@
 #include "annotation/readers.h"
 #include "driver/batch.h"
 #include "driver/chain_sequences.h"
+#include "driver/consensus_run.h"
 #include "driver/shared_inputs.h"
 #include "output/annotation_writer.h"
 #include "output/secondary_structure_files.h"
@@ -115,6 +116,7 @@ bool readAnnotations(RunState& state, int method, int pass) {
         path.c_str(), out.pairs.size(), out.keptLines.size(), out.skippedLines,
         out.layout.empty() ? "none" : out.layout.c_str());
     state.basePairMap[side] = std::move(out.pairs);
+    state.annotationFiles[side] = path;
     if (side == kTarget) state.keptLines = std::move(out.keptLines);
     if (state.settings.motifMode)
       extractMotifInfo(state.motifs, pdbId(state, side, pass), methodTitle(method, "Regular"),
@@ -287,6 +289,7 @@ void composeResidueMap(RunState& state) {
                                                      state.reporter);
   if (use == AlignmentFileUse::kChainMismatch) state.reporter.pause();
   bool fromFile = use == AlignmentFileUse::kUsed;
+  state.alignmentFromFile = fromFile;
   if (!fromFile && !state.alignmentWarningShown) {
     state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
                        ref.chain.chainId, target.pdbId, target.chain.chainId);
@@ -424,6 +427,7 @@ void writeOutput(RunState& state, int method, int pass) {
     return;
   }
   state.written[method] = summary;
+  if (consensusWanted(state)) keepForConsensus(state, method);
   state.reporter.record("output file=%s pairs=%d both=%d bexora=%d own=%d", output.c_str(), summary.pairs,
                         summary.both, summary.bexora, summary.own);
   printSummary(state, method, &summary);

@@ -21,6 +21,7 @@
 #include "mapping/mapping.h"
 #include "tables/mapping_log.h"
 #include "structure/pdb_reader.h"
+#include "output/consensus.h"
 #include "output/motif.h"
 #include "util/reporter.h"
 #include "util/staged_output.h"
@@ -68,7 +69,8 @@ struct RunState {
   MappingState mapping;
   MappingLogs logs;
   MotifState motifs;
-  // The benchmark's annotations, logs, tables and motif reports, committed together at the end.
+  // The benchmark's annotations, logs, tables and motif reports, or with a
+  // consensus every tool's files and the consensus's, committed together at the end.
   std::unique_ptr<OutputGroup> runOutputs;
 
   std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
@@ -82,6 +84,13 @@ struct RunState {
   // committed together when the pair is done.
   std::vector<std::pair<int, std::unique_ptr<OutputGroup>>> heldOutputs;
   std::array<std::optional<WriteSummary>, kMethodCount> written;  // counts of each enhanced annotation written
+
+  // What --consensus needs of each pass: the files read, the alignment's
+  // origin, and each tool's written and refused pairs; then the class counts.
+  std::array<std::string, kSides> annotationFiles;
+  bool alignmentFromFile = false;
+  std::vector<ToolResult> consensusTools;
+  std::optional<ClassTally> consensusClasses;
 };
 
 // The run's "-V" record of mode, methods and pair.

@@ -19,9 +19,7 @@ constexpr double kLetterSpacing = 8;    // residue letters only where they fit
 constexpr double kLabelGap = 28;        // least distance between two numbers
 constexpr int kMaxGapSlots = 10;
 constexpr int kLegendColumn = 200;
-
-constexpr const char* kSourceColour[] = {"#009E73", "#D55E00", "#0072B2"};  // own, carried over, both
-constexpr int kDrawOrder[] = {kSourceBoth, kSourceTool, kSourceBexora};
+constexpr int kLegendWidth = 600;  // the keys' columns share it, up to kLegendColumn each
 
 std::string escaped(const std::string& text) {
   std::string out;
@@ -38,7 +36,12 @@ std::string escaped(const std::string& text) {
   return out;
 }
 
-int sourceIndex(int32_t source) { return source == kSourceBoth || source == kSourceBexora ? source : kSourceTool; }
+std::size_t keyIndex(const std::vector<ArcKey>& keys, int32_t source) {
+  for (int32_t wanted : {source, 0})
+    for (std::size_t k = 0; k < keys.size(); ++k)
+      if (keys[k].source == wanted) return k;
+  return 0;
+}
 
 // Where everything goes: residue x positions, the two baselines (canonical
 // arcs rise from the upper one, the others hang from the lower one).
@@ -144,20 +147,21 @@ void drawNumbering(std::string& svg, const SecondaryStructure& structure, const 
   if (!ticks.empty()) svg += "<path fill=\"none\" stroke=\"#555555\" stroke-width=\"0.5\" d=\"" + ticks + "\"/>\n";
 }
 
-// One path per family and provenance, each arc a subpath.
-void drawArcs(std::string& svg, const SecondaryStructure& structure, const Layout& layout, bool canonical) {
+// One path per family and key, each arc a subpath.
+void drawArcs(std::string& svg, const SecondaryStructure& structure, const Layout& layout, bool canonical,
+              const std::vector<ArcKey>& keys) {
   double w = layout.strokeWidth;
-  for (int source : kDrawOrder) {
+  for (std::size_t key = 0; key < keys.size(); ++key) {
     std::string d;
     for (const LinePair& pair : structure.pairs) {
-      if (pair.canonical != canonical || sourceIndex(pair.source) != source) continue;
+      if (pair.canonical != canonical || keyIndex(keys, pair.source) != key) continue;
       double rx = (layout.x[pair.second] - layout.x[pair.first]) / 2;
       double y = canonical ? layout.upper : layout.lower;
       appendf(d, "M%.2f %.2fA%.2f %.2f 0 0 %d %.2f %.2f", layout.x[pair.first], y, rx, rx * kArcFlattening,
               canonical ? 1 : 0, layout.x[pair.second], y);
     }
     if (d.empty()) continue;
-    appendf(svg, "<path fill=\"none\" stroke=\"%s\" stroke-width=\"%.2f\"", kSourceColour[source], w);
+    appendf(svg, "<path fill=\"none\" stroke=\"%s\" stroke-width=\"%.2f\"", keys[key].colour, w);
     if (!canonical) appendf(svg, " stroke-dasharray=\"%.2f %.2f\"", 3 * w, 2 * w);
     svg += " d=\"" + d + "\"/>\n";
   }
@@ -169,23 +173,20 @@ void drawLegendItem(std::string& svg, double x, double y, const char* colour, bo
   appendf(svg, "<text x=\"%.2f\" y=\"%.2f\">%s</text>\n", x + 24, y, escaped(text).c_str());
 }
 
-void drawLegend(std::string& svg, const SecondaryStructure& structure, const Layout& layout, int method) {
-  int bySource[3] = {0, 0, 0};
+void drawLegend(std::string& svg, const SecondaryStructure& structure, const Layout& layout,
+                const std::vector<ArcKey>& keys) {
+  std::vector<int> byKey(keys.size(), 0);
   int canonical = 0;
   for (const LinePair& pair : structure.pairs) {
-    ++bySource[sourceIndex(pair.source)];
+    ++byKey[keyIndex(keys, pair.source)];
     canonical += pair.canonical;
   }
-  const char* tool = methodName(method);
-  std::string own = std::string(tool ? tool : "Undefined Method") + " only";
-  const std::string names[3] = {own, "Carried over from the reference", "Both"};
+  const double column = std::min<double>(kLegendColumn, kLegendWidth / std::max<std::size_t>(keys.size(), 1));
   svg += "<g font-family=\"sans-serif\" font-size=\"11\">\n";
   double y = layout.legend;
-  for (int k = 0; k < 3; ++k) {
-    int source = kDrawOrder[k];
-    drawLegendItem(svg, kMargin + k * kLegendColumn, y, kSourceColour[source], false,
-                   names[source] + " (" + std::to_string(bySource[source]) + ")");
-  }
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    drawLegendItem(svg, kMargin + static_cast<double>(k) * column, y, keys[k].colour, false,
+                   keys[k].name + " (" + std::to_string(byKey[k]) + ")");
   int other = static_cast<int>(structure.pairs.size()) - canonical;
   drawLegendItem(svg, kMargin, y + 18, "#555555", false,
                  "cis Watson-Crick A-U, G-C, G-U, above (" + std::to_string(canonical) + ")");
@@ -197,6 +198,15 @@ void drawLegend(std::string& svg, const SecondaryStructure& structure, const Lay
 }  // namespace
 
 std::string drawArcDiagram(const SecondaryStructure& structure, const std::string& title, int method) {
+  const char* tool = methodName(method);
+  return drawArcDiagram(structure, title,
+                        {{kSourceBoth, "#0072B2", "Both"},
+                         {kSourceTool, "#009E73", std::string(tool ? tool : "Undefined Method") + " only"},
+                         {kSourceBexora, "#D55E00", "Carried over from the reference"}});
+}
+
+std::string drawArcDiagram(const SecondaryStructure& structure, const std::string& title,
+                           const std::vector<ArcKey>& keys) {
   Layout layout = layOut(structure);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   appendf(svg,
@@ -207,11 +217,11 @@ std::string drawArcDiagram(const SecondaryStructure& structure, const std::strin
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
   appendf(svg, "<text x=\"%.0f\" y=\"24\" font-family=\"sans-serif\" font-size=\"14\">%s</text>\n", kMargin,
           escaped(title).c_str());
-  drawArcs(svg, structure, layout, true);
-  drawArcs(svg, structure, layout, false);
+  drawArcs(svg, structure, layout, true, keys);
+  drawArcs(svg, structure, layout, false, keys);
   drawLine(svg, layout);
   drawNumbering(svg, structure, layout);
-  drawLegend(svg, structure, layout, method);
+  drawLegend(svg, structure, layout, keys);
   svg += "</svg>\n";
   return svg;
 }

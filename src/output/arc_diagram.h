@@ -6,12 +6,24 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "output/secondary_structure.h"
 
 namespace bexora {
 
-// `method` names the tool whose own pairs the legend counts.
+// What the arcs of one LinePair::source look like and what the legend calls them.
+struct ArcKey {
+  int32_t source;
+  const char* colour;
+  std::string name;
+};
+
+// Arcs coloured by provenance; `method` names the tool whose own pairs the legend counts.
 std::string drawArcDiagram(const SecondaryStructure& structure, const std::string& title, int method);
+// Arcs coloured by `keys`, drawn and listed in their order; a pair whose
+// source no key names takes the key of source 0.
+std::string drawArcDiagram(const SecondaryStructure& structure, const std::string& title,
+                           const std::vector<ArcKey>& keys);
 
 }  // namespace bexora
