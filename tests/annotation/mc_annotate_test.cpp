@@ -46,7 +46,6 @@ TEST(McAnnotateReader, ParsesPairLines) {
       {"X25-X54 : U-C O2P/Bh pairing", "X25-X54 : U-C O2P/Bh pairing"},
       {"AB12.C-AB40 : G-U Wwxyz/Ww pairing cis a b c d e f g h i j k l m n",
        "'AB'12.C-'AB'40 : G-U Wwxy/Ww pairing cis a b c d e f g h i j k l m"},
-      {"A-40-A-30 : G-C Ww/Ww pairing antiparallel cis", "A-40-A-30 : G-C Ww/Ww pairing antiparallel cis"},
       {"A-5.B-A12 : G-C Ww/Ww pairing cis", "A-5.B-A12 : G-C Ww/Ww pairing cis"},
       {"'0'-3-'0'7 : G-C Ww/Ww pairing cis", "'0'-3-'0'7 : G-C Ww/Ww pairing cis"},
       {"Number of pairs = 3", nullptr},

@@ -39,7 +39,6 @@ TEST(PairFormats, Lines) {
       {formatPairBexora, pairOf("0", 12, 45, "GC", "W/W", 'c'), "'0'12-'0'45 : G-C W/W cis"},
       {formatPairBexora, pairOf("A", 12, 45, "GC", "W/W", 'c', ' ', 'B'), "A12-A45.B : G-C W/W cis"},
       {formatPairBexora, pairOf("AB", 3, 9, "AU", "H/S", 't', 'A', 'C'), "'AB'3.A-'AB'9.C : A-U H/S trans"},
-      {formatPairBexora, pairOf("A1", 12, 45, "GC", "W/W", 'c'), "'A1'12-'A1'45 : G-C W/W cis"},
       {formatPairBexora, pairOf("A", 1, 2, "GA", "", '\0'), "A1-A2 : G-A"},
       {formatPairMCAnnotate, full, "A1-A72 : G-C Ww/Ww Bh/O2' inward pairing antiparallel cis XIX"},
       {formatPairMCAnnotate, parallel, "A4-A9 : A-A Hh/Hh pairing parallel trans"},

@@ -1,5 +1,5 @@
-// Behaviour all five annotation readers share: very long lines, a full pair
-// list, and no state carried from one file to the next.
+// Behaviour all five annotation readers share: self pairs and repeats, no
+// state carried from one file to the next, printed pairs that read back.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <regex>
@@ -87,41 +86,6 @@ TEST_F(DepositedStructures, ModifiedNucleotidesAreCarriedAndMeasured) {
     EXPECT_THAT(r.err, HasSubstr("refInferable=2 refNonInferable=0 "));
     EXPECT_EQ(output("BP_Src/1EHZ_A.rv.bexora.bpsrc"),
               "A1-A72 : G-C W/W cis  Both\nA18-A55 : G-U W/S trans  Bexora\nA31-A39 : A-U W/W cis  Bexora\n");
-  }
-}
-
-struct UnknownDpiCase {
-  const char *reference, *target;
-  std::vector<std::string> options;
-  std::vector<std::string> warned;  // structures named by the unknown-DPI warning
-  const char* mapping;              // part of the mapping record
-};
-
-// RNAView outputs of the real structures: 4QLM and 4QK8 have no DPI at all,
-// 6TNA none of its own; 1EHZ's is computed (0.170075).
-TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
-  BEXORA_REQUIRE_REALDATA();
-  for (const std::string id : {"6TNA", "1EHZ", "4QLM", "4QK8"})
-    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
-  linkReal({"pdb_seqres.na.fa"});
-  const UnknownDpiCase cases[] = {
-      {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=34 refInferable=4 "},
-      {"6TNA", "1EHZ", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.594075 common=34 refInferable=4 "},
-      {"4QLM", "4QK8", {}, {"4QLM", "4QK8"}, "tolerance=0 common=27 refInferable=25 "},
-      {"4QLM", "4QK8", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.707107 common=27 refInferable=25 "},
-  };
-  for (const UnknownDpiCase& c : cases) {
-    std::vector<std::string> args = {c.reference, "A", c.target, "A", "-M", "RV", "-V"};
-    args.insert(args.end(), c.options.begin(), c.options.end());
-    SCOPED_TRACE(::testing::PrintToString(args));
-    RunResult r = run(args);
-    ASSERT_EQ(r.status, 0) << r.out;
-    for (const char* id : {c.reference, c.target}) {
-      bool warned = std::find(c.warned.begin(), c.warned.end(), id) != c.warned.end();
-      EXPECT_EQ(r.out.find(unknownDpiWarning(id)) != std::string::npos, warned) << r.out;
-    }
-    EXPECT_THAT(r.err, HasSubstr(c.mapping));
-    EXPECT_THAT(r.err, HasSubstr(c.options.empty() ? "dpiSource=unknown" : "dpiSource=option"));
   }
 }
 

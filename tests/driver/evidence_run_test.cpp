@@ -15,9 +15,6 @@ namespace bexora::test {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ContainsRegex;
-using ::testing::HasSubstr;
-using ::testing::Not;
 using Lines = std::vector<std::string>;
 using Row = std::map<std::string, std::string>;
 
@@ -66,29 +63,6 @@ void expectSummaryMatchesTags(const std::string& out, const std::string& tool, c
   EXPECT_EQ(std::stoi(m[2]), tags["Both"]);
   EXPECT_EQ(std::stoi(m[3]), tags["Bexora"]);
   EXPECT_EQ(std::stoi(m[4]), tags[tool]);
-}
-
-TEST(SummaryAndEvidence, EveryToolOfTheExample) {
-  TempDir dir;
-  ASSERT_TRUE(makeExample("example", dir.file("io_data/Input")));
-  RunResult r = runBexora({"1EXR", "A", "2EXT", "A", "-M", "ALL", "-V"}, dir.path());
-  ASSERT_EQ(r.status, 0) << r.out;
-  const struct {
-    const char* tool;
-    const char* tag;
-    const char* extension;
-  } tools[] = {{"MC-Annotate", "MC", "mca"},
-               {"RNAView", "RV", "rv"},
-               {"FR3D", "FR", "fr3d"},
-               {"DSSR", "DS", "dssr"},
-               {"ClaRNA", "CLA", "clarna"}};
-  for (const auto& t : tools) {
-    SCOPED_TRACE(t.tool);
-    std::string base = dir.file("io_data/Output/BP_Src/2EXT_A.") + t.extension + ".bexora";
-    expectSummaryMatchesTags(r.out, t.tool, readFile(base + ".bpsrc"));
-    EXPECT_EQ(static_cast<int>(evidenceRows(readFile(base + ".evidence.tsv")).size()), assessedPairs(r.err, t.tag));
-  }
-  EXPECT_LT(r.out.rfind("\nSummary: ClaRNA: "), r.out.find("\nSuccessfully enhanced"));
 }
 
 // Atom coordinates of chain A read straight from the ATOM lines, by residue

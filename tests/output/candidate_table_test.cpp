@@ -76,9 +76,6 @@ TEST(FindBestReference, ListFilesAndTheirTables) {
        "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t4\tscored\n"
        "3\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
        "4\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
-      {"equal_costs.txt", 0, listing({"1EEE A", "1BBB A"}) + verdict("1EEE A"),
-       "1\t1EEE\tA\t12\t2.7\t0.9167\t1.0000\t1\tscored\n"
-       "2\t1BBB\tA\t12\t2.7\t0.9167\t1.0000\t2\tscored\n"},
       {"duplicates.txt", 0,
        listing({"1CCC A", "1CCC A", "1DDD A", "9TGT A"}) +
            "Warning!!! Candidate 1CCC A repeats list position 1; the repeat is not recommended.\n" +
@@ -90,7 +87,6 @@ TEST(FindBestReference, ListFilesAndTheirTables) {
       {"missing_candidate.txt", 0, listing({"1ZZZ A", "1DDD A"}) + missing("1ZZZ A") + verdict("1DDD A"),
        "1\t1ZZZ\tA\t0\t-\t-\t-\t-\tno_sequence\n"
        "2\t1DDD\tA\t11\t12.0\t0.9167\t0.9167\t1\tscored\n"},
-      {"lower_case_candidate.txt", 0, listing({"1BBB A", "1CCC A"}) + verdict("1BBB A"), nullptr},
       {"lower_case_target.txt", 0, listing({"1AAA A"}) + verdict("1AAA A"), nullptr},
       {"only_missing.txt", 1, listing({"1ZZZ A"}) + missing("1ZZZ A") + "\nTarget = 9TGT A\n" + noneScored, nullptr},
       {"no_candidates.txt", 1, listing({}) + "\nTarget = 9TGT A\n" + noneScored, nullptr},

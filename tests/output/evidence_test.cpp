@@ -157,30 +157,6 @@ TEST(Evidence, RunRulesGuardCarriedPairsAndKeepOwnOnes) {
   }
 }
 
-// A carried pair whose target is moved by 0.3 A: every distance of its row
-// follows from the fixture's coordinates. The rows come in group order; the
-// layout of the file is pinned by the example run.
-TEST(Evidence, TableRowsFromAnAssessment) {
-  std::array<std::vector<AtomInfo>, kSides> atoms = {twoResidues(kGuanine, kCytosine),
-                                                     twoResidues(kGuanine, kCytosine, 0.3)};
-  std::array<std::vector<BPInfo>, kSides> lists = {
-      std::vector<BPInfo>{makePair(1, 2, "GC", "W/W"), makePair(1, 3, "GG", "W/W")},
-      std::vector<BPInfo>{makePair(1, 3, "GG", "W/W"), makePair(3, 4, "GA", "H/S", 't')}};
-  MappingState state;
-  state.collectEvidence = true;
-  test::setDpi(state, 0.25, 0.25);
-  mapBasePairs({&atoms[0], &atoms[1]}, makeMap("GCGA", "GCGA", {{1, 1}, {2, 2}, {3, 3}}), lists, true, state,
-               Reporter());
-  const std::vector<std::string> rows = test::textLines(evidenceTable(state));
-  ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[1].substr(0, 7), "common\t");
-  EXPECT_EQ(rows[2],
-            "reference-inferable\taccepted\tagrees\tA1-A2 : G-C W/W cis\tA1-A2 : G-C W/W cis\t0.707107\t0.250000\t"
-            "0.250000\t11.000000\t11.300000\t5.000000\t5.300000\t7.000000\t7.300000\t"
-            "N1(1)-N3(2)\t2.800000\t3.100000\tN2(1)-O2(2)\t3.466987\t3.721559\tstraight");
-  EXPECT_EQ(rows[3].substr(0, 52), "target-non-inferable\taccepted\taccept-all\tNA\tA3-A4 : ");
-}
-
 PairEvidence carriedRow(double c1Reference, double c1Target) {
   PairEvidence row{kGroupRefInferable,         true, false, AssessReason::kAgrees, makePair(1, 2, "GC", "W/W"),
                    makePair(1, 2, "GC", "W/W"), PairGeometry{}};

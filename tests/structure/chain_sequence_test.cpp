@@ -67,11 +67,6 @@ TEST(ChainSequence, EachRecordFormGivesTheChainsResidues) {
   }
 }
 
-TEST(ChainSequence, AbsentFileGivesNone) {
-  ChainSequence sequence;
-  EXPECT_FALSE(readChainSequence("/nonexistent/1ABC.pdb", false, "A", sequence, Reporter()));
-}
-
 // pdb_seqres.na.fa writes modified residues as their parent, as the readers must.
 TEST(ChainSequence, RealStructuresMatchTheirSequenceFileEntries) {
   BEXORA_REQUIRE_REALDATA();
