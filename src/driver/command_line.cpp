@@ -197,7 +197,8 @@ bool parseAngstrom(const std::vector<std::string>& args, std::size_t at, bool ze
 
 // The options of single runs and batches: those that stand alone and those
 // that take the next argument as their value, as the usage writes them.
-const std::vector<std::string> kFlagOptions = {"-V", "--modified", "--standard-only", "--prune-own", "--2d"};
+const std::vector<std::string> kFlagOptions = {"-V",          "--modified", "--standard-only", "--prune-own",
+                                               "--2d",        "--structure-correspondence", "--sequence-alignment"};
 const std::vector<std::string> kValueOptions = {"-M", "-F", "--unknown-dpi", "--max-contact"};
 const std::vector<std::string> kBatchValueOptions = {"-j"};
 // Taken out before the scan, but still names a typo may have been meant for.
@@ -238,6 +239,8 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, st
     if (args[i] == "--STANDARD-ONLY") settings.readModified = false;
     if (args[i] == "--PRUNE-OWN") settings.pruneOwn = true;
     if (args[i] == "--2D") settings.secondaryStructure = true;
+    if (args[i] == "--STRUCTURE-CORRESPONDENCE") settings.structureCorrespondence = true;
+    if (args[i] == "--SEQUENCE-ALIGNMENT") settings.structureCorrespondence = false;
     if (args[i] == "--UNKNOWN-DPI" &&
         !parseAngstrom(args, i, true, "Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.",
                        settings.unknownDpi))
