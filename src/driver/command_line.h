@@ -35,7 +35,7 @@ struct RunSettings {
   double maxContact = 4.0;    // --max-contact: a carried pair's contact bound in the target, angstrom
   // --structure-correspondence: residues aligned on the superposed backbones
   // (--sequence-alignment: on the letters alone); an .aln file overrides both.
-  bool structureCorrespondence = false;
+  bool structureCorrespondence = true;
   std::string inputFolder = kDefaultInputFolder;
   std::string outputFolder = kDefaultOutputFolder;
   std::string bestReferenceList;  // the -R value as typed
