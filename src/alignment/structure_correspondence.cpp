@@ -24,6 +24,7 @@ constexpr int kRounds = 4;
 constexpr int kMaxMotions = 4;
 constexpr double kMinMotionGain = 4;   // residues' worth of score that justify one more superposition
 constexpr int kFragmentLengths[] = {24, 12};
+constexpr std::size_t kMaxFragments = 32;  // per length: long chains take wider steps, so time grows linearly
 constexpr double kNegative = -std::numeric_limits<double>::infinity();
 
 struct Trace {
@@ -131,7 +132,8 @@ std::vector<RigidMotion> candidateMotions(const Superposer& superposer, const st
   std::vector<RigidMotion> candidates{superposer.extend(superposer.fit(pairs), pairs)};
   for (int length : kFragmentLengths) {
     if (static_cast<int>(pairs.size()) < length) continue;
-    for (std::size_t start = 0; start + length <= pairs.size(); start += length / 2) {
+    const std::size_t step = std::max<std::size_t>(length / 2, (pairs.size() + kMaxFragments - 1) / kMaxFragments);
+    for (std::size_t start = 0; start + length <= pairs.size(); start += step) {
       std::vector<ResiduePair> fragment(pairs.begin() + start, pairs.begin() + start + length);
       candidates.push_back(superposer.extend(superposer.fit(fragment), pairs));
     }
@@ -143,6 +145,9 @@ std::vector<RigidMotion> candidateMotions(const Superposer& superposer, const st
 // the ones taken so far leave apart, as a moved domain would be.
 std::vector<RigidMotion> chooseMotions(const Superposer& superposer, const std::vector<ResiduePair>& pairs) {
   const std::vector<RigidMotion> candidates = candidateMotions(superposer, pairs);
+  std::vector<std::vector<double>> scores(candidates.size());
+  for (std::size_t c = 0; c < candidates.size(); ++c)
+    for (const ResiduePair& p : pairs) scores[c].push_back(superposer.pairScore(candidates[c], p));
   std::vector<RigidMotion> chosen;
   std::vector<double> best(pairs.size(), 0);
   while (static_cast<int>(chosen.size()) < kMaxMotions) {
@@ -150,14 +155,12 @@ std::vector<RigidMotion> chooseMotions(const Superposer& superposer, const std::
     std::size_t bestCandidate = 0;
     for (std::size_t c = 0; c < candidates.size(); ++c) {
       double gain = 0;
-      for (std::size_t k = 0; k < pairs.size(); ++k)
-        gain += std::max(0.0, superposer.pairScore(candidates[c], pairs[k]) - best[k]);
+      for (std::size_t k = 0; k < pairs.size(); ++k) gain += std::max(0.0, scores[c][k] - best[k]);
       if (gain > bestGain) bestGain = gain, bestCandidate = c;
     }
     if (bestGain < (chosen.empty() ? 0 : kMinMotionGain) || bestGain == 0) break;
     chosen.push_back(candidates[bestCandidate]);
-    for (std::size_t k = 0; k < pairs.size(); ++k)
-      best[k] = std::max(best[k], superposer.pairScore(chosen.back(), pairs[k]));
+    for (std::size_t k = 0; k < pairs.size(); ++k) best[k] = std::max(best[k], scores[bestCandidate][k]);
   }
   return chosen;
 }
@@ -312,8 +315,10 @@ Alignment seedOf(const ChainResidueMap& reference) {
   return seed;
 }
 
-CorrespondenceQuality qualityOf(const Superposer& superposer, const std::vector<ResiduePair>& pairs, int targetLength,
-                                const Trace& reference, const Trace& target) {
+// The TM-score takes the best single superposition: the whole correspondence's, or one of the last round's.
+CorrespondenceQuality qualityOf(const Superposer& superposer, const std::vector<ResiduePair>& pairs,
+                                const std::vector<RigidMotion>& motions, int targetLength, const Trace& reference,
+                                const Trace& target) {
   CorrespondenceQuality quality;
   quality.aligned = static_cast<int>(pairs.size());
   if (pairs.empty()) return quality;
@@ -321,9 +326,8 @@ CorrespondenceQuality qualityOf(const Superposer& superposer, const std::vector<
   double squares = 0;
   for (const ResiduePair& p : pairs) squares += squaredDistance(all.apply(reference.point[p.reference]), target.point[p.target]);
   quality.rmsd = std::sqrt(squares / static_cast<double>(pairs.size()));
-  double best = superposer.sumScore(all, pairs);
-  for (const RigidMotion& motion : chooseMotions(superposer, pairs))
-    best = std::max(best, superposer.sumScore(motion, pairs));
+  double best = superposer.sumScore(superposer.extend(all, pairs), pairs);
+  for (const RigidMotion& motion : motions) best = std::max(best, superposer.sumScore(motion, pairs));
   quality.tmScore = best / std::max(targetLength, 1);
   return quality;
 }
@@ -355,14 +359,17 @@ bool alignByStructure(ResidueMapPair& pdbMap, const std::vector<AtomInfo>& refer
   const Alignment seed = seedOf(pdbMap[kReference].chain);
   BandedAligner aligner(reference.size(), target.size(), bandCentres(seed, target.size()));
   Alignment alignment = seed;
+  std::vector<RigidMotion> motions;
   for (int round = 0; round < kRounds; ++round) {
     const std::vector<ResiduePair> pairs = placedPairs(alignment, reference, target);
     if (pairs.size() < 3) break;
-    Alignment next = aligner.align(PairScores(reference, target, chooseMotions(superposer, pairs), d0));
+    motions = chooseMotions(superposer, pairs);
+    Alignment next = aligner.align(PairScores(reference, target, motions, d0));
     if (next == alignment) break;
     alignment = std::move(next);
   }
-  quality = qualityOf(superposer, placedPairs(alignment, reference, target), placedCount(target), reference, target);
+  quality = qualityOf(superposer, placedPairs(alignment, reference, target), motions, placedCount(target), reference,
+                      target);
   writeAlignment(pdbMap, alignment);
   return true;
 }
