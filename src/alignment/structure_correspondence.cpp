@@ -64,7 +64,9 @@ Trace traceOf(const ChainResidueMap& chain, const std::vector<AtomInfo>& atoms) 
   return trace;
 }
 
-int placedCount(const Trace& trace) { return static_cast<int>(std::count(trace.placed.begin(), trace.placed.end(), 1)); }
+int placedCount(const Trace& trace) {
+  return static_cast<int>(std::count(trace.placed.begin(), trace.placed.end(), 1));
+}
 
 // The distance scale of the score for a chain of `length` residues, as used
 // for nucleic-acid backbones; never below half an angstrom.
@@ -209,7 +211,8 @@ class PairScores {
     double score = reference_.letter[i] == target_.letter[j] ? kLetterBonus : 0;
     if (!reference_.placed[i] || !target_.placed[j]) return score;
     double nearest = std::numeric_limits<double>::max();
-    for (const std::vector<Point>& moved : moved_) nearest = std::min(nearest, squaredDistance(moved[i], target_.point[j]));
+    for (const std::vector<Point>& moved : moved_)
+      nearest = std::min(nearest, squaredDistance(moved[i], target_.point[j]));
     return score + 1 / (1 + nearest / d0Squared_);
   }
 
@@ -324,7 +327,8 @@ CorrespondenceQuality qualityOf(const Superposer& superposer, const std::vector<
   if (pairs.empty()) return quality;
   const RigidMotion all = superposer.fit(pairs);
   double squares = 0;
-  for (const ResiduePair& p : pairs) squares += squaredDistance(all.apply(reference.point[p.reference]), target.point[p.target]);
+  for (const ResiduePair& p : pairs)
+    squares += squaredDistance(all.apply(reference.point[p.reference]), target.point[p.target]);
   quality.rmsd = std::sqrt(squares / static_cast<double>(pairs.size()));
   double best = superposer.sumScore(superposer.extend(all, pairs), pairs);
   for (const RigidMotion& motion : motions) best = std::max(best, superposer.sumScore(motion, pairs));

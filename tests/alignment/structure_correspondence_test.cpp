@@ -74,7 +74,8 @@ int mappedToItself(const ResidueMapPair& map, int from, int to) {
   return same;
 }
 
-// Turns the atoms of residues from `firstResidue` on by `degrees` about the z axis through their centre, and moves them.
+// Turns the atoms of residues from `firstResidue` on by `degrees` about the z axis through
+// their centre, and moves them.
 std::vector<AtomInfo> withDomainMoved(std::vector<AtomInfo> atoms, int firstResidue, double degrees) {
   Point centre;
   int count = 0;

@@ -44,7 +44,8 @@ TEST(CorrespondenceFile, ReadBackGivesTheSameMap) {
   for (StructureResidueMap& side : read)
     for (ResidueMapEntry& entry : side.chain.entries) entry.mapIndex = 5;
   std::string messages;
-  ASSERT_EQ(applyStructureAlignmentFile(read, dir.path() + "/", "1ABC", "AA", "2XYZ", "B", collectingReporter(messages)),
+  const Reporter reporter = collectingReporter(messages);
+  ASSERT_EQ(applyStructureAlignmentFile(read, dir.path() + "/", "1ABC", "AA", "2XYZ", "B", reporter),
             AlignmentFileUse::kUsed)
       << messages;
   for (int side : {kReference, kTarget}) EXPECT_EQ(mapIndexes(read[side]), mapIndexes(written[side])) << side;
