@@ -167,31 +167,30 @@ std::vector<RigidMotion> chooseMotions(const Superposer& superposer, const std::
   return chosen;
 }
 
-// The target positions the sequence alignment gives each reference residue,
-// gaps placed between their aligned neighbours.
+// The target positions the sequence alignment gives each reference residue:
+// a gap between two aligned residues lies midway between what each of them
+// implies, one before the first or after the last follows its neighbour; a
+// seed without any pair spreads the chain evenly over the target.
 std::vector<int> bandCentres(const Alignment& seed, int targetLength) {
+  constexpr int kUnknown = std::numeric_limits<int>::min();
   const int n = static_cast<int>(seed.size());
-  std::vector<int> centre(n);
-  int lastI = -1, lastJ = -1;
+  std::vector<int> fromPrevious(n, kUnknown), fromNext(n, kUnknown), centre(n);
+  for (int i = 0, lastI = -1; i < n; ++i) {
+    if (seed[i] >= 0) lastI = i;
+    if (lastI >= 0) fromPrevious[i] = seed[lastI] + (i - lastI);
+  }
+  for (int i = n - 1, nextI = -1; i >= 0; --i) {
+    if (seed[i] >= 0) nextI = i;
+    if (nextI >= 0) fromNext[i] = seed[nextI] - (nextI - i);
+  }
   for (int i = 0; i < n; ++i) {
-    if (seed[i] >= 0) {
-      lastI = i, lastJ = seed[i];
-      centre[i] = seed[i];
-    } else {
-      centre[i] = lastI < 0 ? -1 : lastJ + (i - lastI);
-    }
+    if (fromPrevious[i] != kUnknown && fromNext[i] != kUnknown)
+      centre[i] = (fromPrevious[i] + fromNext[i]) / 2;
+    else if (fromPrevious[i] != kUnknown || fromNext[i] != kUnknown)
+      centre[i] = std::max(fromPrevious[i], fromNext[i]);
+    else
+      centre[i] = i * targetLength / std::max(n, 1);
   }
-  int nextI = -1, nextJ = -1;
-  for (int i = n - 1; i >= 0; --i) {
-    if (seed[i] >= 0) {
-      nextI = i, nextJ = seed[i];
-    } else if (nextI >= 0) {
-      const int fromNext = nextJ - (nextI - i);
-      centre[i] = centre[i] < 0 ? fromNext : (centre[i] + fromNext) / 2;
-    }
-  }
-  for (int i = 0; i < n; ++i)
-    if (centre[i] < 0 && nextI < 0) centre[i] = i * targetLength / std::max(n, 1);
   return centre;
 }
 
