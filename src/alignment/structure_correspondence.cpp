@@ -245,9 +245,10 @@ class BandedAligner {
     double best = kNegative;
     int bestI = -1, bestJ = -1;
     for (int i = 0; i < n_; ++i) {
-      std::fill(match.begin(), match.end(), kNegative);
-      std::fill(gapI.begin(), gapI.end(), kNegative);
-      std::fill(gapJ.begin(), gapJ.end(), kNegative);
+      // The rows reused here last held row i - 2, and only within its band.
+      if (i >= 2)
+        for (std::vector<double>* row : {&match, &gapI, &gapJ})
+          std::fill(row->begin() + low_[i - 2], row->begin() + high_[i - 2] + 1, kNegative);
       for (int j = low_[i]; j <= high_[i]; ++j) {
         uint8_t& bits = trace_[offset_[i] + (j - low_[i])];
         const double diagMatch = j > 0 ? prevMatch[j - 1] : kNegative;
