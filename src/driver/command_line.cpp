@@ -197,8 +197,8 @@ bool parseAngstrom(const std::vector<std::string>& args, std::size_t at, bool ze
 
 // The options of single runs and batches: those that stand alone and those
 // that take the next argument as their value, as the usage writes them.
-const std::vector<std::string> kFlagOptions = {"-V", "--modified", "--standard-only", "--prune-own", "--2d",
-                                               "--consensus"};
+const std::vector<std::string> kFlagOptions = {"-V",   "--modified", "--standard-only",           "--prune-own",
+                                               "--2d", "--consensus", "--structure-correspondence", "--sequence-alignment"};
 const std::vector<std::string> kValueOptions = {"-M", "-F", "--unknown-dpi", "--max-contact"};
 const std::vector<std::string> kBatchValueOptions = {"-j"};
 // Taken out before the scan, but still names a typo may have been meant for.
@@ -240,6 +240,8 @@ bool scanOptions(const std::vector<std::string>& args, RunSettings& settings, st
     if (args[i] == "--PRUNE-OWN") settings.pruneOwn = true;
     if (args[i] == "--2D") settings.secondaryStructure = true;
     if (args[i] == "--CONSENSUS") settings.consensus = true;
+    if (args[i] == "--STRUCTURE-CORRESPONDENCE") settings.structureCorrespondence = true;
+    if (args[i] == "--SEQUENCE-ALIGNMENT") settings.structureCorrespondence = false;
     if (args[i] == "--UNKNOWN-DPI" &&
         !parseAngstrom(args, i, true, "Option --unknown-dpi needs a DPI in angstrom, a number of 0 or more.",
                        settings.unknownDpi))
@@ -344,7 +346,7 @@ void printUsage() {
   std::printf(
       "Usage:\n"
       "  bexora REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [-M METHODS] [-F ORIG] [--standard-only] [--unknown-dpi A]\n"
-      "         [--prune-own] [--max-contact A] [--2d] [--consensus] [-V] [-I DIR] [-O DIR]\n"
+      "         [--prune-own] [--max-contact A] [--sequence-alignment] [--2d] [--consensus] [-V] [-I DIR] [-O DIR]\n"
       "      Enhance the target chain's base-pair annotation with the reference chain's.\n"
       "      A chain id has 1 to 4 characters.\n"
       "      -M METHODS  tools to use: ALL, or a list of MC, RV, FR, DS, CLA or the tools' names\n"
@@ -358,12 +360,15 @@ void printUsage() {
       "                  (default: every pair the tool found in the target is written)\n"
       "      --max-contact A  a carried pair needs a donor-acceptor contact within A angstrom\n"
       "                  in the target (default 4.0)\n"
+      "      --sequence-alignment  align the residues by their letters alone (default: by the\n"
+      "                  superposed backbones, seeded by the letters, written as REF_RC_TARGET_TC.aln;\n"
+      "                  --structure-correspondence says so); an .aln in the input folder overrides both\n"
       "      --2d        also write the target's canonical pairs in dot-bracket (.dbn) and BPSEQ (.bpseq)\n"
       "                  and an arc diagram of all its pairs (.svg) beside each result\n"
       "      --consensus  with two or more methods, also write every tool's pairs side by side\n"
       "                  (TARGET_C.consensus.tsv and .json; with --2d, .consensus.dbn and .svg)\n"
       "  bexora -L MANIFEST [-j N] [-M METHODS] [-F ORIG] [--standard-only] [--unknown-dpi A] [--prune-own]\n"
-      "         [--max-contact A] [--2d] [--consensus] [-V] [-I DIR] [-O DIR]\n"
+      "         [--max-contact A] [--sequence-alignment] [--2d] [--consensus] [-V] [-I DIR] [-O DIR]\n"
       "      Run every pair of a manifest in the input folder, one pair a line:\n"
       "      REF_ID REF_CHAIN TARGET_ID TARGET_CHAIN [METHODS], '#' starts a comment.\n"
       "      Each pair writes the files of a single run, and its messages as run.log, in\n"

@@ -34,6 +34,9 @@ struct RunSettings {
   double unknownDpi = 0;      // --unknown-dpi: DPI of structures without one, in angstrom
   bool pruneOwn = false;      // --prune-own: drop the tool's own pairs that agree with the reference
   double maxContact = 4.0;    // --max-contact: a carried pair's contact bound in the target, angstrom
+  // --structure-correspondence: residues aligned on the superposed backbones
+  // (--sequence-alignment: on the letters alone); an .aln file overrides both.
+  bool structureCorrespondence = true;
   std::string inputFolder = kDefaultInputFolder;
   std::string outputFolder = kDefaultOutputFolder;
   std::string bestReferenceList;  // the -R value as typed

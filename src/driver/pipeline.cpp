@@ -12,6 +12,7 @@
 #include "driver/consensus_run.h"
 #include "driver/shared_inputs.h"
 #include "output/annotation_writer.h"
+#include "output/correspondence_file.h"
 #include "output/secondary_structure_files.h"
 #include "output/evidence.h"
 #include "alignment/structure_alignment.h"
@@ -273,14 +274,49 @@ void recordAlignment(const RunState& state, bool fromFile) {
   const auto& entries = state.pdbMap[kReference].chain.entries;
   long mapped = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.mapIndex != -1; });
   long identical = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.identical == 1; });
-  state.reporter.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s",
+  const char* source = fromFile ? "structure-file" : state.correspondence ? "structure" : "sequence";
+  std::string quality;
+  if (state.correspondence) {
+    char text[128];
+    std::snprintf(text, sizeof text, " aligned=%d rmsd=%.6g tmScore=%.6g", state.correspondence->aligned,
+                  state.correspondence->rmsd, state.correspondence->tmScore);
+    quality = text;
+  }
+  state.reporter.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s%s",
                         cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
-                        identical, fromFile ? "structure-file" : "sequence");
+                        identical, source, quality.c_str());
+}
+
+// The map from the backbones, computed once per reference/target pair; the
+// sequence alignment's stays when a chain has too few backbone atoms.
+void applyStructureCorrespondence(RunState& state, int pass) {
+  const std::string key = pairKey(state, pass);
+  auto found = state.correspondences.find(key);
+  if (found == state.correspondences.end()) {
+    CorrespondenceQuality quality;
+    ResidueMapPair map = state.pdbMap;
+    if (!alignByStructure(map, *state.atomMultiList[kReference], *state.atomMultiList[kTarget], quality)) return;
+    found = state.correspondences.emplace(key, std::make_pair(std::move(map), quality)).first;
+  }
+  state.pdbMap = found->second.first;
+  state.correspondence = found->second.second;
+}
+
+void tellAlignmentUsed(RunState& state, const StructureResidueMap& ref, const StructureResidueMap& target) {
+  state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
+                     ref.chain.chainId, target.pdbId, target.chain.chainId);
+  if (state.correspondence)
+    state.reporter.say("continuing with the built-in structure correspondence: %d residues aligned, RMSD %.2f A, "
+                       "TM-score %.3f.\n",
+                       state.correspondence->aligned, state.correspondence->rmsd, state.correspondence->tmScore);
+  else
+    state.reporter.say("continuing with alternate built-in sequence alignment.\n");
+  state.alignmentWarningShown = true;
 }
 
 // Steps 5 and 6: the observed-to-observed map, from the structure-alignment
-// file when there is one.
-void composeResidueMap(RunState& state) {
+// file when there is one, else from the structures when asked for.
+void composeResidueMap(RunState& state, int pass) {
   alignPDBs(state.refSeqsMap, state.refMap, state.pdbTempMap, state.pdbMap);
   const StructureResidueMap& ref = state.pdbMap[kReference];
   const StructureResidueMap& target = state.pdbMap[kTarget];
@@ -290,12 +326,10 @@ void composeResidueMap(RunState& state) {
   if (use == AlignmentFileUse::kChainMismatch) state.reporter.pause();
   bool fromFile = use == AlignmentFileUse::kUsed;
   state.alignmentFromFile = fromFile;
-  if (!fromFile && !state.alignmentWarningShown) {
-    state.reporter.say("\nWarning!!! Structure alignment file \"%s_%s_%s_%s.aln\" was not found, ", ref.pdbId,
-                       ref.chain.chainId, target.pdbId, target.chain.chainId);
-    state.reporter.say("continuing with alternate built-in sequence alignment.\n");
-    state.alignmentWarningShown = true;
-  }
+  state.correspondence.reset();
+  if (!fromFile && state.settings.structureCorrespondence && !isBenchmark(state))
+    applyStructureCorrespondence(state, pass);
+  if (!fromFile && !state.alignmentWarningShown) tellAlignmentUsed(state, ref, target);
   recordAlignment(state, fromFile);
 }
 
@@ -367,6 +401,16 @@ bool writeEvidence(const RunState& state, const std::string& path, OutputGroup& 
   return false;
 }
 
+// The structure correspondence goes with every method's files, so that each
+// committed group names the map its pairs were carried with.
+bool stageCorrespondence(const RunState& state, OutputGroup& files) {
+  if (!state.correspondence) return true;
+  const std::string path = state.settings.outputFolder + correspondenceFileName(state.pdbMap);
+  if (files.stage(path, correspondenceText(state.pdbMap))) return true;
+  state.reporter.say("%s file could not be created\n", path.c_str());
+  return false;
+}
+
 // A single run commits each method's files on their own; a benchmark's wait
 // in the run's group for the end, a batch pair's for the pair's end.
 bool commitOwnGroup(RunState& state, int method, std::unique_ptr<OutputGroup>& own) {
@@ -421,6 +465,7 @@ void writeOutput(RunState& state, int method, int pass) {
                                    &summary, &group) ||
       !writeEvidence(state, state.settings.outputFolder + "BP_Src/" + suffix + ".evidence.tsv", group) ||
       (state.settings.secondaryStructure && !writeSecondaryStructure(state, method, pass, output, group)) ||
+      !stageCorrespondence(state, group) ||
       !commitOwnGroup(state, method, own)) {
     state.outputFailed = true;
     printSummary(state, method, nullptr);
@@ -484,7 +529,7 @@ bool runPass(RunState& state, int method, int pass) {
                           chainId(state, kTarget, pass).c_str());
   if (!readAnnotations(state, method, pass) || !prepareChains(state, pass)) return false;
   warnResolution(state, pass);
-  composeResidueMap(state);
+  composeResidueMap(state, pass);
   classifyBenchmarkTarget(state, pass);
   mapPairs(state, method, pass);
   writeOutput(state, method, pass);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "alignment/structure_correspondence.h"
 #include "annotation/annotation_output.h"
 #include "driver/benchmark.h"
 #include "driver/command_line.h"
@@ -75,6 +76,9 @@ struct RunState {
 
   std::map<std::string, std::shared_ptr<const LoadedStructure>> structures;  // a batch's are shared by its pairs
   std::map<std::string, PreparedAlignment> alignments;
+  // The structure correspondence of each reference/target pair, and of this pass when it is in use.
+  std::map<std::string, std::pair<ResidueMapPair, CorrespondenceQuality>> correspondences;
+  std::optional<CorrespondenceQuality> correspondence;
   // A self-pair and the benchmark's passes read the same files again and
   // again; each is read once, and its messages are told on every use.
   std::map<std::string, ReadAnnotation> annotations;

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -86,6 +87,90 @@ TEST_F(DepositedStructures, ModifiedNucleotidesAreCarriedAndMeasured) {
     EXPECT_THAT(r.err, HasSubstr("refInferable=2 refNonInferable=0 "));
     EXPECT_EQ(output("BP_Src/1EHZ_A.rv.bexora.bpsrc"),
               "A1-A72 : G-C W/W cis  Both\nA18-A55 : G-U W/S trans  Bexora\nA31-A39 : A-U W/W cis  Bexora\n");
+  }
+}
+
+struct UnknownDpiCase {
+  const char *reference, *target;
+  std::vector<std::string> options;
+  std::vector<std::string> warned;  // structures named by the unknown-DPI warning
+  const char* mapping;              // part of the mapping record
+};
+
+// RNAView outputs of the real structures: 4QLM and 4QK8 have no DPI at all,
+// 6TNA none of its own; 1EHZ's is computed (0.170075).
+TEST_F(DepositedStructures, UnknownDpiOnRealStructures) {
+  BEXORA_REQUIRE_REALDATA();
+  for (const std::string id : {"6TNA", "1EHZ", "4QLM", "4QK8"})
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
+  linkReal({"pdb_seqres.na.fa"});
+  const UnknownDpiCase cases[] = {
+      {"6TNA", "1EHZ", {}, {"6TNA"}, "tolerance=0.240522 common=34 refInferable=4 "},
+      {"6TNA", "1EHZ", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.594075 common=34 refInferable=4 "},
+      {"4QLM", "4QK8", {}, {"4QLM", "4QK8"}, "tolerance=0 common=37 refInferable=14 "},
+      {"4QLM", "4QK8", {"--unknown-dpi", "0.25"}, {}, "tolerance=0.707107 common=37 refInferable=14 "},
+      {"4QLM", "4QK8", {"--unknown-dpi", "0.25", "--sequence-alignment"}, {},
+       "tolerance=0.707107 common=27 refInferable=25 "},
+  };
+  for (const UnknownDpiCase& c : cases) {
+    std::vector<std::string> args = {c.reference, "A", c.target, "A", "-M", "RV", "-V"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    SCOPED_TRACE(::testing::PrintToString(args));
+    RunResult r = run(args);
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* id : {c.reference, c.target}) {
+      bool warned = std::find(c.warned.begin(), c.warned.end(), id) != c.warned.end();
+      EXPECT_EQ(r.out.find(unknownDpiWarning(id)) != std::string::npos, warned) << r.out;
+    }
+    EXPECT_THAT(r.err, HasSubstr(c.mapping));
+    EXPECT_THAT(r.err, HasSubstr(c.options.empty() ? "dpiSource=unknown" : "dpiSource=option"));
+  }
+}
+
+std::string recordLine(const std::string& err, const std::string& start) {
+  const std::size_t at = err.find(start);
+  return at == std::string::npos ? "" : err.substr(at, err.find('\n', at) - at);
+}
+
+// Between homologs of about 60 % identity the sequence alignment slides a
+// strand by one (4QLN 40 onto 4QK8 38); the backbones put it right. The
+// written correspondence, given back as input, is used as read and gives the
+// same map; an input .aln is never overwritten by one of the run's own.
+TEST_F(DepositedStructures, StructureCorrespondenceOfHomologsIsWrittenAndReadBack) {
+  BEXORA_REQUIRE_REALDATA();
+  for (const std::string id : {"4QLN", "4QK8"})
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
+  linkReal({"pdb_seqres.na.fa"});
+  RunResult first = run({"4QLN", "A", "4QK8", "A", "-M", "RV", "-V"});
+  ASSERT_EQ(first.status, 0) << first.out;
+  const std::string written = output("4QLN_A_4QK8_A.aln");
+  EXPECT_THAT(written, HasSubstr("\nA:40<->A:39\n"));
+  EXPECT_THAT(written, HasSubstr("\nA:91<->A:88\n"));
+  EXPECT_THAT(first.err, HasSubstr(" source=structure aligned="));
+  EXPECT_THAT(first.out, HasSubstr("continuing with the built-in structure correspondence: "));
+
+  fs::copy(dir.file("io_data/Output/4QLN_A_4QK8_A.aln"), input("4QLN_A_4QK8_A.aln"));
+  fs::remove_all(dir.file("io_data/Output"));
+  RunResult second = run({"4QLN", "A", "4QK8", "A", "-M", "RV", "-V"});
+  ASSERT_EQ(second.status, 0) << second.out;
+  EXPECT_THAT(second.err, HasSubstr(" source=structure-file"));
+  EXPECT_EQ(recordLine(second.err, "bexora: mapping "), recordLine(first.err, "bexora: mapping "));
+  EXPECT_FALSE(exists(dir.file("io_data/Output/4QLN_A_4QK8_A.aln")));
+}
+
+// With modified nucleotides left out, 62 of 76 residues are observed in each
+// tRNA; letters alone slide the gaps (48 identical), the backbones do not.
+TEST_F(DepositedStructures, StructureCorrespondencePlacesTheGapsOfUnreadResidues) {
+  BEXORA_REQUIRE_REALDATA();
+  for (const std::string id : {"6TNA", "1EHZ"})
+    linkReal({"generated/" + id + "/" + id + ".pdb", "generated/" + id + "/" + id + ".rv.out"});
+  linkReal({"pdb_seqres.na.fa"});
+  const std::pair<const char*, const char*> cases[] = {{"--structure-correspondence", "mapped=62 identical=62 "},
+                                                       {"--sequence-alignment", "mapped=62 identical=48 "}};
+  for (const auto& [option, mapped] : cases) {
+    RunResult r = run({"6TNA", "A", "1EHZ", "A", "-M", "RV", "--standard-only", option, "-V"});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_THAT(r.err, HasSubstr(mapped)) << option;
   }
 }
 

@@ -37,7 +37,7 @@ TEST(ExampleRun, OutputIsPinned) {
   for (const auto& entry : fs::recursive_directory_iterator(output))
     written += entry.is_regular_file() && entry.path().filename() != kOutputLockName ? 1 : 0;
   EXPECT_EQ(compared, written);
-  EXPECT_EQ(compared, 12u);
+  EXPECT_EQ(compared, 13u);
 }
 
 }  // namespace

@@ -287,7 +287,7 @@ std::string everyPairWithAllTools() {
 }
 
 bool isFinalName(const std::string& name) {
-  for (const char* end : {".bexora", ".bpsrc", ".tsv", ".dbn", ".bpseq", ".svg", "run.log"})
+  for (const char* end : {".bexora", ".bpsrc", ".tsv", ".dbn", ".bpseq", ".svg", ".aln", "run.log"})
     if (name.size() >= std::strlen(end) && name.compare(name.size() - std::strlen(end), std::string::npos, end) == 0)
       return true;
   return false;
