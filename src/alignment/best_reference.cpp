@@ -15,6 +15,7 @@
 #include "alignment/cost_kernel.h"
 #include "alignment/fasta.h"
 #include "util/line_reader.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
@@ -46,12 +47,6 @@ struct Candidate {
   std::size_t key = kNoSequence;  // entry of the sequence table
   std::size_t firstPosition = 0;  // of a repeat: the list position it repeats
 };
-
-std::string upperCased(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 // Every white-space-separated token of the file, upper-cased as ids and
 // chains are everywhere; false when the file cannot be opened.

@@ -24,17 +24,13 @@
 #include "driver/shared_inputs.h"
 #include "util/line_reader.h"
 #include "util/staged_output.h"
+#include "util/tokenizer.h"
 
 namespace bexora {
 
 namespace {
 
 constexpr const char* kPairLogName = "run.log";
-
-std::string upperCased(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // The whitespace-separated fields of a line, up to a '#' comment.
 std::vector<std::string> fieldsOf(std::string_view line) {
@@ -43,7 +39,7 @@ std::vector<std::string> fieldsOf(std::string_view line) {
   std::size_t at = 0;
   while ((at = line.find_first_not_of(" \t\r\f\v", at)) != std::string_view::npos) {
     std::size_t end = std::min(line.find_first_of(" \t\r\f\v", at), line.size());
-    fields.push_back(upperCased(std::string(line.substr(at, end - at))));
+    fields.push_back(upperCased(line.substr(at, end - at)));
     at = end;
   }
   return fields;

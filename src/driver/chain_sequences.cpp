@@ -11,9 +11,6 @@ namespace {
 
 constexpr const char* kFastaName = "pdb_seqres.na.fa";
 
-const std::string& pdbId(const RunState& state, int side, int pass) { return state.settings.pdbIds[side][pass]; }
-const std::string& chainId(const RunState& state, int side, int pass) { return state.settings.chainIds[side][pass]; }
-
 void fillMap(const std::string& id, const std::string& chain, const std::string& letters, StructureResidueMap& map) {
   map = StructureResidueMap{};
   setField(map.pdbId, id);
@@ -35,7 +32,7 @@ bool sequenceFromStructure(RunState& state, int side, int pass, const std::strin
   const std::string& folder = state.settings.inputFolder;
   const std::string path = findInputFile(folder, structureFileNames(id), state.reporter);
   ChainSequence sequence;
-  if (path.empty() || !readChainSequence(path, path.find(".cif") != std::string::npos, chain, sequence,
+  if (path.empty() || !readChainSequence(path, isMmcifName(path), chain, sequence,
                                          state.reporter)) {
     const std::string structure =
         path.empty() ? "no structure file is there under the names " + nameList(structureFileNames(id))

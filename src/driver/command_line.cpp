@@ -20,11 +20,6 @@ constexpr std::size_t kMaxMethodTokens = 10;
 constexpr std::size_t kMethodTokenWidth = kTokenRowWidth - 1;
 constexpr unsigned kMaxBatchThreads = 1024;
 
-std::string upperCased(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 bool isOneOf(const std::string& arg, std::initializer_list<const char*> names) {
   std::string upper = upperCased(arg);
   return std::any_of(names.begin(), names.end(), [&](const char* name) { return upper == name; });
@@ -134,7 +129,8 @@ bool appendMethodList(const std::string& value, std::vector<int>& methods) {
     }
     int found = methodNamed(token);
     if (found < 0) {
-      std::printf("Unknown method %s; did you mean %s?\n", escapeControls(token).c_str(), nearestName(token, methodNames()).c_str());
+      std::printf("Unknown method %s; did you mean %s?\n", escapeControls(token).c_str(),
+                  nearestName(token, methodNames()).c_str());
       return false;
     }
     if (taken[found]) {

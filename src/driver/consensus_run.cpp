@@ -17,7 +17,7 @@ ConsensusRun runFacts(const RunState& state) {
     run.dpiSources[side] = dpiSourceName(state.refine[side][0].dpiSource);
   }
   run.tolerance = state.mapping.tolerance;
-  run.alignmentSource = state.alignmentFromFile ? "structure-file" : state.correspondence ? "structure" : "sequence";
+  run.alignmentSource = alignmentSourceName(state);
   for (const ResidueMapEntry& entry : state.pdbMap[kReference].chain.entries) {
     run.alignedResidues += entry.mapIndex != -1;
     run.identicalResidues += entry.mapIndex != -1 && entry.identical == 1;

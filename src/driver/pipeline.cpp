@@ -36,21 +36,22 @@ std::string methodTitle(int method, const char* kind) {
   return name ? std::string(name) + " " + kind : std::string("Undefined Method");
 }
 
-const std::string& pdbId(const RunState& state, int side, int pass) { return state.settings.pdbIds[side][pass]; }
-const std::string& chainId(const RunState& state, int side, int pass) { return state.settings.chainIds[side][pass]; }
-
 bool isBenchmark(const RunState& state) { return state.settings.writeCorrectnessLog || state.settings.writeInferabilityLog; }
+
+// One reading of the file, its messages kept in `into` to be told on every use.
+bool readAnnotationInto(const RunState& state, int method, const std::string& path, const std::string& id,
+                        const std::string& chain, ReadAnnotation& into) {
+  const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
+  const bool ok = readAnnotationFile(method, path, id, chain, into.out,
+                                     keepingReporter(into.messages, state.reporter.recordsWanted()), options);
+  into.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
+  return ok;
+}
 
 // A batch reads each chain's annotation once for all its pairs.
 bool readSharedAnnotation(RunState& state, int method, const std::string& path, const std::string& id,
                           const std::string& chain, AnnotationOutput& out) {
-  const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
-  auto read = [&](ReadAnnotation& into) {
-    const bool ok = readAnnotationFile(method, path, id, chain, into.out,
-                                       keepingReporter(into.messages, state.settings.verbose), options);
-    into.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
-    return ok;
-  };
+  auto read = [&](ReadAnnotation& into) { return readAnnotationInto(state, method, path, id, chain, into); };
   bool ok = false;
   const ReadAnnotation& shared = state.shared->annotation(id, chain, method, read, ok);
   relayAll(shared.messages, state.reporter);
@@ -67,12 +68,9 @@ bool readAnnotationOnce(RunState& state, int method, const std::string& path, co
   auto found = state.annotations.find(key);
   if (found == state.annotations.end()) {
     ReadAnnotation read;
-    const AnnotationReadOptions options{state.settings.readModified, isBenchmark(state)};
-    const bool ok = readAnnotationFile(method, path, id, chain, read.out,
-                                       keepingReporter(read.messages, state.reporter.recordsWanted()), options);
+    const bool ok = readAnnotationInto(state, method, path, id, chain, read);
     relayAll(read.messages, state.reporter);
     if (!ok) return false;
-    read.out.pairs.shrink_to_fit();  // the reader reserves room for the largest list
     found = state.annotations.emplace(key, std::move(read)).first;
   } else {
     relayAll(found->second.messages, state.reporter);
@@ -266,7 +264,7 @@ std::string chainLetters(const ChainResidueMap& chain) {
   return letters;
 }
 
-void recordAlignment(const RunState& state, bool fromFile) {
+void recordAlignment(const RunState& state) {
   if (!state.reporter.recordsWanted()) return;
   double cost = 0;
   MMAlign(chainLetters(state.refSeqsMap[kReference].chain), chainLetters(state.refSeqsMap[kTarget].chain), nullptr,
@@ -274,7 +272,6 @@ void recordAlignment(const RunState& state, bool fromFile) {
   const auto& entries = state.pdbMap[kReference].chain.entries;
   long mapped = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.mapIndex != -1; });
   long identical = std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.identical == 1; });
-  const char* source = fromFile ? "structure-file" : state.correspondence ? "structure" : "sequence";
   std::string quality;
   if (state.correspondence) {
     char text[128];
@@ -284,7 +281,7 @@ void recordAlignment(const RunState& state, bool fromFile) {
   }
   state.reporter.record("alignment cost=%.6g refObserved=%d targetObserved=%d mapped=%ld identical=%ld source=%s%s",
                         cost, state.pdbMap[kReference].chain.length(), state.pdbMap[kTarget].chain.length(), mapped,
-                        identical, source, quality.c_str());
+                        identical, alignmentSourceName(state), quality.c_str());
 }
 
 // The map from the backbones, computed once per reference/target pair; the
@@ -330,7 +327,7 @@ void composeResidueMap(RunState& state, int pass) {
   if (!fromFile && state.settings.structureCorrespondence && !isBenchmark(state))
     applyStructureCorrespondence(state, pass);
   if (!fromFile && !state.alignmentWarningShown) tellAlignmentUsed(state, ref, target);
-  recordAlignment(state, fromFile);
+  recordAlignment(state);
 }
 
 // Step 7: the classes of the target's own annotation on odd passes.
@@ -482,6 +479,11 @@ void writeOutput(RunState& state, int method, int pass) {
 }
 
 }  // namespace
+
+const char* alignmentSourceName(const RunState& state) {
+  if (state.alignmentFromFile) return "structure-file";
+  return state.correspondence ? "structure" : "sequence";
+}
 
 const char* modeName(RunMode mode) {
   switch (mode) {

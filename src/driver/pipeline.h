@@ -99,6 +99,18 @@ struct RunState {
 
 // The run's "-V" record of mode, methods and pair.
 void recordRun(const RunState& state);
+
+// The id and chain of `side` in pass slot `pass`.
+inline const std::string& pdbId(const RunState& state, int side, int pass) {
+  return state.settings.pdbIds[side][pass];
+}
+inline const std::string& chainId(const RunState& state, int side, int pass) {
+  return state.settings.chainIds[side][pass];
+}
+
+// Where the pass's residue map came from: "structure-file", "structure"
+// (the built-in correspondence) or "sequence".
+const char* alignmentSourceName(const RunState& state);
 const char* modeName(RunMode mode);
 
 // Creates the output folder where it is missing; a folder that cannot be

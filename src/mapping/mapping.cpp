@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 
 namespace bexora {
@@ -519,16 +520,19 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   state.evidence.clear();
   state.accepted = {};
   state.droppedAccepted = 0;
+  state.unknownBases.clear();
   sortForSetDifference(basePairMap[kReference], state.compareEdge);
   sortForSetDifference(basePairMap[kTarget], state.compareEdge);
   generateSetDifference(pdbMap, basePairMap[kReference], basePairMap[kTarget], state, reporter);
+  if (!assess) return true;
 
   const MappingRules& rules = state.rules;
-  const PairedResidues pairedInTarget(rules.respectTargetPairs ? basePairMap[kTarget] : std::vector<BPInfo>{});
+  std::optional<PairedResidues> pairedInTarget;
+  if (rules.respectTargetPairs) pairedInTarget.emplace(basePairMap[kTarget]);
   const AssessGroupPlan plans[] = {
       {kSourceBoth, &state.basePairCommon[kReference], AssessMode::kAcceptAll, nullptr, false},
       {kSourceBexora, &state.basePairSetDiff[kReference], AssessMode::kAgree,
-       rules.respectTargetPairs ? &pairedInTarget : nullptr, false},
+       pairedInTarget ? &*pairedInTarget : nullptr, false},
       {kSourceTool, &state.basePairSetDiff[kTarget], AssessMode::kDiffer, nullptr, rules.keepToolPairs},
       {kSourceTool, &state.basePairNoAlign[kTarget], AssessMode::kAcceptAll, nullptr, false},
   };
@@ -536,7 +540,6 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
   UnknownBaseTally unknownBases;
   for (std::size_t g = 0; g < state.accepted.size(); ++g) {
     const AssessGroupPlan& plan = plans[g];
-    if (!assess) continue;
     AcceptTarget target{state.assessedPairs, state.droppedAccepted, plan.source, where, reporter};
     EvidenceTarget evidence{state.evidence, static_cast<AssessGroup>(g)};
     const AssessmentTask task{*plan.list, plan.mode, state.tolerance, rules, plan.pairedInTarget, plan.keepEveryPair};
@@ -544,7 +547,6 @@ bool mapBasePairs(const AtomTables& atoms, const ResidueMapPair& pdbMap,
         assessGroup(atoms, task, target, state.collectEvidence ? &evidence : nullptr);
     unknownBases.addGroup(pdbMap, *plan.list, plan.list != &state.basePairNoAlign[kTarget]);
   }
-  if (!assess) return true;
   keepUnlistedTargetPairs(state, where, reporter);
   state.unknownBases = unknownBases.entries();
   return true;

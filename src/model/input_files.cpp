@@ -80,4 +80,6 @@ std::string nameList(const std::vector<std::string>& names) {
   return list + " (each also with the id in lower case)";
 }
 
+bool isMmcifName(const std::string& path) { return path.find(".cif") != std::string::npos; }
+
 }  // namespace bexora

@@ -16,6 +16,9 @@ namespace bexora {
 std::vector<std::string> structureFileNames(const std::string& pdbId);
 std::vector<std::string> annotationFileNames(int method, const std::string& pdbId);
 
+// Of the structure names, one with ".cif" is mmCIF and any other PDB format.
+bool isMmcifName(const std::string& path);
+
 // The folder's path of the first of `names` that is a readable file, or ""
 // when none is. A name that is there but cannot be read (a folder, no
 // permission) would otherwise pass for a missing file, so it is warned about.

@@ -11,11 +11,11 @@ namespace bexora {
 
 namespace {
 
-// Of the names tried, one with ".cif" is mmCIF and any other PDB format.
+// The first of the names tried that is there, and its format.
 bool findStructureFile(const std::string& folder, const std::string& pdbId, StructureFileInfo& found,
                        const Reporter& reporter) {
   found.path = findInputFile(folder, structureFileNames(pdbId), reporter);
-  found.format = found.path.find(".cif") != std::string::npos ? "cif" : "pdb";
+  found.format = isMmcifName(found.path) ? "cif" : "pdb";
   return !found.path.empty();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
@@ -180,6 +181,12 @@ namespace {
 bool isControl(unsigned char c) { return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7f; }
 
 }  // namespace
+
+std::string upperCased(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
 
 std::string escapeControls(std::string_view text) {
   std::string escaped;

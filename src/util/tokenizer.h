@@ -38,6 +38,9 @@ TokenizeResult splitNonEmptyTokens(std::string_view text, std::string_view delim
                                  std::size_t capacity, bool collapseBlanks,
                                  std::size_t maxTokenLength = kTokenRowWidth - 1);
 
+// The text with every letter in upper case, as ids and chains are compared.
+std::string upperCased(std::string_view text);
+
 // `text` with every control character but line end and tab written as
 // \xHH, so that no input can steer the terminal or cut a line or a field.
 std::string escapeControls(std::string_view text);
