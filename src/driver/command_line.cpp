@@ -118,8 +118,8 @@ bool appendMethodList(const std::string& value, std::vector<int>& methods) {
   std::string_view tokens[kMaxMethodTokens];
   TokenizeResult split = splitNonEmptyTokens(value, ", ", tokens, kMaxMethodTokens, true, kMethodTokenWidth);
   if (split.tooManyTokens)
-    std::printf("Warning!!! Method list \"%s\" has more than %zu entries; the rest is ignored.\n", value.c_str(),
-                kMaxMethodTokens);
+    std::printf("Warning!!! Method list \"%s\" has more than %zu entries; the rest is ignored.\n",
+                escapeControls(value).c_str(), kMaxMethodTokens);
   bool taken[kMethodCount] = {};
   for (std::size_t t = 0; t < split.count; ++t) {
     std::string token(tokens[t]);
